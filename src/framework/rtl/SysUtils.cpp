@@ -1,0 +1,178 @@
+#include "framework/rtl/SysUtils.h"
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+#include "framework/rtl/Exception.h"
+
+namespace {
+
+bool isTrimmable(QChar c) { return c.unicode() <= 32; }
+
+std::optional<QChar>& separatorOverride() {
+    static std::optional<QChar> value;
+    return value;
+}
+
+QChar separatorFromEnvironment() {
+    // The regional settings of this platform: LC_ALL, then LC_NUMERIC, then LANG.
+    const char* names[] = {"LC_ALL", "LC_NUMERIC", "LANG"};
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || *value == '\0') continue;
+        QByteArray saved = std::setlocale(LC_NUMERIC, nullptr);
+        QChar result('.');
+        if (std::setlocale(LC_NUMERIC, value) != nullptr) {
+            const char* point = std::localeconv()->decimal_point;
+            if (point != nullptr && *point != '\0') result = QChar::fromLatin1(*point);
+        }
+        std::setlocale(LC_NUMERIC, saved.constData());
+        return result;
+    }
+    return QChar('.');
+}
+
+}  // namespace
+
+QString Trim(const QString& s) { return TrimRight(TrimLeft(s)); }
+
+QString TrimLeft(const QString& s) {
+    qsizetype i = 0;
+    while (i < s.size() && isTrimmable(s[i])) ++i;
+    return s.mid(i);
+}
+
+QString TrimRight(const QString& s) {
+    qsizetype n = s.size();
+    while (n > 0 && isTrimmable(s[n - 1])) --n;
+    return s.left(n);
+}
+
+QString UpperCase(const QString& s) {
+    QString r = s;
+    for (QChar& c : r)
+        if (c >= QChar('a') && c <= QChar('z')) c = QChar(c.unicode() - 32);
+    return r;
+}
+
+QString LowerCase(const QString& s) {
+    QString r = s;
+    for (QChar& c : r)
+        if (c >= QChar('A') && c <= QChar('Z')) c = QChar(c.unicode() + 32);
+    return r;
+}
+
+bool TryStrToInt(const QString& s, int32_t& value) {
+    qsizetype i = 0;
+    while (i < s.size() && s[i] == QChar(' ')) ++i;
+    if (i >= s.size()) return false;
+    bool hex = false;
+    bool negative = false;
+    if (s[i] == QChar('-') || s[i] == QChar('+')) {
+        negative = s[i] == QChar('-');
+        ++i;
+    } else if (s[i] == QChar('$') || s[i] == QChar('x') || s[i] == QChar('X')) {
+        hex = true;
+        ++i;
+    } else if (s[i] == QChar('0') && i + 1 < s.size() && (s[i + 1] == QChar('x') || s[i + 1] == QChar('X'))) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= s.size()) return false;
+    uint64_t acc = 0;
+    for (; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        acc = acc * (hex ? 16 : 10) + digit;
+        if (acc > 0xFFFFFFFFull) return false;
+    }
+    if (hex) {
+        value = static_cast<int32_t>(static_cast<uint32_t>(acc));
+        return true;
+    }
+    if (negative) {
+        if (acc > 2147483648ull) return false;
+        value = static_cast<int32_t>(-static_cast<int64_t>(acc));
+    } else {
+        if (acc > 2147483647ull) return false;
+        value = static_cast<int32_t>(acc);
+    }
+    return true;
+}
+
+int32_t StrToInt(const QString& s) {
+    int32_t value = 0;
+    if (!TryStrToInt(s, value)) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(s));
+    return value;
+}
+
+QString IntToStr(int64_t value) { return QString::number(value); }
+
+QString IntToHex(int32_t value, int digits) {
+    return QString::number(static_cast<uint32_t>(value), 16).toUpper().rightJustified(digits, QChar('0'));
+}
+
+QChar DecimalSeparator() {
+    if (separatorOverride()) return *separatorOverride();
+    static const QChar fromEnvironment = separatorFromEnvironment();
+    return fromEnvironment;
+}
+
+void SetDecimalSeparator(QChar separator) { separatorOverride() = separator; }
+
+long double StrToFloat(const QString& text) {
+    const QString s = Trim(text);
+    const QChar sep = DecimalSeparator();
+    QByteArray c;
+    qsizetype i = 0;
+    auto digits = [&]() {
+        qsizetype start = i;
+        while (i < s.size() && s[i].isDigit() && s[i].unicode() < 128) c.append(char(s[i++].unicode()));
+        return i - start;
+    };
+    if (i < s.size() && (s[i] == QChar('-') || s[i] == QChar('+'))) c.append(char(s[i++].unicode()));
+    qsizetype intDigits = digits();
+    qsizetype fracDigits = 0;
+    if (i < s.size() && s[i] == sep) {
+        c.append('.');
+        ++i;
+        fracDigits = digits();
+    }
+    bool ok = intDigits + fracDigits > 0;
+    if (ok && i < s.size() && (s[i] == QChar('e') || s[i] == QChar('E'))) {
+        c.append('e');
+        ++i;
+        if (i < s.size() && (s[i] == QChar('-') || s[i] == QChar('+'))) c.append(char(s[i++].unicode()));
+        ok = digits() > 0;
+    }
+    if (!ok || i != s.size()) throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    return std::strtold(c.constData(), nullptr);
+}
+
+QString FloatToStr(double value) {
+    if (std::isnan(value)) return QStringLiteral("NAN");
+    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    QString text = QString::number(value, 'g', 15);
+    // Classic form of the exponent: "1E20", "1E-5".
+    const qsizetype e = text.indexOf(QChar('e'));
+    if (e >= 0) {
+        QString mantissa = text.left(e);
+        QString exponent = text.mid(e + 1);
+        bool negative = exponent.startsWith(QChar('-'));
+        exponent.remove(0, (exponent.startsWith(QChar('-')) || exponent.startsWith(QChar('+'))) ? 1 : 0);
+        while (exponent.size() > 1 && exponent.startsWith(QChar('0'))) exponent.remove(0, 1);
+        text = mantissa + QChar('E') + (negative ? QStringLiteral("-") : QString()) + exponent;
+    }
+    text.replace(QChar('.'), DecimalSeparator());
+    return text;
+}

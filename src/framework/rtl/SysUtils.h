@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// The string and number routines of the runtime, with the classic semantics the
+// windows rely on (8-bit-era rules, not Unicode-aware ones).
+
+// Removes characters of code 0..32 (blanks and control characters) at both ends.
+QString Trim(const QString& s);
+QString TrimLeft(const QString& s);
+QString TrimRight(const QString& s);
+
+// Upper-/lower-cases the letters a..z (A..Z) only; every other character stays.
+QString UpperCase(const QString& s);
+QString LowerCase(const QString& s);
+
+// Whole numbers typed by the user: leading blanks skipped, then an optional sign and
+// decimal digits within the signed 32-bit range, or (without a sign) "$", "x", "X",
+// "0x", "0X" and hexadecimal digits fitting in 32 bits, taken as two's complement.
+// Anything else (an empty text too) raises EConvertError.
+int32_t StrToInt(const QString& s);
+bool TryStrToInt(const QString& s, int32_t& value);
+
+QString IntToStr(int64_t value);
+// Upper-case hexadecimal of the 32-bit two's-complement value, at least `digits` digits.
+QString IntToHex(int32_t value, int digits);
+
+// The user's decimal separator (LC_NUMERIC of the environment, read once; '.' in the C locale).
+QChar DecimalSeparator();
+// For tests: override the separator the regional settings gave.
+void SetDecimalSeparator(QChar separator);
+
+// Decimal numbers with the user's separator: optional sign, digits, separator, digits,
+// optional exponent; no grouping. Raises EConvertError otherwise.
+long double StrToFloat(const QString& s);
+// Up to 15 significant digits, the user's separator, no exponent for ordinary magnitudes.
+QString FloatToStr(double value);
+
+// Cuts a text to at most `max` characters (the 255-character fields of stored values).
+inline QString Cut(const QString& s, int max) { return s.size() > max ? s.left(max) : s; }

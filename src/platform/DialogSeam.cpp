@@ -1,0 +1,185 @@
+#include "platform/DialogSeam.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/Paths.h"
+
+namespace platform {
+
+namespace {
+
+// "SQL|*.SQL|TXT|*.TXT" -> "SQL (*.SQL);;TXT (*.TXT)"
+QString qtFilter(const QString& filter) {
+    if (filter.isEmpty()) return QString();
+    const QStringList parts = filter.split(QChar('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) entries << parts[i] + QStringLiteral(" (") + parts[i + 1] + QChar(')');
+    return entries.join(QStringLiteral(";;"));
+}
+
+class QtDialogs : public DialogProvider {
+public:
+    int messageBox(const MessageBoxRequest& r) override {
+        QMessageBox box;
+        box.setWindowTitle(r.caption);
+        box.setText(r.text);
+        switch (r.icon) {
+            case BoxIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+            case BoxIcon::Information: box.setIcon(QMessageBox::Information); break;
+            case BoxIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+            case BoxIcon::Error: box.setIcon(QMessageBox::Critical); break;
+            case BoxIcon::Question: box.setIcon(QMessageBox::Question); break;
+        }
+        switch (r.buttons) {
+            case BoxButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+            case BoxButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+            case BoxButtons::YesNoCancel:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                break;
+        }
+        if (r.defaultAnswer == IDYES) box.setDefaultButton(QMessageBox::Yes);
+        if (r.defaultAnswer == IDNO) box.setDefaultButton(QMessageBox::No);
+        box.setWindowModality(r.taskModal ? Qt::ApplicationModal : Qt::ApplicationModal);
+        switch (box.exec()) {
+            case QMessageBox::Yes: return IDYES;
+            case QMessageBox::No: return IDNO;
+            case QMessageBox::Cancel: return IDCANCEL;
+            default: return r.buttons == BoxButtons::Ok ? IDOK : IDCANCEL;
+        }
+    }
+
+    std::optional<QString> openFile(const FileDialogRequest& r) override {
+        const QString start = r.fileName.isEmpty() ? QString() : MapPath(r.fileName);
+        const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, start, qtFilter(r.filter));
+        if (name.isEmpty()) return std::nullopt;
+        return name;
+    }
+
+    std::optional<QString> saveFile(const FileDialogRequest& r) override {
+        const QString start = r.fileName.isEmpty() ? QString() : MapPath(r.fileName);
+        QFileDialog dialog(QApplication::activeWindow(), r.title, start, qtFilter(r.filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(r.defaultExtension);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.confirmOverwrite);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
+
+    std::optional<QFont> chooseFont(const QFont& initial) override {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+        if (!ok) return std::nullopt;
+        return font;
+    }
+
+    std::optional<QString> inputText(const InputRequest& r) override {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(QApplication::activeWindow(), r.caption, r.prompt, QLineEdit::Normal, r.defaultValue, &ok);
+        if (!ok) return std::nullopt;
+        return text;
+    }
+
+    int runModal(QWidget* form, const QString&, const std::function<int()>& modalResult) override {
+        QPointer<QWidget> guard(form);
+        form->setWindowModality(Qt::ApplicationModal);
+        form->show();
+        QEventLoop loop;
+        // The loop ends as soon as the form is hidden or destroyed.
+        while (guard && guard->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+        if (guard) guard->setWindowModality(Qt::NonModal);
+        return modalResult ? modalResult() : 0;
+    }
+};
+
+QtDialogs& qtDialogs() {
+    static QtDialogs instance;
+    return instance;
+}
+
+DialogProvider*& current() {
+    static DialogProvider* provider = nullptr;
+    return provider;
+}
+
+}  // namespace
+
+DialogProvider& Dialogs() { return current() != nullptr ? *current() : qtDialogs(); }
+
+void SetDialogs(DialogProvider* provider) { current() = provider; }
+
+// ---- ScriptedDialogs -------------------------------------------------------
+
+int ScriptedDialogs::messageBox(const MessageBoxRequest& request) {
+    records.push_back({DialogRecord::MessageBox, request.text, request.caption, request.icon, request.buttons});
+    boxes.push_back(request);
+    if (!answers.empty()) {
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    return request.defaultAnswer;
+}
+
+std::optional<QString> ScriptedDialogs::openFile(const FileDialogRequest& request) {
+    records.push_back({DialogRecord::OpenFile, request.fileName, request.title});
+    if (fileAnswers.empty()) return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.erase(fileAnswers.begin());
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(const FileDialogRequest& request) {
+    records.push_back({DialogRecord::SaveFile, request.fileName, request.title});
+    if (fileAnswers.empty()) return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.erase(fileAnswers.begin());
+    return answer;
+}
+
+std::optional<QFont> ScriptedDialogs::chooseFont(const QFont& initial) {
+    records.push_back({DialogRecord::Font, initial.family(), QString()});
+    if (fontAnswers.empty()) return std::nullopt;
+    auto answer = fontAnswers.front();
+    fontAnswers.erase(fontAnswers.begin());
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::inputText(const InputRequest& request) {
+    records.push_back({DialogRecord::Input, request.prompt, request.caption});
+    if (inputAnswers.empty()) return std::nullopt;
+    auto answer = inputAnswers.front();
+    inputAnswers.erase(inputAnswers.begin());
+    return answer;
+}
+
+int ScriptedDialogs::runModal(QWidget* form, const QString& formName, const std::function<int()>& modalResult) {
+    records.push_back({DialogRecord::ModalForm, formName, QString()});
+    if (!onModal) return 2;
+    return onModal(form, formName);
+}
+
+QStringList ScriptedDialogs::boxTexts() const {
+    QStringList r;
+    for (const auto& b : boxes) r << b.text;
+    return r;
+}
+
+void ScriptedDialogs::clear() {
+    records.clear();
+    boxes.clear();
+    answers.clear();
+    fileAnswers.clear();
+    fontAnswers.clear();
+    inputAnswers.clear();
+    onModal = nullptr;
+}
+
+}  // namespace platform

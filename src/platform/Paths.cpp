@@ -1,0 +1,34 @@
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QtGlobal>
+
+namespace platform {
+
+namespace {
+
+QString xdgFolder(const char* variable, const QString& fallbackUnderHome) {
+    QString base = qEnvironmentVariable(variable);
+    if (base.isEmpty()) base = QDir::homePath() + QChar('/') + fallbackUnderHome;
+    return base + QStringLiteral("/zorvantic");
+}
+
+}  // namespace
+
+QString ConfigFolder() { return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")); }
+
+QString DataFolder() { return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share")); }
+
+QString MapPath(const QString& windowsPath) {
+    QString path = windowsPath;
+    path.replace(QChar('\\'), QChar('/'));
+    if (path.size() >= 2 && path[1] == QChar(':') && path[0].unicode() < 128 && path[0].isLetter()) {
+        const QChar drive = path[0].toLower();
+        QString rest = path.mid(2);
+        while (rest.startsWith(QChar('/'))) rest.remove(0, 1);
+        return DataFolder() + QStringLiteral("/drive_") + drive + QChar('/') + rest;
+    }
+    return path;
+}
+
+}  // namespace platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Windows paths on this platform. A path that begins with a drive letter and a colon
+// maps to a folder per drive ($XDG_DATA_HOME/zorvantic/drive_c/ for "C:"), every
+// backslash becomes a slash, and any other path is used as it stands. Texts shown to
+// the user and stored keep their Windows form; only the file system sees MapPath's.
+namespace platform {
+
+QString MapPath(const QString& windowsPath);
+
+// $XDG_CONFIG_HOME/zorvantic (default ~/.config/zorvantic), without a final slash.
+QString ConfigFolder();
+// $XDG_DATA_HOME/zorvantic (default ~/.local/share/zorvantic), without a final slash.
+QString DataFolder();
+
+}  // namespace platform

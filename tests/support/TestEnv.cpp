@@ -1,0 +1,75 @@
+#include "TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace testenv {
+
+namespace {
+
+struct State {
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<platform::ScriptedDialogs> dialogs;
+    QString previousCwd;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+class FreshFolderListener : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        State& s = state();
+        s.dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zvtest-XXXXXX"));
+        const QString root = s.dir->path();
+        QDir(root).mkpath(QStringLiteral("home"));
+        QDir(root).mkpath(QStringLiteral("work"));
+        qputenv("HOME", (root + QStringLiteral("/home")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toLocal8Bit());
+        s.previousCwd = QDir::currentPath();
+        QDir::setCurrent(root + QStringLiteral("/work"));
+        s.dialogs = std::make_unique<platform::ScriptedDialogs>();
+        platform::SetDialogs(s.dialogs.get());
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        State& s = state();
+        platform::SetDialogs(nullptr);
+        QDir::setCurrent(s.previousCwd);
+        s.dialogs.reset();
+        s.dir.reset();
+    }
+};
+
+}  // namespace
+
+void InstallListener() { ::testing::UnitTest::GetInstance()->listeners().Append(new FreshFolderListener); }
+
+QString Root() { return state().dir ? state().dir->path() + QStringLiteral("/work") : QDir::currentPath(); }
+
+platform::ScriptedDialogs& Dialogs() { return *state().dialogs; }
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    const QString full = QFileInfo(path).isAbsolute() ? path : Root() + QChar('/') + path;
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile f(full);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) ADD_FAILURE() << "cannot write " << full.toStdString();
+    f.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    const QString full = QFileInfo(path).isAbsolute() ? path : Root() + QChar('/') + path;
+    QFile f(full);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+    return f.readAll();
+}
+
+QString PostgresConnectionString() { return qEnvironmentVariable("ZV_TEST_PG"); }
+
+}  // namespace testenv

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/DialogSeam.h"
+
+// Every test runs in a fresh temporary folder: HOME, XDG_CONFIG_HOME and
+// XDG_DATA_HOME point into it and it is the working folder. Every modal box and
+// dialog is answered by a ScriptedDialogs that the test can script.
+namespace testenv {
+
+// The temporary folder of the running test (no final slash).
+QString Root();
+// The scripted dialogs of the running test.
+platform::ScriptedDialogs& Dialogs();
+// Writes a file (bytes as given) relative to Root() unless absolute; creates folders.
+void WriteFile(const QString& path, const QByteArray& bytes);
+QByteArray ReadFile(const QString& path);
+
+// libpq connection string of the throwaway PostgreSQL server that ./test.sh starts
+// (ZV_TEST_PG). Empty when none runs: PostgreSQL tests then fail, never skip.
+QString PostgresConnectionString();
+
+}  // namespace testenv
