@@ -20,26 +20,41 @@ QString qtFilter(const QString& filter) {
     if (filter.isEmpty()) return QString();
     const QStringList parts = filter.split(QChar('|'));
     QStringList entries;
-    for (int i = 0; i + 1 < parts.size(); i += 2) entries << parts[i] + QStringLiteral(" (") + parts[i + 1] + QChar(')');
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        entries << parts[i] + QStringLiteral(" (") + parts[i + 1] + QChar(')');
     return entries.join(QStringLiteral(";;"));
 }
 
 class QtDialogs : public DialogProvider {
-public:
+  public:
     int messageBox(const MessageBoxRequest& r) override {
         QMessageBox box;
         box.setWindowTitle(r.caption);
         box.setText(r.text);
         switch (r.icon) {
-            case BoxIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-            case BoxIcon::Information: box.setIcon(QMessageBox::Information); break;
-            case BoxIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-            case BoxIcon::Error: box.setIcon(QMessageBox::Critical); break;
-            case BoxIcon::Question: box.setIcon(QMessageBox::Question); break;
+            case BoxIcon::None:
+                box.setIcon(QMessageBox::NoIcon);
+                break;
+            case BoxIcon::Information:
+                box.setIcon(QMessageBox::Information);
+                break;
+            case BoxIcon::Warning:
+                box.setIcon(QMessageBox::Warning);
+                break;
+            case BoxIcon::Error:
+                box.setIcon(QMessageBox::Critical);
+                break;
+            case BoxIcon::Question:
+                box.setIcon(QMessageBox::Question);
+                break;
         }
         switch (r.buttons) {
-            case BoxButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-            case BoxButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+            case BoxButtons::Ok:
+                box.setStandardButtons(QMessageBox::Ok);
+                break;
+            case BoxButtons::YesNo:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                break;
             case BoxButtons::YesNoCancel:
                 box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
                 break;
@@ -48,16 +63,21 @@ public:
         if (r.defaultAnswer == IDNO) box.setDefaultButton(QMessageBox::No);
         box.setWindowModality(r.taskModal ? Qt::ApplicationModal : Qt::ApplicationModal);
         switch (box.exec()) {
-            case QMessageBox::Yes: return IDYES;
-            case QMessageBox::No: return IDNO;
-            case QMessageBox::Cancel: return IDCANCEL;
-            default: return r.buttons == BoxButtons::Ok ? IDOK : IDCANCEL;
+            case QMessageBox::Yes:
+                return IDYES;
+            case QMessageBox::No:
+                return IDNO;
+            case QMessageBox::Cancel:
+                return IDCANCEL;
+            default:
+                return r.buttons == BoxButtons::Ok ? IDOK : IDCANCEL;
         }
     }
 
     std::optional<QString> openFile(const FileDialogRequest& r) override {
         const QString start = r.fileName.isEmpty() ? QString() : MapPath(r.fileName);
-        const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, start, qtFilter(r.filter));
+        const QString name =
+            QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, start, qtFilter(r.filter));
         if (name.isEmpty()) return std::nullopt;
         return name;
     }
@@ -81,8 +101,8 @@ public:
 
     std::optional<QString> inputText(const InputRequest& r) override {
         bool ok = false;
-        const QString text =
-            QInputDialog::getText(QApplication::activeWindow(), r.caption, r.prompt, QLineEdit::Normal, r.defaultValue, &ok);
+        const QString text = QInputDialog::getText(QApplication::activeWindow(), r.caption, r.prompt,
+                                                   QLineEdit::Normal, r.defaultValue, &ok);
         if (!ok) return std::nullopt;
         return text;
     }
@@ -111,14 +131,19 @@ DialogProvider*& current() {
 
 }  // namespace
 
-DialogProvider& Dialogs() { return current() != nullptr ? *current() : qtDialogs(); }
+DialogProvider& Dialogs() {
+    return current() != nullptr ? *current() : qtDialogs();
+}
 
-void SetDialogs(DialogProvider* provider) { current() = provider; }
+void SetDialogs(DialogProvider* provider) {
+    current() = provider;
+}
 
 // ---- ScriptedDialogs -------------------------------------------------------
 
 int ScriptedDialogs::messageBox(const MessageBoxRequest& request) {
-    records.push_back({DialogRecord::MessageBox, request.text, request.caption, request.icon, request.buttons});
+    records.push_back(
+        {DialogRecord::MessageBox, request.text, request.caption, request.icon, request.buttons});
     boxes.push_back(request);
     if (!answers.empty()) {
         const int answer = answers.front();
@@ -160,7 +185,8 @@ std::optional<QString> ScriptedDialogs::inputText(const InputRequest& request) {
     return answer;
 }
 
-int ScriptedDialogs::runModal(QWidget* form, const QString& formName, const std::function<int()>& modalResult) {
+int ScriptedDialogs::runModal(QWidget* form, const QString& formName,
+                              const std::function<int()>& modalResult) {
     records.push_back({DialogRecord::ModalForm, formName, QString()});
     if (!onModal) return 2;
     return onModal(form, formName);

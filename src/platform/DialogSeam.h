@@ -53,7 +53,7 @@ struct DialogRecord {
 };
 
 class DialogProvider {
-public:
+  public:
     virtual ~DialogProvider() = default;
     virtual int messageBox(const MessageBoxRequest& request) = 0;
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
@@ -73,7 +73,7 @@ void SetDialogs(DialogProvider* provider);
 // Scripted provider for tests: records every request; answers from queues, and with a
 // default when a queue is empty (the box's default answer, cancel for file dialogs).
 class ScriptedDialogs : public DialogProvider {
-public:
+  public:
     int messageBox(const MessageBoxRequest& request) override;
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
@@ -82,9 +82,9 @@ public:
     int runModal(QWidget* form, const QString& formName, const std::function<int()>& modalResult) override;
 
     std::vector<DialogRecord> records;
-    std::vector<MessageBoxRequest> boxes;  // full requests of the message boxes shown
-    std::vector<int> answers;                              // next message-box answers, front first
-    std::vector<std::optional<QString>> fileAnswers;       // next open/save answers
+    std::vector<MessageBoxRequest> boxes;             // full requests of the message boxes shown
+    std::vector<int> answers;                         // next message-box answers, front first
+    std::vector<std::optional<QString>> fileAnswers;  // next open/save answers
     std::vector<std::optional<QFont>> fontAnswers;
     std::vector<std::optional<QString>> inputAnswers;
     // Called with the form while it "runs modally"; it may interact and must not block.

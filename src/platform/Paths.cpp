@@ -15,9 +15,13 @@ QString xdgFolder(const char* variable, const QString& fallbackUnderHome) {
 
 }  // namespace
 
-QString ConfigFolder() { return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")); }
+QString ConfigFolder() {
+    return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
 
-QString DataFolder() { return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share")); }
+QString DataFolder() {
+    return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
 
 QString MapPath(const QString& windowsPath) {
     QString path = windowsPath;

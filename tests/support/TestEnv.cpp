@@ -1,10 +1,10 @@
 #include "TestEnv.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -49,17 +49,24 @@ class FreshFolderListener : public ::testing::EmptyTestEventListener {
 
 }  // namespace
 
-void InstallListener() { ::testing::UnitTest::GetInstance()->listeners().Append(new FreshFolderListener); }
+void InstallListener() {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshFolderListener);
+}
 
-QString Root() { return state().dir ? state().dir->path() + QStringLiteral("/work") : QDir::currentPath(); }
+QString Root() {
+    return state().dir ? state().dir->path() + QStringLiteral("/work") : QDir::currentPath();
+}
 
-platform::ScriptedDialogs& Dialogs() { return *state().dialogs; }
+platform::ScriptedDialogs& Dialogs() {
+    return *state().dialogs;
+}
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
     const QString full = QFileInfo(path).isAbsolute() ? path : Root() + QChar('/') + path;
     QDir().mkpath(QFileInfo(full).absolutePath());
     QFile f(full);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) ADD_FAILURE() << "cannot write " << full.toStdString();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        ADD_FAILURE() << "cannot write " << full.toStdString();
     f.write(bytes);
 }
 
@@ -70,6 +77,8 @@ QByteArray ReadFile(const QString& path) {
     return f.readAll();
 }
 
-QString PostgresConnectionString() { return qEnvironmentVariable("ZV_TEST_PG"); }
+QString PostgresConnectionString() {
+    return qEnvironmentVariable("ZV_TEST_PG");
+}
 
 }  // namespace testenv

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <ostream>
 
 #include "platform/DialogSeam.h"
 
@@ -22,3 +24,13 @@ QByteArray ReadFile(const QString& path);
 QString PostgresConnectionString();
 
 }  // namespace testenv
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '[';
+    for (qsizetype i = 0; i < l.size(); ++i) *os << (i ? ", " : "") << '"' << l[i].toStdString() << '"';
+    *os << ']';
+}

@@ -12,6 +12,11 @@ TComponent::TComponent(TComponent* owner) {
 }
 
 TComponent::~TComponent() {
+    DestroyComponents();
+    if (owner_ != nullptr) owner_->removeComponent(this);
+}
+
+void TComponent::DestroyComponents() {
     destroying_ = true;
     while (!components_.empty()) {
         TComponent* last = components_.back();
@@ -19,7 +24,7 @@ TComponent::~TComponent() {
         last->owner_ = nullptr;
         delete last;
     }
-    if (owner_ != nullptr) owner_->removeComponent(this);
+    destroying_ = false;
 }
 
 TComponent* TComponent::FindComponent(const QString& name) const {

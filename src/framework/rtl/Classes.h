@@ -7,7 +7,7 @@
 
 // Root of the runtime's classes: a class test is a dynamic_cast.
 class TObject {
-public:
+  public:
     virtual ~TObject() = default;
     template <class T>
     bool InheritsFrom() const {
@@ -20,7 +20,7 @@ using TNotifyEvent = std::function<void(TObject* sender)>;
 // A component has a Name, a Tag and an owner; the owner keeps its components in
 // creation order and destroys them (most recent first) when it is destroyed.
 class TComponent : public TObject {
-public:
+  public:
     explicit TComponent(TComponent* owner = nullptr);
     ~TComponent() override;
     TComponent(const TComponent&) = delete;
@@ -40,7 +40,11 @@ public:
     // Moves this component to another owner (appended at the end of its list).
     void SetOwner(TComponent* owner);
 
-private:
+    // Destroys the owned components, most recent first. Classes whose own resources
+    // must outlive their components call it first thing in their destructor.
+    void DestroyComponents();
+
+  private:
     void insertComponent(TComponent* c);
     void removeComponent(TComponent* c);
 
@@ -54,7 +58,7 @@ private:
 // An ordered list of text lines. Subclasses supply the storage (a plain list, a
 // memo's lines, a combo box's items); everything else is written on top of five calls.
 class TStrings : public TObject {
-public:
+  public:
     virtual int Count() const = 0;
     virtual QString Get(int index) const = 0;
     virtual void Put(int index, const QString& s) = 0;
@@ -92,20 +96,20 @@ public:
     void EndUpdate();
     int UpdateCount() const { return updateCount_; }
 
-protected:
+  protected:
     // Subclasses call this after every change; it fires Changed() now or at EndUpdate.
     void NotifyChanged();
     // Fired once per change, or once per outermost BeginUpdate/EndUpdate batch.
     virtual void Changed() {}
     virtual void SetUpdateState(bool updating) {}
 
-private:
+  private:
     int updateCount_ = 0;
     bool changedWhileUpdating_ = false;
 };
 
 class TStringList : public TStrings {
-public:
+  public:
     TStringList() = default;
     explicit TStringList(const QStringList& lines) : lines_(lines) {}
     TStringList(const TStringList& other) : TStrings(), lines_(other.lines_) {}
@@ -126,10 +130,10 @@ public:
 
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void Changed() override;
 
-private:
+  private:
     void checkIndex(int index, bool allowEnd) const;
     QStringList lines_;
 };

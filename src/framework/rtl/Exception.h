@@ -8,42 +8,42 @@
 // descendant) and show Message(); the event dispatcher turns one that escapes a
 // handler into the default error box.
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(QString message);
     const QString& Message() const { return message_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
-private:
+  private:
     QString message_;
     QByteArray utf8_;
 };
 
 // A text that is not a number where one is expected.
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A file that cannot be created, opened, read or written.
 class EInOutError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // An index outside a list.
 class EListError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // Registry hive that cannot be written, or a value of the wrong type.
 class ERegistryException : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // Every error of the data-access layer and of the database backends.
 class EDatabaseError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };

@@ -9,7 +9,9 @@
 
 namespace {
 
-bool isTrimmable(QChar c) { return c.unicode() <= 32; }
+bool isTrimmable(QChar c) {
+    return c.unicode() <= 32;
+}
 
 std::optional<QChar>& separatorOverride() {
     static std::optional<QChar> value;
@@ -36,7 +38,9 @@ QChar separatorFromEnvironment() {
 
 }  // namespace
 
-QString Trim(const QString& s) { return TrimRight(TrimLeft(s)); }
+QString Trim(const QString& s) {
+    return TrimRight(TrimLeft(s));
+}
 
 QString TrimLeft(const QString& s) {
     qsizetype i = 0;
@@ -112,11 +116,14 @@ bool TryStrToInt(const QString& s, int32_t& value) {
 
 int32_t StrToInt(const QString& s) {
     int32_t value = 0;
-    if (!TryStrToInt(s, value)) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(s));
+    if (!TryStrToInt(s, value))
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(s));
     return value;
 }
 
-QString IntToStr(int64_t value) { return QString::number(value); }
+QString IntToStr(int64_t value) {
+    return QString::number(value);
+}
 
 QString IntToHex(int32_t value, int digits) {
     return QString::number(static_cast<uint32_t>(value), 16).toUpper().rightJustified(digits, QChar('0'));
@@ -128,7 +135,9 @@ QChar DecimalSeparator() {
     return fromEnvironment;
 }
 
-void SetDecimalSeparator(QChar separator) { separatorOverride() = separator; }
+void SetDecimalSeparator(QChar separator) {
+    separatorOverride() = separator;
+}
 
 long double StrToFloat(const QString& text) {
     const QString s = Trim(text);
@@ -155,7 +164,8 @@ long double StrToFloat(const QString& text) {
         if (i < s.size() && (s[i] == QChar('-') || s[i] == QChar('+'))) c.append(char(s[i++].unicode()));
         ok = digits() > 0;
     }
-    if (!ok || i != s.size()) throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    if (!ok || i != s.size())
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
     return std::strtold(c.constData(), nullptr);
 }
 

@@ -38,4 +38,6 @@ long double StrToFloat(const QString& s);
 QString FloatToStr(double value);
 
 // Cuts a text to at most `max` characters (the 255-character fields of stored values).
-inline QString Cut(const QString& s, int max) { return s.size() > max ? s.left(max) : s; }
+inline QString Cut(const QString& s, int max) {
+    return s.size() > max ? s.left(max) : s;
+}

@@ -1,0 +1,118 @@
+#include "framework/Application.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "framework/Dispatch.h"
+#include "framework/rtl/Exception.h"
+#include "platform/DialogSeam.h"
+
+namespace {
+TApplication* g_application = nullptr;
+
+// The executable's name cut before its first ".", first letter upper-case, the rest lower-case.
+QString titleFromExecutable() {
+    QString name = QCoreApplication::applicationName();
+    const qsizetype dot = name.indexOf(QChar('.'));
+    if (dot >= 0) name = name.left(dot);
+    if (name.isEmpty()) return name;
+    return name.left(1).toUpper() + name.mid(1).toLower();
+}
+
+// Ends the main loop, but never from inside a modal box's own loop.
+void exitWhenIdle() {
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(50, qApp, exitWhenIdle);
+        return;
+    }
+    QCoreApplication::exit(0);
+}
+
+// A trailing full stop is added to a message that ends in a letter or digit, as the
+// error boxes always showed them.
+QString withFullStop(QString text) {
+    if (!text.isEmpty() && text.back().unicode() > '.') text += QChar('.');
+    return text;
+}
+
+QString currentTitle() {
+    return g_application != nullptr ? g_application->Title() : titleFromExecutable();
+}
+}  // namespace
+
+TApplication* Application() {
+    return g_application;
+}
+
+TApplication::TApplication() : title_(titleFromExecutable()) {
+    g_application = this;
+}
+
+TApplication::~TApplication() {
+    DestroyComponents();
+    if (g_application == this) g_application = nullptr;
+}
+
+void TApplication::Run() {
+    running_ = true;
+    if (mainForm_ != nullptr && !terminated_) Dispatch([this] { mainForm_->Show(); });
+    if (!terminated_ && mainForm_ != nullptr && mainForm_->Visible()) QApplication::exec();
+    QApplication::processEvents();
+    running_ = false;
+}
+
+void TApplication::Terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    // Served by the main loop once the handlers on the stack have returned.
+    QTimer::singleShot(0, qApp, exitWhenIdle);
+}
+
+void TApplication::ProcessMessages() {
+    QApplication::processEvents();
+}
+
+void TApplication::MainFormClosed() {
+    Terminate();
+}
+
+void TApplication::HandleException(const std::exception& e) {
+    QString message;
+    if (const auto* ex = dynamic_cast<const Exception*>(&e))
+        message = ex->Message();
+    else
+        message = QString::fromUtf8(e.what());
+    platform::MessageBoxRequest request;
+    request.text = withFullStop(message);
+    request.caption = title_;
+    request.icon = platform::BoxIcon::Error;
+    request.buttons = platform::BoxButtons::Ok;
+    platform::Dialogs().messageBox(request);
+}
+
+void ShowMessage(const QString& text) {
+    platform::MessageBoxRequest request;
+    request.text = text;
+    request.caption = currentTitle();
+    request.icon = platform::BoxIcon::None;
+    request.buttons = platform::BoxButtons::Ok;
+    platform::Dialogs().messageBox(request);
+}
+
+void Dispatch(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        if (g_application != nullptr) {
+            g_application->HandleException(e);
+        } else {
+            platform::MessageBoxRequest request;
+            request.text =
+                withFullStop(dynamic_cast<const Exception*>(&e) ? static_cast<const Exception&>(e).Message()
+                                                                : QString::fromUtf8(e.what()));
+            request.caption = currentTitle();
+            request.icon = platform::BoxIcon::Error;
+            platform::Dialogs().messageBox(request);
+        }
+    }
+}

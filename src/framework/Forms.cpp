@@ -1,0 +1,272 @@
+#include "framework/Forms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextEdit>
+
+#include "framework/Application.h"
+#include "framework/Dispatch.h"
+#include "framework/EventHook.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "platform/DialogSeam.h"
+
+namespace framework_detail {
+
+void FormWidget::closeEvent(QCloseEvent* event) {
+    if (form_ == nullptr) {
+        event->accept();
+        return;
+    }
+    // The window manager's close box asks the form; the form decides and hides itself.
+    event->ignore();
+    TForm* form = form_;
+    Dispatch([form] { form->Close(); });
+}
+
+}  // namespace framework_detail
+
+TForm::TForm(TComponent* owner) : TWinControl(owner, new framework_detail::FormWidget(this)) {
+    auto* window = static_cast<framework_detail::FormWidget*>(Widget());
+    client_ = new QWidget(window);
+    window->setCentralWidget(client_);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->hide();
+    SetVisible(false);
+    keyHook_ =
+        new EventHook(qApp, [this](QObject* watched, QEvent* event) { return previewKey(watched, event); });
+}
+
+TForm::~TForm() {
+    delete keyHook_;
+    DestroyComponents();
+    if (auto* window = dynamic_cast<framework_detail::FormWidget*>(Widget())) window->Detach();
+}
+
+QString TForm::Caption() const {
+    return Widget()->windowTitle();
+}
+
+void TForm::SetCaption(const QString& caption) {
+    Widget()->setWindowTitle(caption);
+}
+
+bool TForm::Visible() const {
+    return Widget()->isVisible();
+}
+
+void TForm::Show() {
+    QWidget* window = Widget();
+    if (!window->isVisible()) {
+        for (auto& hook : showHooks_) hook();
+        if (OnShow) OnShow(this);
+        if (position_ == TPosition::poScreenCenter && !centred_) {
+            centred_ = true;
+            if (QScreen* screen = QGuiApplication::primaryScreen()) {
+                QRect g = window->geometry();
+                g.moveCenter(screen->availableGeometry().center());
+                window->setGeometry(g);
+            }
+        }
+        switch (pendingState_) {
+            case TWindowState::wsMaximized:
+                window->showMaximized();
+                break;
+            case TWindowState::wsMinimized:
+                window->showMinimized();
+                break;
+            case TWindowState::wsNormal:
+                window->showNormal();
+                break;
+        }
+    }
+    window->raise();
+    window->activateWindow();
+}
+
+void TForm::Hide() {
+    if (!Widget()->isVisible()) return;
+    Widget()->hide();
+    if (OnHide) OnHide(this);
+}
+
+void TForm::Close() {
+    doClose();
+}
+
+bool TForm::doClose() {
+    if (modalDepth_ > 0 && modalResult_ == mrNone) modalResult_ = mrCancel;
+    for (auto& hook : closeHooks_) hook();
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    if (!canClose) {
+        modalResult_ = mrNone;
+        return false;
+    }
+    const bool isMain = Application() != nullptr && Application()->MainForm() == this;
+    TCloseAction action = isMain ? TCloseAction::caFree : TCloseAction::caHide;
+    if (OnClose) OnClose(this, action);
+    switch (action) {
+        case TCloseAction::caNone:
+            modalResult_ = mrNone;
+            return false;
+        case TCloseAction::caMinimize:
+            Widget()->showMinimized();
+            return true;
+        case TCloseAction::caHide:
+        case TCloseAction::caFree:
+            break;
+    }
+    Hide();
+    if (isMain) Application()->MainFormClosed();
+    return true;
+}
+
+int TForm::ShowModal() {
+    modalResult_ = mrNone;
+    ++modalDepth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{modalDepth_};
+    Show();
+    const int result = platform::Dialogs().runModal(
+        Widget(), Name(), [this] { return modalResult_ == mrNone ? int(mrCancel) : modalResult_; });
+    if (Widget()->isVisible()) {
+        // The run ended without the window closing itself (a scripted run): close it now.
+        if (modalResult_ == mrNone) modalResult_ = result == mrNone ? int(mrCancel) : result;
+        doClose();
+    }
+    return modalResult_ == mrNone ? result : modalResult_;
+}
+
+void TForm::SetModalResult(int result) {
+    modalResult_ = result;
+    if (result != mrNone && modalDepth_ > 0) doClose();
+}
+
+TWinControl* TForm::ActiveControl() const {
+    QWidget* focus = Widget()->focusWidget();
+    for (QWidget* w = focus; w != nullptr && w != Widget(); w = w->parentWidget()) {
+        const QVariant v = w->property("zvControl");
+        if (v.isValid()) {
+            auto* c = static_cast<TControl*>(v.value<void*>());
+            if (auto* wc = dynamic_cast<TWinControl*>(c)) return wc;
+        }
+    }
+    return nullptr;
+}
+
+void TForm::SetActiveControl(TWinControl* control) {
+    if (control != nullptr) control->SetFocus();
+}
+
+TWindowState TForm::WindowState() const {
+    const Qt::WindowStates s = Widget()->windowState();
+    if (!Widget()->isVisible()) return pendingState_;
+    if (s & Qt::WindowMaximized) return TWindowState::wsMaximized;
+    if (s & Qt::WindowMinimized) return TWindowState::wsMinimized;
+    return TWindowState::wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+    pendingState_ = state;
+    if (!Widget()->isVisible()) return;
+    switch (state) {
+        case TWindowState::wsMaximized:
+            Widget()->showMaximized();
+            break;
+        case TWindowState::wsMinimized:
+            Widget()->showMinimized();
+            break;
+        case TWindowState::wsNormal:
+            Widget()->showNormal();
+            break;
+    }
+}
+
+void TForm::SetBorderStyle(TBorderStyle style) {
+    QWidget* w = Widget();
+    Qt::WindowFlags flags = w->windowFlags() & Qt::WindowStaysOnTopHint;
+    switch (style) {
+        case TBorderStyle::bsSizeable:
+            flags |= Qt::Window;
+            break;
+        case TBorderStyle::bsDialog:
+            flags |= Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                     Qt::MSWindowsFixedSizeDialogHint;
+            break;
+        case TBorderStyle::bsNone:
+            flags |= Qt::Window | Qt::FramelessWindowHint;
+            break;
+        case TBorderStyle::bsToolWindow:
+            flags |= Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+            break;
+    }
+    w->setWindowFlags(flags);
+    if (style == TBorderStyle::bsDialog || style == TBorderStyle::bsToolWindow) w->setFixedSize(w->size());
+}
+
+void TForm::SetStayOnTop(bool onTop) {
+    Widget()->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
+void TForm::SetClientSize(int width, int height) {
+    QWidget* w = Widget();
+    if (w->minimumSize() == w->maximumSize())
+        w->setFixedSize(width, height);
+    else
+        w->resize(width, height);
+    SetBounds(Left(), Top(), width, height);
+}
+
+QRect TForm::Placement() const {
+    return Widget()->normalGeometry().isValid() ? Widget()->normalGeometry() : Widget()->geometry();
+}
+
+void TForm::SetPlacement(const QRect& rect) {
+    centred_ = true;  // a stored placement wins over centring
+    Widget()->setGeometry(rect);
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+    static_cast<QMainWindow*>(Widget())->setMenuBar(menu != nullptr ? menu->MenuBar() : nullptr);
+}
+
+bool TForm::belongsHere(QObject* watched) const {
+    auto* w = qobject_cast<QWidget*>(watched);
+    return w != nullptr && w->window() == Widget();
+}
+
+bool TForm::previewKey(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !belongsHere(watched)) return false;
+    auto* k = static_cast<QKeyEvent*>(event);
+    // Only the first delivery counts (Qt offers the event to parents when a child ignores it).
+    if (watched != QApplication::focusWidget() && watched != Widget()->focusWidget()) return false;
+    int key = VirtualKeyFromQt(k->key());
+    if (key == 0) return false;
+    if (keyPreview_ && OnKeyDown) {
+        TShiftState shift = 0;
+        if (k->modifiers() & Qt::ShiftModifier) shift |= ssShift;
+        if (k->modifiers() & Qt::AltModifier) shift |= ssAlt;
+        if (k->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
+        Dispatch([&] { OnKeyDown(this, key, shift); });
+        if (key == 0) return true;
+    }
+    const bool multiLine =
+        qobject_cast<QPlainTextEdit*>(watched) != nullptr || qobject_cast<QTextEdit*>(watched) != nullptr;
+    if (key == VK_RETURN && defaultButton_ != nullptr && !multiLine && defaultButton_->Enabled() &&
+        defaultButton_->Showing()) {
+        defaultButton_->Click();
+        return true;
+    }
+    if (key == VK_ESCAPE && cancelButton_ != nullptr && cancelButton_->Enabled()) {
+        cancelButton_->Click();
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,40 @@
+#include "framework/Graphics.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+QColor ToQColor(TColor color) {
+    if (color < 0) return QColor();
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+TColor FromQColor(const QColor& color) {
+    if (!color.isValid()) return clDefault;
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+QString TFont::ToText() const {
+    return font.toString() + QStringLiteral("|") + QString::number(color);
+}
+
+bool TFont::FromText(const QString& text) {
+    const qsizetype bar = text.lastIndexOf(QChar('|'));
+    if (bar < 0) return false;
+    QFont f;
+    if (!f.fromString(text.left(bar))) return false;
+    bool ok = false;
+    const int c = text.mid(bar + 1).toInt(&ok);
+    if (!ok) return false;
+    font = f;
+    color = c;
+    return true;
+}
+
+QFont FixedsysFont() {
+    QFont f(QStringLiteral("Fixedsys"));
+    f.setStyleHint(QFont::TypeWriter);
+    if (!QFontDatabase::families().contains(QStringLiteral("Fixedsys")))
+        f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setPointSize(10);
+    return f;
+}

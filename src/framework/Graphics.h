@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <cstdint>
+
+// Colours as the windows specify them: 0x00BBGGRR (so 8404992 is red 0, green 64, blue 128).
+using TColor = int32_t;
+
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clGreen = 0x008000;  // 32768
+constexpr TColor clRed = 0x0000FF;    // 255
+constexpr TColor clYellow = 0x00FFFF;
+constexpr TColor clAqua = 0xFFFF00;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clNavyBlue = 8404992;  // the dark blue of the working editors
+constexpr TColor clDefault = -1;        // the platform's own colour
+
+QColor ToQColor(TColor color);
+TColor FromQColor(const QColor& color);
+
+// A font with its colour, as controls carry it.
+struct TFont {
+    QFont font;
+    TColor color = clDefault;
+
+    // One line for the settings stores: the QFont description and the colour.
+    QString ToText() const;
+    // Restores from ToText(); returns false (and leaves the font) for a text it cannot read.
+    bool FromText(const QString& text);
+};
+
+// The fixed-pitch font of the script editors ("Fixedsys" where it exists).
+QFont FixedsysFont();

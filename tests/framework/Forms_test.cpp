@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QTest>
+
+#include "TestEnv.h"
+#include "framework/Application.h"
+#include "framework/Dispatch.h"
+#include "framework/StdCtrls.h"
+#include "framework/rtl/Exception.h"
+
+namespace {
+
+struct FormsTest : ::testing::Test {
+    TApplication app;
+};
+
+TEST_F(FormsTest, ShowHooksRunOnlyWhenHiddenWindowIsShown) {
+    auto* form = app.CreateForm<TForm>();
+    int hooks = 0, shows = 0;
+    form->AddShowHook([&] { ++hooks; });
+    form->OnShow = [&](TObject*) {
+        EXPECT_EQ(hooks, shows + 1) << "the hook runs before the show handler";
+        ++shows;
+    };
+    form->Show();
+    form->Show();  // already visible: nothing restored
+    EXPECT_EQ(hooks, 1);
+    EXPECT_EQ(shows, 1);
+    form->Hide();
+    form->Show();
+    EXPECT_EQ(hooks, 2);
+}
+
+TEST_F(FormsTest, CloseHooksRunEvenWhenTheCloseIsCancelled) {
+    auto* form = app.CreateForm<TForm>();
+    auto* other = app.CreateForm<TForm>();
+    int saved = 0;
+    other->AddCloseHook([&] { ++saved; });
+    other->OnClose = [](TObject*, TCloseAction& a) { a = TCloseAction::caNone; };
+    other->Show();
+    other->Close();
+    EXPECT_EQ(saved, 1);
+    EXPECT_TRUE(other->Visible());
+    other->OnClose = nullptr;
+    other->Close();
+    EXPECT_FALSE(other->Visible());
+    EXPECT_FALSE(app.Terminated()) << "only the main form ends the program";
+    form->Show();
+    form->Close();
+    EXPECT_TRUE(app.Terminated());
+}
+
+TEST_F(FormsTest, EscapingErrorShowsDefaultErrorBoxWithTitle) {
+    app.SetTitle("Zorvantic");
+    Dispatch([] { throw EDatabaseError("Table does not exist"); });
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].text, "Table does not exist.");
+    EXPECT_EQ(testenv::Dialogs().boxes[0].caption, "Zorvantic");
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+}
+
+TEST_F(FormsTest, ModalRunReturnsTheResultTheButtonSets) {
+    app.CreateForm<TForm>();
+    auto* dialog = app.CreateForm<TForm>();
+    auto* ok = new TButton(dialog);
+    ok->SetName("BOK");
+    ok->SetParent(dialog);
+    ok->SetModalResult(mrOk);
+    testenv::Dialogs().onModal = [&](QWidget*, const QString& name) {
+        EXPECT_EQ(name, "FDialog");
+        ok->Click();
+        return 0;
+    };
+    dialog->SetName("FDialog");
+    EXPECT_EQ(dialog->ShowModal(), mrOk);
+    EXPECT_FALSE(dialog->Visible());
+}
+
+TEST_F(FormsTest, ModalRunWithoutAnswerEndsCancelledAndHidden) {
+    app.CreateForm<TForm>();
+    auto* dialog = app.CreateForm<TForm>();
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_FALSE(dialog->Visible());
+}
+
+TEST_F(FormsTest, KeyPreviewSeesKeysFirstAndEnterPressesDefaultButton) {
+    auto* form = app.CreateForm<TForm>();
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    button->SetDefault(true);
+    QStringList seen;
+    form->SetKeyPreview(true);
+    form->OnKeyDown = [&](TObject*, int& key, TShiftState) { seen << QString("form:%1").arg(key); };
+    edit->OnKeyDown = [&](TObject*, int& key, TShiftState) { seen << QString("edit:%1").arg(key); };
+    button->OnClick = [&](TObject*) {
+        seen << "click";
+        EXPECT_EQ(form->ActiveControl(), edit) << "Enter leaves the focus in the field";
+    };
+    form->Show();
+    edit->SetFocus();
+    QTest::keyClick(edit->LineEdit(), Qt::Key_Delete);
+    QTest::keyClick(edit->LineEdit(), Qt::Key_Return);
+    EXPECT_EQ(seen, QStringList({"form:46", "edit:46", "form:13", "click"}));
+}
+
+TEST_F(FormsTest, ActiveControlIsTheFocusedControl) {
+    auto* form = app.CreateForm<TForm>();
+    auto* a = new TEdit(form);
+    a->SetParent(form);
+    auto* b = new TEdit(form);
+    b->SetParent(form);
+    form->Show();
+    b->SetFocus();
+    EXPECT_EQ(form->ActiveControl(), b);
+    form->SetActiveControl(a);
+    EXPECT_EQ(form->ActiveControl(), a);
+}
+
+TEST_F(FormsTest, OwnedControlsAreDestroyedWithTheForm) {
+    auto* form = app.CreateForm<TForm>();
+    auto* panel = new TEdit(form);
+    panel->SetParent(form);
+    QPointer<QWidget> w = panel->Widget();
+    delete form;
+    EXPECT_TRUE(w.isNull());
+    EXPECT_EQ(app.ComponentCount(), 0);
+}
+
+}  // namespace
