@@ -42,6 +42,8 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new framework_detail::FormW
 }
 
 TForm::~TForm() {
+    for (auto& hook : destroyHooks_) hook();
+    destroyHooks_.clear();
     delete keyHook_;
     DestroyComponents();
     if (auto* window = dynamic_cast<framework_detail::FormWidget*>(Widget())) window->Detach();

@@ -92,6 +92,8 @@ class TForm : public TWinControl {
     // when the window goes from hidden to shown, and first thing when it is asked to close.
     void AddShowHook(std::function<void()> hook) { showHooks_.push_back(std::move(hook)); }
     void AddCloseHook(std::function<void()> hook) { closeHooks_.push_back(std::move(hook)); }
+    // Run when the window is destroyed, while all its controls still exist.
+    void AddDestroyHook(std::function<void()> hook) { destroyHooks_.push_back(std::move(hook)); }
 
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -116,4 +118,5 @@ class TForm : public TWinControl {
     TButton* cancelButton_ = nullptr;
     std::vector<std::function<void()>> showHooks_;
     std::vector<std::function<void()>> closeHooks_;
+    std::vector<std::function<void()>> destroyHooks_;
 };
