@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Private-profile INI files: "[section]" lines and "key=value" lines, names compared
+// without letter case, Windows-1250, every write replacing the file atomically.
+// Nothing is cached: each call reads the file again, as the profile functions do.
+// Lines the reader does not understand (comments among them) are kept when writing.
+namespace platform {
+
+class TIniFile {
+  public:
+    // A bare name without folder ("Konwerter") lives in the settings folder, with
+    // ".ini" added when it has no extension; any other name goes through MapPath.
+    explicit TIniFile(const QString& fileName);
+
+    // The local path of the file.
+    const QString& FileName() const { return path_; }
+
+    QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    // Raises EInOutError when the file cannot be written.
+    void WriteString(const QString& section, const QString& key, const QString& value);
+    QStringList ReadSections() const;
+    // The keys of a section, in file order.
+    QStringList ReadSection(const QString& section) const;
+    void EraseSection(const QString& section);
+
+    // For files that must be exactly right (the database aliases): the first line that
+    // is neither blank, a comment (";" or "#"), "[section]" nor "key=value" inside a
+    // section, counted from 1; nothing when the file is well formed or missing.
+    struct BadLine {
+        int number = 0;
+        QString text;
+    };
+    std::optional<BadLine> FirstMalformedLine() const;
+
+  private:
+    QString path_;
+};
+
+// Where TIniFile keeps a file of that name.
+QString IniFilePath(const QString& fileName);
+
+}  // namespace platform

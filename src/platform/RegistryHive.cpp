@@ -1,0 +1,258 @@
+#include "platform/RegistryHive.h"
+
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+const QString kHeader = QStringLiteral("REGEDIT4");
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Newlines cannot stand in a one-line value, so they travel as \n and \r.
+QString escape(const QString& s) {
+    QString out;
+    out.reserve(s.size() + 2);
+    for (const QChar c : s) {
+        if (c == QChar('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QChar('"'))
+            out += QStringLiteral("\\\"");
+        else if (c == QChar('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QChar('\r'))
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Reads a quoted text starting at line[pos] == '"'; on success pos is after the
+// closing quote. A backslash before anything other than \ " n r stays as written,
+// which is kinder to hand-edited files than rejecting the line.
+std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
+    if (pos >= line.size() || line[pos] != QChar('"')) return std::nullopt;
+    QString out;
+    for (qsizetype i = pos + 1; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == QChar('"')) {
+            pos = i + 1;
+            return out;
+        }
+        if (c == QChar('\\') && i + 1 < line.size()) {
+            const QChar n = line[i + 1];
+            if (n == QChar('\\') || n == QChar('"')) {
+                out += n;
+                ++i;
+                continue;
+            }
+            if (n == QChar('n') || n == QChar('r')) {
+                out += n == QChar('n') ? QChar('\n') : QChar('\r');
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return std::nullopt;  // no closing quote: a truncated line
+}
+
+void skipBlanks(const QString& line, qsizetype& pos) {
+    while (pos < line.size() && (line[pos] == QChar(' ') || line[pos] == QChar('\t'))) ++pos;
+}
+
+bool isBlank(const QString& line) {
+    return line.trimmed().isEmpty();
+}
+
+// A key line: "[path]" with nothing but blanks after it; "[-path]" (a deletion
+// request of the import format) is not a key here.
+std::optional<QString> keyPath(const QString& line) {
+    const QString t = line.trimmed();
+    if (t.size() < 3 || !t.startsWith(QChar('[')) || !t.endsWith(QChar(']')) || t[1] == QChar('-'))
+        return std::nullopt;
+    const QString path = t.mid(1, t.size() - 2);
+    if (path.contains(QChar('[')) || path.contains(QChar(']'))) return std::nullopt;
+    return path;
+}
+
+struct ParsedValue {
+    QString name;
+    bool isString = false;
+    QString text;
+    bool continues = false;  // a typed value whose data goes on on the next line
+};
+
+std::optional<ParsedValue> parseValueLine(const QString& line) {
+    ParsedValue v;
+    qsizetype pos = 0;
+    skipBlanks(line, pos);
+    if (pos < line.size() && line[pos] == QChar('@')) {
+        ++pos;
+    } else {
+        auto name = readQuoted(line, pos);
+        if (!name) return std::nullopt;
+        v.name = *name;
+    }
+    skipBlanks(line, pos);
+    if (pos >= line.size() || line[pos] != QChar('=')) return std::nullopt;
+    ++pos;
+    skipBlanks(line, pos);
+    if (pos < line.size() && line[pos] == QChar('"')) {
+        auto text = readQuoted(line, pos);
+        if (!text) return std::nullopt;
+        skipBlanks(line, pos);
+        if (pos != line.size()) return std::nullopt;
+        v.isString = true;
+        v.text = *text;
+        return v;
+    }
+    // Another type (dword:, hex:, hex(2):...): kept as written, not readable as a string.
+    const QString data = line.mid(pos).trimmed();
+    if (data.isEmpty() || (!data.contains(QChar(':')) && data != QStringLiteral("-"))) return std::nullopt;
+    v.continues = data.endsWith(QChar('\\'));
+    return v;
+}
+
+// A line without its line break: "\r" of a CR LF file is not part of the data.
+QString stripCr(const QString& line) {
+    return line.endsWith(QChar('\r')) ? line.chopped(1) : line;
+}
+
+}  // namespace
+
+RegistryHive RegistryHive::Parse(const QString& text) {
+    RegistryHive hive;
+    QStringList lines = text.split(QChar('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    HiveKey* current = nullptr;
+    bool headerSeen = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString raw = lines[i];
+        const QString line = stripCr(raw);
+        if (!headerSeen && current == nullptr && hive.preamble_.isEmpty() && line.trimmed() == kHeader) {
+            headerSeen = true;
+            continue;
+        }
+        if (isBlank(line)) continue;
+        if (auto path = keyPath(line)) {
+            current = hive.FindKey(*path);
+            if (current == nullptr) {
+                hive.keys_.push_back(HiveKey{*path, line, {}});
+                current = &hive.keys_.back();
+            }
+            continue;
+        }
+        HiveEntry entry;
+        auto value = current != nullptr ? parseValueLine(line) : std::nullopt;
+        if (value) {
+            entry.isValue = true;
+            entry.name = value->name;
+            entry.isString = value->isString;
+            entry.text = value->text;
+            entry.lines << line;
+            bool continues = value->continues;
+            while (continues && i + 1 < lines.size()) {
+                const QString next = stripCr(lines[++i]);
+                entry.lines << next;
+                continues = next.trimmed().endsWith(QChar('\\'));
+            }
+        } else {
+            entry.lines << raw;
+        }
+        if (current != nullptr)
+            current->entries.push_back(entry);
+        else
+            hive.preamble_ << raw;
+    }
+    return hive;
+}
+
+QString RegistryHive::Format() const {
+    QString out = kHeader + QStringLiteral("\n\n");
+    if (!preamble_.isEmpty()) out += preamble_.join(QChar('\n')) + QStringLiteral("\n\n");
+    for (const HiveKey& key : keys_) {
+        out += key.headerLine + QChar('\n');
+        for (const HiveEntry& e : key.entries) out += e.lines.join(QChar('\n')) + QChar('\n');
+        out += QChar('\n');
+    }
+    return out;
+}
+
+HiveKey* RegistryHive::FindKey(const QString& path) {
+    for (HiveKey& key : keys_)
+        if (sameName(key.path, path)) return &key;
+    return nullptr;
+}
+
+const HiveKey* RegistryHive::FindKey(const QString& path) const {
+    return const_cast<RegistryHive*>(this)->FindKey(path);
+}
+
+HiveKey& RegistryHive::AddKey(const QString& path) {
+    if (HiveKey* existing = FindKey(path)) return *existing;
+    keys_.push_back(HiveKey{path, QChar('[') + path + QChar(']'), {}});
+    return keys_.back();
+}
+
+bool RegistryHive::HasKey(const QString& path) const {
+    const QString prefix = path + QChar('\\');
+    for (const HiveKey& key : keys_)
+        if (sameName(key.path, path) || key.path.startsWith(prefix, Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+bool RegistryHive::RemoveKeyTree(const QString& path) {
+    const QString prefix = path + QChar('\\');
+    const auto before = keys_.size();
+    std::erase_if(keys_, [&](const HiveKey& key) {
+        return sameName(key.path, path) || key.path.startsWith(prefix, Qt::CaseInsensitive);
+    });
+    return keys_.size() != before;
+}
+
+const HiveEntry* RegistryHive::FindValue(const HiveKey& key, const QString& name) {
+    const HiveEntry* found = nullptr;
+    for (const HiveEntry& e : key.entries)
+        if (e.isValue && sameName(e.name, name)) found = &e;
+    return found;
+}
+
+QString RegistryHive::FormatStringValue(const QString& name, const QString& value) {
+    const QString left = name.isEmpty() ? QStringLiteral("@") : QChar('"') + escape(name) + QChar('"');
+    return left + QStringLiteral("=\"") + escape(value) + QChar('"');
+}
+
+void RegistryHive::SetString(HiveKey& key, const QString& name, const QString& value) {
+    HiveEntry* target = const_cast<HiveEntry*>(FindValue(key, name));
+    if (target == nullptr) {
+        key.entries.push_back(HiveEntry{true, name, true, QString(), {}});
+        target = &key.entries.back();
+    }
+    // An existing value keeps the letter case it was first written with.
+    target->isString = true;
+    target->text = value;
+    target->lines = QStringList{FormatStringValue(target->name, value)};
+}
+
+bool RegistryHive::RemoveValue(HiveKey& key, const QString& name) {
+    return std::erase_if(key.entries,
+                         [&](const HiveEntry& e) { return e.isValue && sameName(e.name, name); }) > 0;
+}
+
+QStringList RegistryHive::ValueNames(const HiveKey& key) {
+    QStringList names;
+    for (const HiveEntry& e : key.entries) {
+        if (!e.isValue) continue;
+        bool seen = false;
+        for (const QString& n : names) seen = seen || sameName(n, e.name);
+        if (!seen) names << e.name;
+    }
+    return names;
+}
+
+}  // namespace platform
