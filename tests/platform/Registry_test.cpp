@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+
+#include "framework/rtl/Exception.h"
+#include "platform/Codepage.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "support/TestEnv.h"
+
+using namespace platform;
+
+namespace {
+
+const QString kKey = QStringLiteral("SOFTWARE\\Morvane\\Zorvantic");
+
+QByteArray hiveBytes() {
+    return testenv::ReadFile(HiveFileName(RootKey::LocalMachine));
+}
+void writeHive(const QByteArray& bytes) {
+    testenv::WriteFile(HiveFileName(RootKey::LocalMachine), bytes);
+}
+
+TRegistry openedMachineKey() {
+    TRegistry reg(RootKey::LocalMachine);
+    EXPECT_TRUE(reg.OpenKey(kKey, true));
+    return reg;
+}
+
+}  // namespace
+
+TEST(Registry, WritesReadableRegedit4File) {
+    TRegistry reg = openedMachineKey();
+    reg.WriteString(QStringLiteral("Common\\Error"), QStringLiteral("Błąd \"x\" C:\\y"));
+    EXPECT_EQ(hiveBytes(), QByteArray("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\n"
+                                      "\"Common\\\\Error\"=\"B\xB3\xB9"
+                                      "d \\\"x\\\" C:\\\\y\"\n\n"));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("common\\ERROR")), QStringLiteral("Błąd \"x\" C:\\y"));
+    EXPECT_TRUE(QFile::exists(ConfigFolder() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg")));
+    EXPECT_FALSE(QFile::exists(ConfigFolder() + QStringLiteral("/HKEY_CURRENT_USER.reg")));
+}
+
+TEST(Registry, NamesCompareWithoutCaseAndKeepTheirFirstCase) {
+    TRegistry reg = openedMachineKey();
+    reg.WriteString(QStringLiteral("STRINGSPATH"), QStringLiteral("a"));
+    reg.WriteString(QStringLiteral("StringsPATH"), QStringLiteral("b"));
+    EXPECT_EQ(reg.GetValueNames(), QStringList{QStringLiteral("STRINGSPATH")});
+    EXPECT_EQ(reg.ReadString(QStringLiteral("stringspath")), QStringLiteral("b"));
+    TRegistry other(RootKey::LocalMachine);
+    EXPECT_TRUE(other.OpenKey(QStringLiteral("software\\MORVANE\\zorvantic"), false));
+    EXPECT_EQ(other.ReadString(QStringLiteral("StringsPath")), QStringLiteral("b"));
+}
+
+TEST(Registry, BackslashInValueNameIsNotASubkey) {
+    TRegistry reg = openedMachineKey();
+    reg.WriteString(QStringLiteral("Common\\Warning"), QStringLiteral("Uwaga"));
+    EXPECT_FALSE(reg.KeyExists(QStringLiteral("Common")));
+    EXPECT_TRUE(reg.ValueExists(QStringLiteral("Common\\Warning")));
+    EXPECT_FALSE(reg.ValueExists(QStringLiteral("Warning")));
+}
+
+TEST(Registry, MissingValueOrKeyReadsEmpty) {
+    TRegistry reg(RootKey::LocalMachine);
+    EXPECT_FALSE(reg.OpenKey(kKey, false));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QString());
+    EXPECT_FALSE(QFile::exists(HiveFileName(RootKey::LocalMachine)));
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QString());
+    EXPECT_FALSE(reg.ValueExists(QStringLiteral("Version")));
+}
+
+TEST(Registry, WriteWithoutOpenKeyFails) {
+    TRegistry reg(RootKey::LocalMachine);
+    try {
+        reg.WriteString(QStringLiteral("Version"), QStringLiteral("1"));
+        FAIL() << "no error";
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Failed to set data for 'Version'"));
+    }
+}
+
+TEST(Registry, TwoObjectsNeverLoseEachOthersValues) {
+    TRegistry a = openedMachineKey();
+    TRegistry b = openedMachineKey();
+    a.WriteString(QStringLiteral("A"), QStringLiteral("1"));
+    b.WriteString(QStringLiteral("B"), QStringLiteral("2"));
+    a.WriteString(QStringLiteral("C"), QStringLiteral("3"));
+    EXPECT_EQ(b.ReadString(QStringLiteral("A")), QStringLiteral("1"));
+    EXPECT_EQ(a.ReadString(QStringLiteral("B")), QStringLiteral("2"));
+    EXPECT_EQ(b.GetValueNames(), (QStringList{"A", "B", "C"}));
+}
+
+TEST(Registry, OtherTypesAreKeptAndRefuseStringReads) {
+    writeHive(
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\n\"x\"=dword:0000002a\n"
+        "\"bin\"=hex:01,02,\\\n  03,04\n\"s\"=\"v\"\n");
+    TRegistry reg = openedMachineKey();
+    try {
+        reg.ReadString(QStringLiteral("X"));
+        FAIL() << "no error";
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Invalid data type for 'X'"));
+    }
+    EXPECT_TRUE(reg.ValueExists(QStringLiteral("bin")));
+    reg.WriteString(QStringLiteral("s"), QStringLiteral("w"));
+    EXPECT_EQ(hiveBytes(),
+              QByteArray("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\n"
+                         "\"x\"=dword:0000002a\n\"bin\"=hex:01,02,\\\n  03,04\n\"s\"=\"w\"\n\n"));
+    // Writing a string over another type replaces it.
+    reg.WriteString(QStringLiteral("x"), QStringLiteral("42"));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("x")), QStringLiteral("42"));
+}
+
+TEST(Registry, UnparsableAndTruncatedLinesAreKept) {
+    const QByteArray original(
+        "REGEDIT4\r\n\r\n; a comment\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\r\n"
+        "\"Version\"=\"09.01.2002\"\r\nthis is not a value\r\n\"StringsPATH\"=\"C:\\\\Progr");
+    writeHive(original);
+    TRegistry reg = openedMachineKey();
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QStringLiteral("09.01.2002"));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("StringsPATH")), QString());  // truncated: not a value
+    reg.WriteString(QStringLiteral("New"), QStringLiteral("n"));
+    const QByteArray now = hiveBytes();
+    EXPECT_TRUE(now.contains("; a comment")) << now.constData();
+    EXPECT_TRUE(now.contains("this is not a value")) << now.constData();
+    EXPECT_TRUE(now.contains("\"StringsPATH\"=\"C:\\\\Progr")) << now.constData();
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QStringLiteral("09.01.2002"));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("New")), QStringLiteral("n"));
+}
+
+TEST(Registry, EmptyAndBinaryFilesDoNotBreakOrVanish) {
+    writeHive(QByteArray());
+    {
+        TRegistry reg = openedMachineKey();
+        reg.WriteString(QStringLiteral("A"), QStringLiteral("1"));
+        EXPECT_EQ(reg.ReadString(QStringLiteral("A")), QStringLiteral("1"));
+    }
+    QByteArray binary;
+    for (int i = 0; i < 512; ++i) binary.append(static_cast<char>((i * 37 + 11) % 256));
+    writeHive(binary);
+    TRegistry reg(RootKey::LocalMachine);
+    EXPECT_FALSE(reg.OpenKey(kKey, false));
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("A")), QString());
+    reg.WriteString(QStringLiteral("A"), QStringLiteral("2"));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("A")), QStringLiteral("2"));
+    // The bytes that were there are still in the file, so a user can recover them.
+    const QByteArray now = hiveBytes();
+    const QByteArray firstLine = binary.left(binary.indexOf('\n'));
+    EXPECT_TRUE(now.contains(firstLine));
+}
+
+TEST(Registry, UnwritableSettingsFolderFailsWritesAndReadsEmpty) {
+    // A file where the settings folder should be: the folder cannot be created.
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    testenv::WriteFile(config, "not a folder");
+    TRegistry reg(RootKey::LocalMachine);
+    EXPECT_FALSE(reg.OpenKey(kKey, true));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QString());
+    EXPECT_THROW(reg.WriteString(QStringLiteral("Version"), QStringLiteral("1")), ERegistryException);
+}
+
+TEST(Registry, NewlinesInValuesStayOnOneLine) {
+    TRegistry reg = openedMachineKey();
+    reg.WriteString(QStringLiteral("m"), QStringLiteral("a\r\nb"));
+    reg.WriteString(QStringLiteral("after"), QStringLiteral("z"));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("m")), QStringLiteral("a\r\nb"));
+    EXPECT_EQ(reg.GetValueNames(), (QStringList{"m", "after"}));
+}
+
+TEST(Registry, KeysRelativePathsAndDeletion) {
+    TRegistry reg(RootKey::CurrentUser);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("Software\\Morvane"), true));
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("FMain"), true));  // relative to the open key
+    EXPECT_EQ(reg.CurrentPath(), QStringLiteral("Software\\Morvane\\FMain"));
+    reg.WriteString(QStringLiteral("Left"), QStringLiteral("10"));
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Software\\Morvane\\FMain\\Sub"), true));
+    reg.WriteString(QStringLiteral("x"), QStringLiteral("y"));
+    reg.CloseKey();
+    EXPECT_TRUE(reg.KeyExists(QStringLiteral("SOFTWARE")));  // parent of listed keys
+    EXPECT_TRUE(reg.KeyExists(QStringLiteral("software\\morvane\\fmain\\sub")));
+    EXPECT_FALSE(reg.KeyExists(QStringLiteral("Software\\Morv")));
+    EXPECT_TRUE(reg.DeleteKey(QStringLiteral("Software\\Morvane\\FMain")));
+    EXPECT_FALSE(reg.KeyExists(QStringLiteral("Software\\Morvane\\FMain\\Sub")));
+    EXPECT_TRUE(reg.KeyExists(QStringLiteral("Software\\Morvane")));
+    EXPECT_FALSE(reg.DeleteKey(QStringLiteral("Software\\Morvane\\FMain")));
+    EXPECT_FALSE(QFile::exists(HiveFileName(RootKey::LocalMachine)));
+}
+
+TEST(Registry, DeleteValueRemovesEveryDuplicate) {
+    writeHive(
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\n\"a\"=\"1\"\n\"A\"=\"2\"\n\"b\"="
+        "\"3\"\n");
+    TRegistry reg = openedMachineKey();
+    EXPECT_EQ(reg.ReadString(QStringLiteral("a")), QStringLiteral("2"));  // the later one is in force
+    EXPECT_TRUE(reg.DeleteValue(QStringLiteral("a")));
+    EXPECT_FALSE(reg.ValueExists(QStringLiteral("a")));
+    EXPECT_FALSE(reg.DeleteValue(QStringLiteral("a")));
+    EXPECT_EQ(reg.GetValueNames(), QStringList{QStringLiteral("b")});
+}
