@@ -56,7 +56,9 @@ void DeleteFiles(const QString& dir, const QString& mask) {
         const QFileInfo info(path);
         if (info.isDir() && !info.isSymLink()) continue;
         // A read-only file stays, as it would where these masks come from.
-        if (!info.isSymLink() && !info.isWritable()) continue;
+        // The owner's write bit stands for that attribute (its absence would not stop
+        // the deletion here).
+        if (!info.isSymLink() && !(info.permissions() & QFileDevice::WriteOwner)) continue;
         QFile::remove(path);  // a file that cannot be deleted stays
     }
 }

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/Launcher.h"
+#include "platform/Paths.h"
+
+using namespace platform;
+
+namespace {
+
+class LauncherTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetCommandRunner([this](const ProcessRequest& r) {
+            started.push_back(r);
+            return succeed;
+        });
+    }
+    void TearDown() override { SetCommandRunner(nullptr); }
+
+    std::vector<ProcessRequest> started;
+    bool succeed = true;
+};
+
+}  // namespace
+
+TEST_F(LauncherTest, NotepadOpensTheMappedFileWithXdgOpen) {
+    for (const QString& program : {QStringLiteral("NotePad.exe"), QStringLiteral("notepad.EXE"),
+                                   QStringLiteral("C:\\Windows\\NOTEPAD.EXE")}) {
+        ShellExecute(program, QStringLiteral("C:\\My Exports\\out \"1\".txt"), QString(), SW_SHOWMAXIMIZED);
+    }
+    ASSERT_EQ(started.size(), 3u);
+    for (const auto& r : started) {
+        EXPECT_EQ(r.program, QStringLiteral("xdg-open"));
+        EXPECT_EQ(r.arguments, QStringList{MapPath(QStringLiteral("C:\\My Exports\\out \"1\".txt"))});
+    }
+}
+
+TEST_F(LauncherTest, NotepadWithAQuotedNameOpensThatName) {
+    ShellExecute(QStringLiteral("notepad.exe"), QStringLiteral("\"/tmp/a b.txt\""), QString(), SW_SHOW);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].arguments, QStringList{QStringLiteral("/tmp/a b.txt")});
+}
+
+TEST_F(LauncherTest, OtherProgramGetsParamsAsOneArgumentAndMappedFolder) {
+    ShellExecute(QStringLiteral("/usr/bin/editor"), QStringLiteral("a b; rm -rf \"x\""),
+                 QStringLiteral("C:\\work"), SW_SHOW);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].program, QStringLiteral("/usr/bin/editor"));
+    EXPECT_EQ(started[0].arguments, QStringList{QStringLiteral("a b; rm -rf \"x\"")});
+    EXPECT_EQ(started[0].workingFolder, MapPath(QStringLiteral("C:\\work")));
+    ShellExecute(QStringLiteral("C:\\tools\\run.exe"), QString(), QString(), SW_SHOW);
+    EXPECT_EQ(started[1].program, MapPath(QStringLiteral("C:\\tools\\run.exe")));
+    EXPECT_TRUE(started[1].arguments.isEmpty());
+    EXPECT_TRUE(started[1].workingFolder.isEmpty());
+}
+
+TEST_F(LauncherTest, FailedStartIsSilent) {
+    succeed = false;
+    EXPECT_NO_THROW(ShellExecute(QStringLiteral("no-such-program"), QStringLiteral("x"), QString(), SW_SHOW));
+    EXPECT_EQ(started.size(), 1u);
+}
+
+TEST(LauncherReal, MissingProgramLeavesNoTrace) {
+    EXPECT_NO_THROW(ShellExecute(QStringLiteral("/nonexistent/zv-no-such-program"), QStringLiteral("a"),
+                                 QString(), SW_SHOW));
+}
