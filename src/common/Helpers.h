@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Starts FileName with the command-line text Params in the folder Dir (empty: ours)
+// without waiting; "NotePad.exe" opens the file Params with the desktop's editor.
+// Paths of any length are passed whole. A program that cannot be started leaves no trace.
+void RunProgram(const QString& fileName, const QString& params, const QString& dir, int showCmd);
+
+// The table name an SQL text most likely reads from: the first word after the first
+// " FROM " (upper-cased, commas taken as blanks, CR LF as a blank). Empty when there
+// is no " FROM ".
+QString TableNameFromSQL(const QString& sql);

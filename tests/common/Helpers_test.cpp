@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/Helpers.h"
+#include "platform/Launcher.h"
+#include "platform/Paths.h"
+
+TEST(TableNameFromSQL, TableOfResults) {
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("select * from emp"), QStringLiteral("EMP")},
+        {QStringLiteral("SELECT *\r\nFROM EMP\r\nWHERE X = 1"), QStringLiteral("EMP")},
+        {QStringLiteral("SELECT A, B FROM EMP E, DEPT D"), QStringLiteral("EMP")},
+        {QStringLiteral("SELECT * FROM SALES.ORDERS"), QStringLiteral("SALES.ORDERS")},
+        {QStringLiteral("select * from emp,dept"), QStringLiteral("EMP")},
+        {QStringLiteral("SELECT * FROM (SELECT * FROM EMP)"), QStringLiteral("(SELECT")},
+        {QStringLiteral("SELECT (SELECT MAX(X) FROM T2) FROM T1"), QStringLiteral("T2)")},
+        {QStringLiteral("  select * from   żółw  \r\n"), QStringLiteral("żółW")},  // a..z only
+        {QStringLiteral("select * from emp\t"), QStringLiteral("EMP")},
+    };
+    for (const auto& [sql, table] : cases) EXPECT_EQ(TableNameFromSQL(sql), table) << sql.toStdString();
+}
+
+TEST(TableNameFromSQL, NoFromGivesEmptyText) {
+    EXPECT_EQ(TableNameFromSQL(QStringLiteral("SELECT *\nFROM EMP")), QString());  // LF alone is no blank
+    EXPECT_EQ(TableNameFromSQL(QStringLiteral("SELECT *\tFROM EMP")), QString());
+    EXPECT_EQ(TableNameFromSQL(QStringLiteral("select sysdate")), QString());
+    EXPECT_EQ(TableNameFromSQL(QStringLiteral("FROM EMP")), QString());
+    EXPECT_EQ(TableNameFromSQL(QString()), QString());
+    EXPECT_EQ(TableNameFromSQL(QStringLiteral("select * from ")), QString());
+}
+
+TEST(RunProgram, PassesLongPathsWhole) {
+    std::vector<platform::ProcessRequest> started;
+    platform::SetCommandRunner([&](const platform::ProcessRequest& r) {
+        started.push_back(r);
+        return true;
+    });
+    const QString file =
+        QStringLiteral("C:\\") + QString(120, QChar('d')) + QStringLiteral("\\export file.txt");
+    RunProgram(QStringLiteral("NotePad.exe"), file, QString(), 3);
+    RunProgram(QStringLiteral("/usr/bin/true"), file, QStringLiteral("C:\\") + QString(100, QChar('w')), 5);
+    platform::SetCommandRunner(nullptr);
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[0].program, QStringLiteral("xdg-open"));
+    EXPECT_EQ(started[0].arguments, QStringList{platform::MapPath(file)});
+    EXPECT_EQ(started[1].arguments, QStringList{file});
+    EXPECT_EQ(started[1].workingFolder, platform::MapPath(QStringLiteral("C:\\") + QString(100, QChar('w'))));
+}
