@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "db/Field.h"
+#include "db/RowStore.h"
+
+struct AliasInfo;
+
+// A column of a result as a driver describes it; CreateField turns it into a field.
+struct ColumnInfo {
+    QString name;
+    TFieldType type = TFieldType::ftUnknown;
+    int size = 0;       // characters (string), scale (BCD)
+    int precision = 0;  // BCD
+};
+
+TField* CreateField(TDataSet* dataSet, const ColumnInfo& column);
+
+// An open result set. Rows go into a RowStore in canonical form (see RowStore.h).
+class SqlResult {
+  public:
+    virtual ~SqlResult() = default;
+    virtual const std::vector<ColumnInfo>& Columns() const = 0;
+    // Appends up to maxRows rows; returns false once the result has no further rows.
+    virtual bool Fetch(RowStore& rows, int maxRows) = 0;
+};
+
+// One session with a database server or file. A backend is one subclass of this
+// and one of SqlResult; everything above them is backend-neutral.
+class SqlConnection {
+  public:
+    virtual ~SqlConnection() = default;
+
+    // Runs a statement that must give rows; one without rows is executed and then
+    // answered with EDatabaseError "Error creating cursor handle".
+    virtual std::unique_ptr<SqlResult> OpenQuery(const QString& sql) = 0;
+    // Runs a statement that gives no rows; returns the rows it changed (-1: unknown).
+    virtual int Execute(const QString& sql) = 0;
+    // Runs a statement with positional parameters ($1 style is written by the caller
+    // through Placeholder); values in canonical form, nullopt for NULL.
+    virtual int ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
+                            const std::vector<TFieldType>& types) = 0;
+    virtual QString Placeholder(int index) const = 0;  // index from 1
+    virtual QString QuoteIdentifier(const QString& name) const;
+
+    virtual bool InTransaction() const = 0;
+    virtual void StartTransaction() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+
+    // Catalogue: table names (system tables included) and the columns of one table
+    // (name and physical type, in column order).
+    virtual QStringList Tables() = 0;
+    virtual std::vector<std::pair<QString, QString>> TableColumns(const QString& table) = 0;
+    // A table name as the live query names it in SQL, quoted so that it cannot inject.
+    virtual QString QuoteTableName(const QString& table) const;
+};
+
+// Opens a session for an alias with the login's user name and password.
+std::unique_ptr<SqlConnection> ConnectAlias(const AliasInfo& alias, const QString& userName,
+                                            const QString& password);
+
+// The error every driver raises for a statement without a result set opened as a query.
+extern const char* const kNoCursorMessage;
