@@ -1,10 +1,24 @@
 #include "common/Helpers.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "common/MessageBoxes.h"
+#include "framework/Application.h"
 #include "framework/rtl/SysUtils.h"
 #include "platform/Launcher.h"
 
 void RunProgram(const QString& fileName, const QString& params, const QString& dir, int showCmd) {
     platform::ShellExecute(fileName, params, dir, showCmd);
+}
+
+void CopyTextToClipboard(const QString& s) {
+    if (Application() == nullptr || Application()->MainForm() == nullptr) {
+        ShowError(QStringLiteral("Aplikacja bez formularza główego, nie można wykonać CopyToClipBoard S=") +
+                  s);
+        return;
+    }
+    QGuiApplication::clipboard()->setText(s, QClipboard::Clipboard);
 }
 
 namespace {

@@ -7,6 +7,11 @@
 // Paths of any length are passed whole. A program that cannot be started leaves no trace.
 void RunProgram(const QString& fileName, const QString& params, const QString& dir, int showCmd);
 
+// Puts S on the clipboard as plain text, in place of what it held. Without a main
+// window the program is not up yet (or is going down): an error box says so and
+// nothing is copied.
+void CopyTextToClipboard(const QString& s);
+
 // The table name an SQL text most likely reads from: the first word after the first
 // " FROM " (upper-cased, commas taken as blanks, CR LF as a blank). Empty when there
 // is no " FROM ".

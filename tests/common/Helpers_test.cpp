@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <vector>
 
 #include "common/Helpers.h"
+#include "framework/Application.h"
 #include "platform/Launcher.h"
 #include "platform/Paths.h"
+#include "support/TestEnv.h"
 
 TEST(TableNameFromSQL, TableOfResults) {
     const std::pair<QString, QString> cases[] = {
@@ -46,4 +50,28 @@ TEST(RunProgram, PassesLongPathsWhole) {
     EXPECT_EQ(started[0].arguments, QStringList{platform::MapPath(file)});
     EXPECT_EQ(started[1].arguments, QStringList{file});
     EXPECT_EQ(started[1].workingFolder, platform::MapPath(QStringLiteral("C:\\") + QString(100, QChar('w'))));
+}
+
+TEST(CopyTextToClipboard, WithoutMainWindowShowsErrorAndCopiesNothing) {
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    CopyTextToClipboard(QStringLiteral("'A','B'"));
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList{QStringLiteral(
+                  "Aplikacja bez formularza główego, nie można wykonać CopyToClipBoard S='A','B'")});
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    TApplication app;  // an application without any window yet
+    CopyTextToClipboard(QStringLiteral("x"));
+    EXPECT_EQ(testenv::Dialogs().boxes.size(), 2u);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+}
+
+TEST(CopyTextToClipboard, WithMainWindowReplacesClipboardText) {
+    TApplication app;
+    app.CreateForm<TForm>();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    const QString text = QStringLiteral("ID,\r\nNAZWA ŻÓŁW\t\"q\"");
+    CopyTextToClipboard(text);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+    EXPECT_TRUE(testenv::Dialogs().boxes.empty());
 }
