@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
@@ -197,4 +198,12 @@ TEST(Registry, DeleteValueRemovesEveryDuplicate) {
     EXPECT_FALSE(reg.ValueExists(QStringLiteral("a")));
     EXPECT_FALSE(reg.DeleteValue(QStringLiteral("a")));
     EXPECT_EQ(reg.GetValueNames(), QStringList{QStringLiteral("b")});
+}
+
+TEST(Registry, HiveThatCannotBeReadIsNeverOverwritten) {
+    QDir().mkpath(HiveFileName(RootKey::LocalMachine));  // a folder where the file should be
+    TRegistry reg(RootKey::LocalMachine);
+    EXPECT_FALSE(reg.OpenKey(kKey, true));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QString());
+    EXPECT_TRUE(QFileInfo(HiveFileName(RootKey::LocalMachine)).isDir());
 }
