@@ -1,0 +1,111 @@
+#include "framework/DBGrids.h"
+
+#include <QHeaderView>
+
+#include "db/DataSource.h"
+#include "db/Field.h"
+#include "framework/DataSetModel.h"
+#include "framework/Dispatch.h"
+
+TField* TColumn::Field() const {
+    if (grid_ == nullptr || grid_->Model() == nullptr) return nullptr;
+    TDataSet* ds = grid_->Model()->DataSet();
+    if (ds == nullptr || !ds->Active()) return nullptr;
+    return ds->FindField(FieldName);
+}
+
+// Keeps the grid's columns and current row in step with the dataset.
+class TDBGrid::Follower : public TDataSetObserver {
+  public:
+    explicit Follower(TDBGrid* grid) : grid_(grid) {}
+    void DataSetEvent(TDataSet*, TDataEvent event, int) override {
+        switch (event) {
+            case TDataEvent::Opened:
+            case TDataEvent::Closed:
+            case TDataEvent::Refreshed:
+                grid_->RefreshColumns();
+                [[fallthrough]];
+            case TDataEvent::Scrolled:
+                grid_->followCursor();
+                break;
+            default:
+                break;
+        }
+    }
+
+  private:
+    TDBGrid* grid_;
+};
+
+TDBGrid::TDBGrid(TComponent* owner)
+    : TWinControl(owner, new QTableView), follower_(std::make_unique<Follower>(this)) {
+    WatchInput();
+    View()->setSelectionBehavior(QAbstractItemView::SelectRows);
+    View()->setSelectionMode(QAbstractItemView::SingleSelection);
+    View()->verticalHeader()->setDefaultSectionSize(20);
+    View()->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed);
+    View()->horizontalHeader()->setSectionsClickable(true);
+    QObject::connect(View()->horizontalHeader(), &QHeaderView::sectionClicked, View(), [this](int section) {
+        if (!OnTitleClick || section < 0 || section >= ColumnCount()) return;
+        Dispatch([this, section] { OnTitleClick(Columns(section)); });
+    });
+}
+
+TDBGrid::~TDBGrid() {
+    if (source_ != nullptr) source_->RemoveObserver(follower_.get());
+    View()->setModel(nullptr);
+}
+
+void TDBGrid::SetDataSource(TDataSource* source) {
+    if (source_ != nullptr) source_->RemoveObserver(follower_.get());
+    View()->setModel(nullptr);
+    model_.reset();
+    source_ = source;
+    if (source_ == nullptr) return;
+    model_ = std::make_unique<DataSetModel>(source_);
+    model_->SetReadOnly(readOnly_);
+    View()->setModel(model_.get());
+    source_->AddObserver(follower_.get());
+    QObject::connect(View()->selectionModel(), &QItemSelectionModel::currentRowChanged, View(),
+                     [this](const QModelIndex& current, const QModelIndex&) {
+                         TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+                         if (moving_ || ds == nullptr || !ds->Active() || !current.isValid()) return;
+                         if (ds->State() != TDataSetState::dsBrowse || ds->RecNo() == current.row() + 1)
+                             return;
+                         moving_ = true;
+                         Dispatch([&] { ds->SetRecNo(current.row() + 1); });
+                         moving_ = false;
+                     });
+    RefreshColumns();
+}
+
+void TDBGrid::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    if (model_) model_->SetReadOnly(readOnly);
+}
+
+void TDBGrid::RefreshColumns() {
+    columns_.clear();
+    TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+    if (ds == nullptr || !ds->Active()) return;
+    for (int i = 0; i < ds->FieldCount(); ++i) {
+        TColumn c;
+        c.FieldName = ds->Fields(i)->FieldName();
+        c.Title.Caption = ds->Fields(i)->DisplayLabel();
+        c.grid_ = this;
+        c.index_ = i;
+        columns_.push_back(c);
+    }
+}
+
+void TDBGrid::followCursor() {
+    TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+    if (moving_ || ds == nullptr || !ds->Active() || ds->RecNo() <= 0) return;
+    const int row = ds->RecNo() - 1;
+    if (row >= model_->rowCount()) return;
+    moving_ = true;
+    const int column = std::max(0, View()->currentIndex().column());
+    View()->setCurrentIndex(model_->index(row, column));
+    moving_ = false;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QTableView>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "framework/Controls.h"
+
+class TDataSource;
+class TField;
+class DataSetModel;
+class TDBGrid;
+
+struct TColumnTitle {
+    QString Caption;
+};
+
+// A grid column: the field it shows and its title.
+struct TColumn {
+    QString FieldName;
+    TColumnTitle Title;
+    // The column's field in the open dataset (nullptr when closed or missing).
+    TField* Field() const;
+
+  private:
+    friend class TDBGrid;
+    const TDBGrid* grid_ = nullptr;
+    int index_ = 0;
+};
+
+// A data grid over a data source. Without columns of its own it shows one column per
+// field of the open dataset (title: the field's display label), rebuilt whenever the
+// dataset opens. Rows are fetched as the user scrolls; with a live dataset cells are
+// edited in place and written at once. The grid's current row follows the dataset's
+// cursor unless the dataset's controls are disabled.
+class TDBGrid : public TWinControl {
+  public:
+    explicit TDBGrid(TComponent* owner);
+    ~TDBGrid() override;
+
+    TDataSource* DataSource() const { return source_; }
+    void SetDataSource(TDataSource* source);
+
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    TColumn& Columns(int index) { return columns_.at(static_cast<size_t>(index)); }
+    const TColumn& Columns(int index) const { return columns_.at(static_cast<size_t>(index)); }
+
+    void SetReadOnly(bool readOnly);
+    QTableView* View() const { return static_cast<QTableView*>(Widget()); }
+    DataSetModel* Model() const { return model_.get(); }
+
+    // A click on a column title.
+    std::function<void(TColumn& column)> OnTitleClick;
+
+    // Rebuilds the default columns from the dataset's fields.
+    void RefreshColumns();
+
+  private:
+    class Follower;
+    void followCursor();
+
+    TDataSource* source_ = nullptr;
+    std::unique_ptr<DataSetModel> model_;
+    std::unique_ptr<Follower> follower_;
+    std::vector<TColumn> columns_;
+    bool readOnly_ = false;
+    bool moving_ = false;
+};

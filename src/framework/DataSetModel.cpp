@@ -1,0 +1,163 @@
+#include "framework/DataSetModel.h"
+
+#include "db/DataSource.h"
+#include "db/Field.h"
+#include "framework/Dispatch.h"
+
+namespace {
+constexpr int kFetchBatch = 256;
+}
+
+DataSetModel::DataSetModel(TDataSource* source, QObject* parent)
+    : QAbstractTableModel(parent), source_(source) {
+    source_->AddObserver(this);
+    resync();
+}
+
+DataSetModel::~DataSetModel() {
+    source_->RemoveObserver(this);
+}
+
+TDataSet* DataSetModel::DataSet() const {
+    return source_->DataSet();
+}
+
+void DataSetModel::SetColumns(const QStringList& fieldNames, const QStringList& titles) {
+    beginResetModel();
+    fieldNames_ = fieldNames;
+    titles_ = titles;
+    endResetModel();
+    resync();
+}
+
+int DataSetModel::datasetRows() const {
+    TDataSet* ds = DataSet();
+    if (ds == nullptr || !ds->Active()) return 0;
+    return ds->FetchedCount() + (ds->InsertRow() >= 0 ? 1 : 0);
+}
+
+void DataSetModel::resync() {
+    TDataSet* ds = DataSet();
+    beginResetModel();
+    rows_ = datasetRows();
+    if (!fieldNames_.isEmpty())
+        columns_ = static_cast<int>(fieldNames_.size());
+    else
+        columns_ = (ds != nullptr && ds->Active()) ? ds->FieldCount() : 0;
+    endResetModel();
+}
+
+void DataSetModel::growTo(int rows) {
+    if (rows <= rows_) return;
+    beginInsertRows(QModelIndex(), rows_, rows - 1);
+    rows_ = rows;
+    endInsertRows();
+}
+
+TField* DataSetModel::FieldOfColumn(int column) const {
+    TDataSet* ds = DataSet();
+    if (ds == nullptr || !ds->Active() || column < 0 || column >= columns_) return nullptr;
+    if (fieldNames_.isEmpty()) return column < ds->FieldCount() ? ds->Fields(column) : nullptr;
+    return ds->FindField(fieldNames_[column]);
+}
+
+int DataSetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int DataSetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+QVariant DataSetModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return QVariant();
+    TDataSet* ds = DataSet();
+    TField* field = FieldOfColumn(index.column());
+    if (ds == nullptr || field == nullptr || index.row() >= rows_) return QVariant();
+    int row = index.row();
+    const int insertRow = ds->InsertRow();
+    const bool editing = ds->State() == TDataSetState::dsEdit && row == ds->RecNo() - 1;
+    if (row == insertRow || editing) return field->AsString();  // the edit buffer
+    if (insertRow >= 0 && row > insertRow) --row;
+    if (row >= ds->FetchedCount()) return QVariant();
+    return ds->DisplayText(row, field->Index());
+}
+
+QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return QVariant();
+    if (orientation == Qt::Vertical) return QVariant();
+    if (!titles_.isEmpty()) return section < titles_.size() ? titles_[section] : QVariant();
+    if (TField* f = FieldOfColumn(section)) return f->DisplayLabel();
+    return QVariant();
+}
+
+Qt::ItemFlags DataSetModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    TDataSet* ds = DataSet();
+    if (!readOnly_ && ds != nullptr && ds->Active() && ds->CanModify()) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid()) return false;
+    TDataSet* ds = DataSet();
+    TField* field = FieldOfColumn(index.column());
+    if (ds == nullptr || field == nullptr || !ds->CanModify()) return false;
+    bool ok = false;
+    Dispatch([&] {
+        const bool inserting = ds->State() == TDataSetState::dsInsert;
+        if (!inserting) {
+            if (ds->State() == TDataSetState::dsEdit && ds->RecNo() - 1 != index.row()) ds->Post();
+            if (ds->RecNo() - 1 != index.row()) ds->SetRecNo(index.row() + 1);
+            if (ds->State() == TDataSetState::dsBrowse) ds->Edit();
+        }
+        const QString text = value.toString();
+        if (text.isEmpty())
+            field->Clear();
+        else
+            field->SetAsString(text);
+        // A changed cell of an existing row is written at once; a new row waits for Post.
+        if (!inserting) {
+            try {
+                ds->Post();
+            } catch (...) {
+                ds->Cancel();
+                throw;
+            }
+        }
+        ok = true;
+    });
+    emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columns_ - 1));
+    return ok;
+}
+
+bool DataSetModel::canFetchMore(const QModelIndex& parent) const {
+    TDataSet* ds = DataSet();
+    return !parent.isValid() && ds != nullptr && ds->Active() && !ds->AllFetched();
+}
+
+void DataSetModel::fetchMore(const QModelIndex& parent) {
+    TDataSet* ds = DataSet();
+    if (parent.isValid() || ds == nullptr || !ds->Active()) return;
+    Dispatch([&] { ds->FetchMore(kFetchBatch); });
+    growTo(datasetRows());
+}
+
+void DataSetModel::DataSetEvent(TDataSet*, TDataEvent event, int row) {
+    switch (event) {
+        case TDataEvent::RowsFetched:
+            growTo(datasetRows());
+            break;
+        case TDataEvent::RecordChanged:
+            if (row >= 0 && row < rows_ && columns_ > 0)
+                emit dataChanged(index(row, 0), index(row, columns_ - 1));
+            else
+                resync();
+            break;
+        case TDataEvent::Scrolled:
+            break;
+        default:
+            resync();
+            break;
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include "db/DataSet.h"
+
+class TDataSource;
+
+// A table model over the dataset of a data source. Rows appear as the dataset fetches
+// them (the view asks for more as the user scrolls); the record being edited or
+// inserted shows its edit buffer; a cell edited in the view is posted at once.
+class DataSetModel : public QAbstractTableModel, public TDataSetObserver {
+  public:
+    explicit DataSetModel(TDataSource* source, QObject* parent = nullptr);
+    ~DataSetModel() override;
+
+    // Column titles and the field each column shows; empty: one column per field.
+    void SetColumns(const QStringList& fieldNames, const QStringList& titles);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+    void DataSetEvent(TDataSet* dataSet, TDataEvent event, int row) override;
+
+    TDataSet* DataSet() const;
+    // The field shown in a column (nullptr when the dataset is closed or lacks it).
+    TField* FieldOfColumn(int column) const;
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+  private:
+    int datasetRows() const;
+    void resync();
+    void growTo(int rows);
+
+    TDataSource* source_;
+    QStringList fieldNames_;
+    QStringList titles_;
+    int rows_ = 0;
+    int columns_ = 0;
+    bool readOnly_ = false;
+};
