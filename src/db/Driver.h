@@ -48,6 +48,10 @@ class SqlConnection {
                             const std::vector<TFieldType>& types) = 0;
     virtual QString Placeholder(int index) const = 0;  // index from 1
     virtual QString QuoteIdentifier(const QString& name) const;
+    // "column equals placeholder" where two NULLs count as equal.
+    virtual QString NullSafeEquals(const QString& quotedColumn, const QString& placeholder) const = 0;
+    // True once the session is lost (server gone); the connection must then be reopened.
+    virtual bool Broken() const { return false; }
 
     virtual bool InTransaction() const = 0;
     virtual void StartTransaction() = 0;
@@ -58,8 +62,6 @@ class SqlConnection {
     // (name and physical type, in column order).
     virtual QStringList Tables() = 0;
     virtual std::vector<std::pair<QString, QString>> TableColumns(const QString& table) = 0;
-    // A table name as the live query names it in SQL, quoted so that it cannot inject.
-    virtual QString QuoteTableName(const QString& table) const;
 };
 
 // Opens a session for an alias with the login's user name and password.

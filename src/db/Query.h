@@ -6,7 +6,9 @@
 #include "db/DataSet.h"
 
 class SqlResult;
+class SqlConnection;
 class LiveTable;
+class TDatabase;
 
 // An SQL statement on a named database. Opening it gives a lazily fetched result;
 // ExecSQL runs a statement that gives none. With RequestLive, a SELECT * of one table
@@ -36,9 +38,9 @@ class TQuery : public TDataSet {
     void DeleteRecord(int row) override;
 
   private:
-    class Lines : public TStringList {
+    class SqlLines : public TStringList {
       public:
-        explicit Lines(TQuery* q) : query_(q) {}
+        explicit SqlLines(TQuery* q) : query_(q) {}
 
       protected:
         void Changed() override;
@@ -48,11 +50,13 @@ class TQuery : public TDataSet {
     };
 
     QString statement() const;
+    SqlConnection& liveConnection();
 
     QString databaseName_;
-    Lines sql_{this};
+    SqlLines sql_{this};
     bool requestLive_ = false;
     int rowsAffected_ = -1;
     std::unique_ptr<SqlResult> result_;
     std::unique_ptr<LiveTable> live_;
+    TDatabase* database_ = nullptr;
 };

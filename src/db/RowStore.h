@@ -34,7 +34,7 @@ class RowStore {
     std::optional<std::string_view> Value(int row, int col) const;
 
     // Bytes held in blocks (for the benchmark and the tests of compactness).
-    size_t BytesReserved() const { return blocks_.size() * kBlockSize + largeBytes_; }
+    size_t BytesReserved() const { return reserved_; }
 
   private:
     static constexpr size_t kBlockSize = 1 << 20;
@@ -45,6 +45,6 @@ class RowStore {
     std::vector<const char*> rows_;
     std::vector<std::unique_ptr<char[]>> blocks_;
     size_t used_ = kBlockSize;  // bytes used in the last block
-    size_t largeBytes_ = 0;
+    size_t reserved_ = 0;
     std::vector<char> building_;
 };

@@ -1,0 +1,85 @@
+#include "db/Catalog.h"
+
+#include "db/Aliases.h"
+#include "db/Database.h"
+#include "db/Driver.h"
+
+void TCatalogList::OpenCursor() {
+    for (const Column& c : ListColumns()) AddField(CreateField(this, ColumnInfo{c.name, c.type, c.size, 0}));
+    pending_ = ListRows();
+    next_ = 0;
+}
+
+bool TCatalogList::FetchRows(RowStore& rows, int maxRows) {
+    for (int n = 0; n < maxRows && next_ < pending_.size(); ++n, ++next_) {
+        rows.BeginRow();
+        for (const auto& v : pending_[next_]) {
+            if (v) {
+                const QByteArray bytes = v->toUtf8();
+                rows.AddValue(bytes.constData(), static_cast<size_t>(bytes.size()));
+            } else {
+                rows.AddNull();
+            }
+        }
+        rows.EndRow();
+    }
+    if (next_ < pending_.size()) return true;
+    pending_.clear();
+    return false;
+}
+
+std::vector<TCatalogList::Column> TBDEItems::ListColumns() const {
+    return {{QStringLiteral("NAME"), TFieldType::ftString, 31},
+            {QStringLiteral("DESCRIPTION"), TFieldType::ftString, 31},
+            {QStringLiteral("PHYNAME"), TFieldType::ftString, 260},
+            {QStringLiteral("DBTYPE"), TFieldType::ftString, 31}};
+}
+
+std::vector<std::vector<std::optional<QString>>> TBDEItems::ListRows() {
+    std::vector<std::vector<std::optional<QString>>> rows;
+    for (const AliasInfo& a : ReadAliases())
+        rows.push_back({a.name.left(31), a.description.left(31), a.physicalName.left(260), a.type.left(31)});
+    return rows;
+}
+
+void TDatabaseItems::SetDatabaseName(const QString& name) {
+    if (name == databaseName_) return;
+    Close();
+    databaseName_ = name;
+}
+
+std::vector<TCatalogList::Column> TDatabaseItems::ListColumns() const {
+    return {{QStringLiteral("NAME"), TFieldType::ftString, 260}};
+}
+
+std::vector<std::vector<std::optional<QString>>> TDatabaseItems::ListRows() {
+    std::vector<std::vector<std::optional<QString>>> rows;
+    for (const QString& name : OpenDatabaseNamed(databaseName_).Connection().Tables()) rows.push_back({name});
+    return rows;
+}
+
+void TTableItems::SetDatabaseName(const QString& name) {
+    if (name == databaseName_) return;
+    Close();
+    databaseName_ = name;
+}
+
+void TTableItems::SetTableName(const QString& name) {
+    if (name == tableName_) return;
+    Close();
+    tableName_ = name;
+}
+
+std::vector<TCatalogList::Column> TTableItems::ListColumns() const {
+    return {{QStringLiteral("NUM"), TFieldType::ftInteger, 0},
+            {QStringLiteral("NAME"), TFieldType::ftString, 260},
+            {QStringLiteral("TYPE"), TFieldType::ftString, 60}};
+}
+
+std::vector<std::vector<std::optional<QString>>> TTableItems::ListRows() {
+    std::vector<std::vector<std::optional<QString>>> rows;
+    int num = 0;
+    for (const auto& [name, type] : OpenDatabaseNamed(databaseName_).Connection().TableColumns(tableName_))
+        rows.push_back({QString::number(++num), name, type});
+    return rows;
+}

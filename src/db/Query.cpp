@@ -1,0 +1,93 @@
+#include "db/Query.h"
+
+#include "db/Database.h"
+#include "db/Driver.h"
+#include "db/LiveTable.h"
+#include "framework/rtl/Exception.h"
+
+TQuery::TQuery(TComponent* owner) : TDataSet(owner) {}
+
+TQuery::~TQuery() {
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void TQuery::SqlLines::Changed() {
+    TStringList::Changed();
+    query_->Close();
+}
+
+void TQuery::SetDatabaseName(const QString& name) {
+    if (name == databaseName_) return;
+    Close();
+    databaseName_ = name;
+}
+
+void TQuery::SetRequestLive(bool live) {
+    if (live == requestLive_) return;
+    Close();
+    requestLive_ = live;
+}
+
+QString TQuery::statement() const {
+    return sql_.Lines().join(QChar('\n'));
+}
+
+bool TQuery::CanModify() const {
+    return Active() && live_ != nullptr;
+}
+
+void TQuery::OpenCursor() {
+    TDatabase& db = OpenDatabaseNamed(databaseName_);
+    const QString sql = statement();
+    result_ = db.Connection().OpenQuery(sql);
+    std::vector<QString> names;
+    std::vector<TFieldType> types;
+    for (const ColumnInfo& c : result_->Columns()) {
+        TField* f = AddField(CreateField(this, c));
+        names.push_back(f->FieldName());
+        types.push_back(f->DataType());
+    }
+    if (requestLive_) {
+        live_ = LiveTable::ForStatement(sql);
+        if (live_) live_->SetColumns(std::move(names), std::move(types));
+    }
+    database_ = &db;
+    db.RegisterDataSet(this);
+}
+
+void TQuery::CloseCursor() {
+    live_.reset();
+    result_.reset();
+    if (database_) database_->UnregisterDataSet(this);
+    database_ = nullptr;
+}
+
+bool TQuery::FetchRows(RowStore& rows, int maxRows) {
+    return result_ && result_->Fetch(rows, maxRows);
+}
+
+void TQuery::ExecSQL() {
+    TDatabase& db = OpenDatabaseNamed(databaseName_);
+    rowsAffected_ = -1;
+    rowsAffected_ = db.Connection().Execute(statement());
+}
+
+SqlConnection& TQuery::liveConnection() {
+    if (!live_ || !database_) throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+    return database_->Connection();
+}
+
+void TQuery::WriteRecord(int row, const std::vector<std::optional<QByteArray>>& values) {
+    SqlConnection& conn = liveConnection();
+    if (row < 0)
+        live_->Insert(conn, values);
+    else
+        live_->Update(conn, Rows(), row, values);
+}
+
+void TQuery::DeleteRecord(int row) {
+    live_->Remove(liveConnection(), Rows(), row);
+}

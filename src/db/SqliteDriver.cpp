@@ -1,0 +1,405 @@
+#include "db/SqliteDriver.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <charconv>
+#include <cstring>
+
+#include "framework/rtl/Exception.h"
+#include "platform/Paths.h"
+
+namespace {
+
+// Type mapping by the declared type of a column (letter case ignored):
+//   INT, INTEGER, MEDIUMINT, NUMBER(p), NUMBER(p,0) with p <= 9   -> TIntegerField
+//   SMALLINT, TINYINT                                          -> TSmallintField
+//   BIGINT, INT8, NUMBER(p) / NUMBER(p,0) with p > 9           -> TLargeintField
+//   REAL, FLOAT, DOUBLE [PRECISION], NUMBER                    -> TFloatField
+//   MONEY, CURRENCY                                            -> TCurrencyField
+//   NUMERIC, DECIMAL [(p[,s])], NUMBER(p,s) with s > 0         -> TBCDField
+//   CHAR(n), VARCHAR(n), VARCHAR2(n), NCHAR(n), NVARCHAR(n)... -> TStringField of size n
+//   CHAR, VARCHAR... without a size, TEXT, CLOB                -> TMemoField
+//   BOOLEAN, BOOL                                              -> TBooleanField
+//   DATE, DATETIME, TIMESTAMP (an Oracle DATE holds a time)    -> TDateTimeField
+//   TIME                                                       -> TTimeField
+//   BLOB, BINARY, VARBINARY, BYTEA                             -> TBlobField
+//   anything else                                              -> TMemoField (the value as text)
+// An expression has no declared type: its first value decides (integer, float, text of
+// at most 255 characters, blob; NULL counts as text).
+const QRegularExpression& declPattern() {
+    static const QRegularExpression re(
+        QStringLiteral(
+            R"(^\s*([A-Za-z_][A-Za-z0-9_]*(?:\s+PRECISION)?)\s*(?:\(\s*(\d+)\s*(?:,\s*(-?\d+)\s*)?\))?)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
+QString errorText(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+bool blank(const char* tail) {
+    for (; *tail; ++tail)
+        if (!std::isspace(static_cast<unsigned char>(*tail))) return false;
+    return true;
+}
+
+// Strict UTF-8 check (no overlongs, no surrogates, nothing beyond U+10FFFF).
+bool validUtf8(const unsigned char* s, size_t n) {
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int len;
+        unsigned cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + static_cast<size_t>(len) > n) return false;
+        for (int k = 1; k < len; ++k) {
+            if ((s[i + static_cast<size_t>(k)] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (s[i + static_cast<size_t>(k)] & 0x3F);
+        }
+        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += static_cast<size_t>(len);
+    }
+    return true;
+}
+
+class SqliteResult : public SqlResult {
+  public:
+    SqliteResult(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {
+        try {
+            step();
+        } catch (...) {
+            sqlite3_finalize(stmt_);
+            throw;
+        }
+        const int n = sqlite3_column_count(stmt_);
+        for (int c = 0; c < n; ++c) {
+            const QString name = QString::fromUtf8(sqlite3_column_name(stmt_, c));
+            const char* decl = sqlite3_column_decltype(stmt_, c);
+            if (decl) {
+                columns_.push_back(SqliteColumnFromDeclaredType(name, decl));
+                continue;
+            }
+            ColumnInfo info{name, TFieldType::ftString, 255, 0};
+            if (!done_) {
+                switch (sqlite3_column_type(stmt_, c)) {
+                    case SQLITE_INTEGER: {
+                        const sqlite3_int64 v = sqlite3_column_int64(stmt_, c);
+                        info = {
+                            name,
+                            v >= INT32_MIN && v <= INT32_MAX ? TFieldType::ftInteger : TFieldType::ftLargeint,
+                            0, 0};
+                        break;
+                    }
+                    case SQLITE_FLOAT:
+                        info = {name, TFieldType::ftFloat, 0, 0};
+                        break;
+                    case SQLITE_BLOB:
+                        info = {name, TFieldType::ftBlob, 0, 0};
+                        break;
+                    default:
+                        break;
+                }
+            }
+            columns_.push_back(info);
+        }
+    }
+    ~SqliteResult() override { sqlite3_finalize(stmt_); }
+
+    const std::vector<ColumnInfo>& Columns() const override { return columns_; }
+
+    bool Fetch(RowStore& rows, int maxRows) override {
+        const int n = static_cast<int>(columns_.size());
+        for (int r = 0; r < maxRows && !done_; ++r) {
+            rows.BeginRow();
+            for (int c = 0; c < n; ++c) addValue(rows, c);
+            rows.EndRow();
+            ++fetched_;
+            step();
+        }
+        return !done_;
+    }
+
+  private:
+    void step() {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) return;
+        done_ = true;
+        if (rc != SQLITE_DONE) {
+            const QString message = errorText(db_);
+            throw EDatabaseError(message);
+        }
+    }
+
+    void addValue(RowStore& rows, int c) {
+        switch (sqlite3_column_type(stmt_, c)) {
+            case SQLITE_NULL:
+                rows.AddNull();
+                return;
+            case SQLITE_FLOAT: {
+                // Shortest text that reads back as the same double, so that the live
+                // query finds the row again by this value.
+                char buf[32];
+                const auto res = std::to_chars(buf, buf + sizeof buf, sqlite3_column_double(stmt_, c));
+                rows.AddValue(buf, static_cast<size_t>(res.ptr - buf));
+                return;
+            }
+            case SQLITE_BLOB: {
+                const void* p = sqlite3_column_blob(stmt_, c);
+                rows.AddValue(static_cast<const char*>(p),
+                              static_cast<size_t>(sqlite3_column_bytes(stmt_, c)));
+                return;
+            }
+            case SQLITE_TEXT: {
+                const unsigned char* p = sqlite3_column_text(stmt_, c);
+                const auto len = static_cast<size_t>(sqlite3_column_bytes(stmt_, c));
+                const TFieldType t = columns_[static_cast<size_t>(c)].type;
+                if (t != TFieldType::ftBlob && t != TFieldType::ftBytes) {
+                    // Text reaches the program as QString: a NUL or broken UTF-8 would be
+                    // silently cut or replaced, so it is refused with a clear error instead.
+                    if (std::memchr(p, 0, len))
+                        throw EDatabaseError(
+                            QStringLiteral("Column %1, row %2: the text holds a NUL character")
+                                .arg(columns_[static_cast<size_t>(c)].name)
+                                .arg(fetched_ + 1));
+                    if (!validUtf8(p, len))
+                        throw EDatabaseError(QStringLiteral("Column %1, row %2: the text is not valid UTF-8")
+                                                 .arg(columns_[static_cast<size_t>(c)].name)
+                                                 .arg(fetched_ + 1));
+                }
+                rows.AddValue(reinterpret_cast<const char*>(p), len);
+                return;
+            }
+            default: {
+                const unsigned char* p = sqlite3_column_text(stmt_, c);
+                rows.AddValue(reinterpret_cast<const char*>(p),
+                              static_cast<size_t>(sqlite3_column_bytes(stmt_, c)));
+            }
+        }
+    }
+
+    sqlite3* db_;
+    sqlite3_stmt* stmt_;
+    std::vector<ColumnInfo> columns_;
+    bool done_ = false;
+    int fetched_ = 0;
+};
+
+}  // namespace
+
+ColumnInfo SqliteColumnFromDeclaredType(const QString& name, const char* declaredType) {
+    const QString decl = QString::fromUtf8(declaredType).toUpper();
+    const auto m = declPattern().match(decl);
+    const QString base = m.hasMatch() ? m.captured(1).simplified() : decl.simplified();
+    const bool hasSize = m.hasMatch() && !m.captured(2).isEmpty();
+    const int p = hasSize ? m.captured(2).toInt() : 0;
+    const int s = m.hasMatch() && !m.captured(3).isEmpty() ? m.captured(3).toInt() : 0;
+    auto info = [&](TFieldType t, int size = 0, int precision = 0) {
+        return ColumnInfo{name, t, size, precision};
+    };
+
+    if (base == "NUMBER") {
+        if (!hasSize) return info(TFieldType::ftFloat);
+        if (s > 0) return info(TFieldType::ftBCD, s, p);
+        return info(p <= 9 ? TFieldType::ftInteger : TFieldType::ftLargeint);
+    }
+    if (base == "INT" || base == "INTEGER" || base == "MEDIUMINT") return info(TFieldType::ftInteger);
+    if (base == "SMALLINT" || base == "TINYINT" || base == "INT2") return info(TFieldType::ftSmallint);
+    if (base == "BIGINT" || base == "INT8") return info(TFieldType::ftLargeint);
+    if (base == "REAL" || base == "FLOAT" || base == "DOUBLE" || base == "DOUBLE PRECISION" ||
+        base == "FLOAT8")
+        return info(TFieldType::ftFloat);
+    if (base == "MONEY" || base == "CURRENCY") return info(TFieldType::ftCurrency);
+    if (base == "NUMERIC" || base == "DECIMAL") return info(TFieldType::ftBCD, s, p);
+    if (base == "CHAR" || base == "VARCHAR" || base == "VARCHAR2" || base == "NCHAR" || base == "NVARCHAR" ||
+        base == "NVARCHAR2" || base == "CHARACTER" || base == "CHARACTER VARYING")
+        return hasSize && p > 0 ? info(TFieldType::ftString, p) : info(TFieldType::ftMemo);
+    if (base == "TEXT" || base == "CLOB") return info(TFieldType::ftMemo);
+    if (base == "BOOLEAN" || base == "BOOL") return info(TFieldType::ftBoolean);
+    if (base == "DATE" || base == "DATETIME" || base == "TIMESTAMP") return info(TFieldType::ftDateTime);
+    if (base == "TIME") return info(TFieldType::ftTime);
+    if (base == "BLOB" || base == "BINARY" || base == "VARBINARY" || base == "BYTEA")
+        return info(TFieldType::ftBlob);
+    return info(TFieldType::ftMemo);
+}
+
+SqliteConnection::SqliteConnection(const QString& path) {
+    const QString file = platform::MapPath(path);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const int rc =
+        sqlite3_open_v2(file.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = db_ ? errorText(db_) : QStringLiteral("out of memory");
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw EDatabaseError(QStringLiteral("Cannot open database %1: %2").arg(file, message));
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, 5000);
+}
+
+SqliteConnection::~SqliteConnection() {
+    sqlite3_close_v2(db_);
+}
+
+void SqliteConnection::Fail() const {
+    throw EDatabaseError(errorText(db_));
+}
+
+sqlite3_stmt* SqliteConnection::prepare(const QString& sql) {
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &stmt, &tail) != SQLITE_OK)
+        Fail();
+    if (!stmt) throw EDatabaseError(QStringLiteral("The SQL text holds no statement"));
+    // One statement at a time: whatever follows the first is refused rather than ignored
+    // or run unseen.
+    sqlite3_stmt* next = nullptr;
+    const char* rest = tail;
+    if (tail && !blank(tail)) {
+        const int rc = sqlite3_prepare_v2(db_, tail, -1, &next, &rest);
+        sqlite3_finalize(next);
+        if (rc != SQLITE_OK || next) {
+            sqlite3_finalize(stmt);
+            throw EDatabaseError(QStringLiteral("Only one SQL statement can be run at a time"));
+        }
+    }
+    return stmt;
+}
+
+std::unique_ptr<SqlResult> SqliteConnection::OpenQuery(const QString& sql) {
+    sqlite3_stmt* stmt = prepare(sql);
+    if (sqlite3_column_count(stmt) == 0) {
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE) Fail();
+        throw EDatabaseError(QString::fromLatin1(kNoCursorMessage));
+    }
+    return std::make_unique<SqliteResult>(db_, stmt);
+}
+
+int SqliteConnection::Execute(const QString& sql) {
+    return ExecuteWith(sql, {}, {});
+}
+
+int SqliteConnection::ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
+                                  const std::vector<TFieldType>& types) {
+    sqlite3_stmt* stmt = prepare(sql);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const int idx = static_cast<int>(i) + 1;
+        const auto& v = values[i];
+        if (!v) {
+            sqlite3_bind_null(stmt, idx);
+            continue;
+        }
+        const TFieldType t = i < types.size() ? types[i] : TFieldType::ftString;
+        bool bound = false;
+        switch (t) {
+            case TFieldType::ftSmallint:
+            case TFieldType::ftInteger:
+            case TFieldType::ftWord:
+            case TFieldType::ftAutoInc:
+            case TFieldType::ftLargeint:
+            case TFieldType::ftBoolean: {
+                bool ok = false;
+                const qlonglong n = v->toLongLong(&ok);
+                if (ok) bound = sqlite3_bind_int64(stmt, idx, n) == SQLITE_OK;
+                break;
+            }
+            case TFieldType::ftFloat:
+            case TFieldType::ftCurrency: {
+                bool ok = false;
+                const double d = v->toDouble(&ok);
+                if (ok) bound = sqlite3_bind_double(stmt, idx, d) == SQLITE_OK;
+                break;
+            }
+            case TFieldType::ftBlob:
+            case TFieldType::ftBytes:
+                bound = sqlite3_bind_blob(stmt, idx, v->constData(), static_cast<int>(v->size()),
+                                          SQLITE_TRANSIENT) == SQLITE_OK;
+                break;
+            default:
+                break;
+        }
+        // Values that do not read as their column's type (SQLite stores anything in any
+        // column) go back as the text they were.
+        if (!bound)
+            sqlite3_bind_text(stmt, idx, v->constData(), static_cast<int>(v->size()), SQLITE_TRANSIENT);
+    }
+    // A statement with rows answers with their number, any other with the rows it changed.
+    const bool givesRows = sqlite3_column_count(stmt) > 0;
+    int rc;
+    int rowCount = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) ++rowCount;
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE) Fail();
+    return givesRows ? rowCount : sqlite3_changes(db_);
+}
+
+bool SqliteConnection::InTransaction() const {
+    return sqlite3_get_autocommit(db_) == 0;
+}
+void SqliteConnection::StartTransaction() {
+    Execute(QStringLiteral("BEGIN"));
+}
+void SqliteConnection::Commit() {
+    Execute(QStringLiteral("COMMIT"));
+}
+void SqliteConnection::Rollback() {
+    Execute(QStringLiteral("ROLLBACK"));
+}
+
+QStringList SqliteConnection::Tables() {
+    auto result = OpenQuery(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type IN ('table','view') UNION ALL SELECT 'sqlite_master' "
+        "ORDER BY 1 COLLATE NOCASE"));
+    RowStore rows(1);
+    while (result->Fetch(rows, 1000)) {
+    }
+    QStringList names;
+    for (int r = 0; r < rows.Count(); ++r) {
+        const auto v = rows.Value(r, 0);
+        names << (v ? QString::fromUtf8(v->data(), static_cast<qsizetype>(v->size())) : QString());
+    }
+    return names;
+}
+
+std::vector<std::pair<QString, QString>> SqliteConnection::TableColumns(const QString& table) {
+    auto result = OpenQuery(
+        QStringLiteral("SELECT name, type FROM pragma_table_info(?1)")
+            .replace(QStringLiteral("?1"),
+                     QChar('\'') + QString(table).replace(QChar('\''), QStringLiteral("''")) + QChar('\'')));
+    RowStore rows(2);
+    while (result->Fetch(rows, 1000)) {
+    }
+    std::vector<std::pair<QString, QString>> columns;
+    for (int r = 0; r < rows.Count(); ++r) {
+        const auto n = rows.Value(r, 0);
+        const auto t = rows.Value(r, 1);
+        columns.emplace_back(n ? QString::fromUtf8(n->data(), static_cast<qsizetype>(n->size())) : QString(),
+                             t ? QString::fromUtf8(t->data(), static_cast<qsizetype>(t->size())) : QString());
+    }
+    if (columns.empty()) throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(table));
+    return columns;
+}
