@@ -1,0 +1,91 @@
+#include "DbTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <QUuid>
+
+#include "db/Aliases.h"
+#include "framework/rtl/Exception.h"
+#include "support/TestEnv.h"
+
+namespace dbtest {
+
+QString BackendName(Backend b) {
+    return b == Backend::Sqlite ? QStringLiteral("Sqlite") : QStringLiteral("Postgres");
+}
+
+namespace {
+
+void adminExec(const QString& conninfo, const QString& sql) {
+    PGconn* c = PQconnectdb(conninfo.toUtf8().constData());
+    if (PQstatus(c) != CONNECTION_OK) {
+        ADD_FAILURE() << "admin connection failed: " << PQerrorMessage(c);
+        PQfinish(c);
+        return;
+    }
+    PQclear(PQexec(c, "SET client_min_messages TO warning"));
+    PGresult* r = PQexec(c, sql.toUtf8().constData());
+    if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
+        ADD_FAILURE() << "admin statement failed: " << PQresultErrorMessage(r);
+    PQclear(r);
+    PQfinish(c);
+}
+
+}  // namespace
+
+Scratch::Scratch(Backend backend) : backend_(backend), owner_(std::make_unique<TComponent>()) {
+    QByteArray conf;
+    if (backend == Backend::Sqlite) {
+        conf = "[TEST]\nTYPE=SQLITE\nPATH=" + (testenv::Root() + "/test.db").toUtf8() + "\n";
+    } else {
+        const QString pg = testenv::PostgresConnectionString();
+        if (pg.isEmpty()) {
+            ADD_FAILURE() << "ZV_TEST_PG is not set: run the tests through ./test.sh";
+            throw Exception(QStringLiteral("no PostgreSQL server"));
+        }
+        schema_ = QStringLiteral("zv_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
+        adminExec(pg, QStringLiteral("CREATE SCHEMA %1").arg(schema_));
+        conf = "[TEST]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() +
+               " options='-csearch_path=" + schema_.toUtf8() + "'\n";
+    }
+    testenv::WriteFile(AliasFilePath(), conf);
+    db_ = new TDatabase(owner_.get());
+    db_->SetDatabaseName(QStringLiteral("X"));
+    db_->SetAliasName(QStringLiteral("TEST"));
+    db_->Open();
+}
+
+Scratch::~Scratch() {
+    owner_.reset();
+    if (!schema_.isEmpty())
+        adminExec(testenv::PostgresConnectionString(), QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
+}
+
+void Scratch::exec(const QString& sql) {
+    TQuery q;
+    q.SetDatabaseName(QStringLiteral("X"));
+    q.SQL().Add(sql);
+    q.ExecSQL();
+}
+
+QString Scratch::scalar(const QString& sql) {
+    TQuery q;
+    q.SetDatabaseName(QStringLiteral("X"));
+    q.SQL().Add(sql);
+    q.Open();
+    return q.Fields(0)->AsString();
+}
+
+TQuery* Scratch::query(const QString& sql, bool live) {
+    auto* q = new TQuery(owner_.get());
+    q->SetDatabaseName(QStringLiteral("X"));
+    q->SetRequestLive(live);
+    q->SQL().SetText(sql);
+    return q;
+}
+
+void Scratch::admin(const QString& sql) {
+    adminExec(testenv::PostgresConnectionString(), sql);
+}
+
+}  // namespace dbtest

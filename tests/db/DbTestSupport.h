@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "db/Database.h"
+#include "db/Query.h"
+
+// A database "X" on a fresh, empty database of one backend: an SQLite file in the
+// test's folder, or a schema of its own on the throwaway PostgreSQL server.
+namespace dbtest {
+
+enum class Backend { Sqlite, Postgres };
+
+QString BackendName(Backend b);
+
+class Scratch {
+  public:
+    explicit Scratch(Backend backend);
+    ~Scratch();
+
+    Backend backend() const { return backend_; }
+    TDatabase& db() { return *db_; }
+    // Runs one statement without result set.
+    void exec(const QString& sql);
+    // First field of the first row as text.
+    QString scalar(const QString& sql);
+    // A query on "X" with the given SQL (owned by the scratch database's owner).
+    TQuery* query(const QString& sql, bool live = false);
+    // Runs SQL on a separate administrative session (PostgreSQL only).
+    void admin(const QString& sql);
+
+  private:
+    Backend backend_;
+    QString schema_;
+    std::unique_ptr<TComponent> owner_;
+    TDatabase* db_ = nullptr;
+};
+
+}  // namespace dbtest
