@@ -36,7 +36,8 @@ void TDataSet::Open() {
         rows_.Reset(FieldCount());
         buffer_.clear();
         state_ = TDataSetState::dsBrowse;
-        ensureRow(0);
+        // Only the first row: opening costs the same whatever the size of the result.
+        FetchMore(1);
     } catch (...) {
         state_ = TDataSetState::dsInactive;
         try {

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "DbTestSupport.h"
+#include "db/Aliases.h"
+#include "db/Catalog.h"
+#include "db/RowStore.h"
+#include "framework/rtl/Exception.h"
+#include "support/TestEnv.h"
+
+using dbtest::Backend;
+using dbtest::Scratch;
+
+namespace {
+
+QString errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EDatabaseError& e) {
+        return e.Message();
+    }
+    return QStringLiteral("<no database error>");
+}
+
+// ---- SQLite texts that are no valid text --------------------------------------------
+
+TEST(SqliteText, NulOrBrokenUtf8InTextColumnsGiveAClearErrorAndTheRowsBeforeStay) {
+    Scratch s(Backend::Sqlite);
+    s.exec("CREATE TABLE T (ID INTEGER, S TEXT)");
+    s.exec("INSERT INTO T VALUES (1, 'fine')");
+    s.exec("INSERT INTO T VALUES (2, CAST(x'61006263' AS TEXT))");  // "a", NUL, "bc"
+    s.exec("INSERT INTO T VALUES (3, CAST(x'61ff' AS TEXT))");      // not UTF-8
+    TQuery* q = s.query("SELECT * FROM T WHERE ID IN (1, 2) ORDER BY ID");
+    q->Open();
+    EXPECT_EQ(q->FieldByName("S")->AsString(), "fine");
+    EXPECT_TRUE(errorOf([&] { q->Next(); }).contains("NUL"));
+    EXPECT_EQ(q->FieldByName("S")->AsString(), "fine");  // the fetched row is still there
+
+    TQuery* broken = s.query("SELECT S FROM T WHERE ID = 3");
+    EXPECT_TRUE(errorOf([&] { broken->Open(); }).contains("UTF-8"));
+    EXPECT_FALSE(broken->Active());
+    EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM T"), "3");
+    // Binary columns hold any bytes.
+    EXPECT_EQ(s.scalar("SELECT length(CAST(S AS BLOB)) FROM T WHERE ID = 2"), "4");
+}
+
+TEST(SqliteTypes, ExpressionsTakeTheTypeOfTheirFirstValueAndOracleNumbersMap) {
+    Scratch s(Backend::Sqlite);
+    s.exec(
+        "CREATE TABLE O (A NUMBER(5), B NUMBER(12), C NUMBER(10,2), D NUMBER, E VARCHAR2(7), F DATE, G "
+        "CLOB)");
+    s.exec("INSERT INTO O VALUES (1, 2, 3.5, 4.25, 'x', '2001-02-03 04:05:06', 'g')");
+    TQuery* q = s.query("SELECT O.*, 1 + 1 AS I, 1.5 AS R, 'abc' AS S, 5000000000 AS L FROM O");
+    q->Open();
+    EXPECT_TRUE(q->FieldByName("A")->InheritsFrom<TIntegerField>());
+    EXPECT_TRUE(q->FieldByName("B")->InheritsFrom<TLargeintField>());
+    EXPECT_TRUE(q->FieldByName("C")->InheritsFrom<TBCDField>());
+    EXPECT_TRUE(q->FieldByName("D")->InheritsFrom<TFloatField>());
+    EXPECT_EQ(q->FieldByName("E")->Size(), 7);
+    EXPECT_TRUE(q->FieldByName("F")->InheritsFrom<TDateTimeField>());
+    EXPECT_EQ(q->FieldByName("F")->AsString(), "2001-02-03 04:05:06");
+    EXPECT_TRUE(q->FieldByName("G")->InheritsFrom<TMemoField>());
+    EXPECT_TRUE(q->FieldByName("I")->InheritsFrom<TIntegerField>());
+    EXPECT_TRUE(q->FieldByName("R")->InheritsFrom<TFloatField>());
+    EXPECT_TRUE(q->FieldByName("S")->InheritsFrom<TStringField>());
+    EXPECT_TRUE(q->FieldByName("L")->InheritsFrom<TLargeintField>());
+    EXPECT_EQ(q->FieldByName("D")->AsString(), "4.25");
+}
+
+TEST(SqliteTypes, FloatsKeepFullPrecisionSoLiveEditsFindTheirRow) {
+    Scratch s(Backend::Sqlite);
+    s.exec("CREATE TABLE F (X DOUBLE, Y INTEGER)");
+    s.exec("INSERT INTO F VALUES (0.1 + 0.2, 1)");
+    TQuery* q = s.query("SELECT * FROM F", true);
+    q->Open();
+    EXPECT_EQ(q->FieldByName("X")->AsString(), "0.3");  // 15 significant digits shown
+    q->Edit();
+    q->FieldByName("Y")->SetAsString("2");
+    q->Post();
+    EXPECT_EQ(s.scalar("SELECT Y FROM F"), "2");
+}
+
+// ---- PostgreSQL sessions that fail ----------------------------------------------------------
+
+TEST(PostgresSession, UnknownUserIsRefusedWithTheServerMessage) {
+    Scratch s(Backend::Postgres);
+    s.db().Close();
+    s.db().OnLogin = [](TDatabase*, TStrings& p) {
+        p.SetValue("USER NAME", "no_such_role");
+        p.SetValue("PASSWORD", "wrong");
+    };
+    const QString message = errorOf([&] { s.db().Open(); });
+    EXPECT_TRUE(message.contains("no_such_role")) << message.toStdString();
+    EXPECT_FALSE(s.db().Connected());
+}
+
+TEST(PostgresSession, LostServerMidWalkRaisesAndAReconnectWorks) {
+    Scratch s(Backend::Postgres);
+    s.exec("CREATE TABLE T AS SELECT g AS ID FROM generate_series(1, 200000) g");
+    s.exec("SELECT set_config('application_name', 'zv_victim', false)");
+    TQuery* q = s.query("SELECT * FROM T");
+    q->Open();
+    s.admin("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = 'zv_victim'");
+    const QString message = errorOf([&] {
+        for (int i = 0; i < 200000 && !q->Eof(); ++i) q->Next();
+    });
+    EXPECT_NE(message, "<no database error>");
+    EXPECT_FALSE(s.db().Connected());
+    EXPECT_EQ(s.scalar("SELECT 7"), "7");  // the next dataset opens a new session
+    EXPECT_TRUE(s.db().Connected());
+}
+
+TEST(PostgresTypes, ServerTypesMapToTheirFieldClasses) {
+    Scratch s(Backend::Postgres);
+    TQuery* q = s.query(
+        "SELECT 1::int2 a, 1::int8 b, 1.5::float4 c, 12.5::money d, 1.50::numeric(6,2) e, 'x'::char(3) f, "
+        "now()::date g, '10:11:12'::time h, now() i, 'ab'::bytea j, 'q'::varchar k, true l");
+    q->Open();
+    EXPECT_TRUE(q->FieldByName("a")->InheritsFrom<TSmallintField>());
+    EXPECT_TRUE(q->FieldByName("b")->InheritsFrom<TLargeintField>());
+    EXPECT_TRUE(q->FieldByName("c")->InheritsFrom<TFloatField>());
+    EXPECT_TRUE(q->FieldByName("d")->InheritsFrom<TCurrencyField>());
+    EXPECT_EQ(q->FieldByName("d")->AsString(), "12.5");
+    EXPECT_EQ(q->FieldByName("e")->AsString(), "1.50");
+    EXPECT_EQ(q->FieldByName("f")->Size(), 3);
+    EXPECT_TRUE(q->FieldByName("g")->InheritsFrom<TDateField>());
+    EXPECT_TRUE(q->FieldByName("h")->InheritsFrom<TTimeField>());
+    EXPECT_EQ(q->FieldByName("h")->AsString(), "10:11:12");
+    EXPECT_TRUE(q->FieldByName("i")->InheritsFrom<TDateTimeField>());
+    EXPECT_EQ(q->FieldByName("i")->AsString().size(), 19);
+    EXPECT_EQ(q->FieldByName("j")->Value().toByteArray(), QByteArray("ab"));
+    EXPECT_TRUE(q->FieldByName("k")->InheritsFrom<TMemoField>());
+    EXPECT_EQ(q->FieldByName("l")->AsString(), "True");
+}
+
+// ---- alias file ---------------------------------------------------------------------
+
+TEST(AliasFile, MissingFileIsWrittenWithTheLocalSqliteAlias) {
+    TBDEItems items;
+    items.Open();
+    ASSERT_EQ(items.RecordCount(), 1);
+    EXPECT_EQ(items.FieldByName("NAME")->AsString(), "LOCAL");
+    EXPECT_EQ(items.FieldByName("DBTYPE")->AsString(), "SQLITE");
+    EXPECT_TRUE(items.FieldByName("PHYNAME")->AsString().endsWith("/zorvantic/local.db"));
+    EXPECT_EQ(items.FieldByName("PHYNAME")->Size(), 260);
+    EXPECT_TRUE(QFile::exists(AliasFilePath()));
+
+    // The default alias works at once.
+    TDatabase db;
+    db.SetDatabaseName("L");
+    db.SetAliasName("local");
+    db.Open();
+    EXPECT_TRUE(db.Connected());
+}
+
+TEST(AliasFile, AliasesComeInFileOrderWithTheirFields) {
+    testenv::WriteFile(
+        AliasFilePath(),
+        "; comment\r\n[ZED]\r\nTYPE=postgresql\r\nSERVER NAME=host=/tmp dbname=x\r\n"
+        "DESCRIPTION=Serwer \xb9\xea\r\n\r\n[ALPHA]\r\nTYPE=SQLITE\r\nPATH=c:\\data\\a.db\r\n");
+    const auto aliases = ReadAliases();
+    ASSERT_EQ(aliases.size(), 2u);
+    EXPECT_EQ(aliases[0].name, "ZED");
+    EXPECT_EQ(aliases[0].type, "POSTGRESQL");
+    EXPECT_EQ(aliases[0].physicalName, "host=/tmp dbname=x");
+    EXPECT_EQ(aliases[0].description, QString::fromUtf8("Serwer ąę"));  // Windows-1250
+    EXPECT_EQ(aliases[1].name, "ALPHA");
+    EXPECT_EQ(FindAlias("alpha").physicalName, "c:\\data\\a.db");
+    EXPECT_TRUE(errorOf([] { FindAlias("GAMMA"); }).contains("GAMMA"));
+}
+
+TEST(AliasFile, MalformedFileNamesFileAndLineAndIsNotRewritten) {
+    const struct {
+        const char* text;
+        int line;
+    } cases[] = {
+        {"[A]\nTYPE=SQLITE\nPATH=x\njunk line\n", 4},
+        {"TYPE=SQLITE\n", 1},
+        {"[A]\nTYPE=ORACLE\nPATH=x\n", 2},
+        {"[A]\nPATH=x\n[B]\nTYPE=SQLITE\nPATH=y\n", 1},
+        {"[A]\nTYPE=SQLITE\nPATH=x\n[a]\n", 4},
+        {"[A\n", 1},
+    };
+    for (const auto& c : cases) {
+        testenv::WriteFile(AliasFilePath(), c.text);
+        const QString message = errorOf([] { ReadAliases(); });
+        EXPECT_TRUE(message.startsWith(AliasFilePath() + QStringLiteral(", line %1:").arg(c.line)))
+            << message.toStdString();
+        EXPECT_EQ(testenv::ReadFile(AliasFilePath()), QByteArray(c.text));
+    }
+}
+
+// ---- row cache -------------------------------------------------------------------------
+
+TEST(RowStore, KeepsNullsEmptiesAndLargeValuesApartAndEditsInPlace) {
+    RowStore rows(3);
+    const std::string big(600000, 'b');
+    for (int i = 0; i < 3000; ++i) {
+        rows.BeginRow();
+        rows.AddValue(std::to_string(i));
+        if (i % 2)
+            rows.AddNull();
+        else
+            rows.AddValue("", 0);
+        rows.AddValue(i == 1500 ? std::string_view(big) : std::string_view("x"));
+        rows.EndRow();
+    }
+    EXPECT_EQ(rows.Count(), 3000);
+    EXPECT_EQ(*rows.Value(2999, 0), "2999");
+    EXPECT_FALSE(rows.Value(1, 1).has_value());
+    EXPECT_EQ(rows.Value(2, 1)->size(), 0u);
+    EXPECT_EQ(rows.Value(1500, 2)->size(), big.size());
+    EXPECT_EQ(*rows.Value(1501, 2), "x");
+
+    rows.BeginRow();
+    rows.AddValue("new");
+    rows.AddNull();
+    rows.AddValue("z");
+    rows.EndRow(1);
+    EXPECT_EQ(*rows.Value(1, 0), "new");
+    EXPECT_EQ(*rows.Value(2, 0), "1");
+    rows.Remove(1);
+    EXPECT_EQ(*rows.Value(1, 0), "1");
+    rows.BeginRow();
+    rows.AddNull();
+    rows.AddNull();
+    rows.AddNull();
+    rows.EndRowReplacing(0);
+    EXPECT_FALSE(rows.Value(0, 0).has_value());
+    // Compact: small rows share blocks (well under the size of one block per row).
+    EXPECT_LT(rows.BytesReserved(), size_t(4) << 20);
+}
+
+}  // namespace
