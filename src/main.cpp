@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "app/EntryRoutine.h"
+
+int main(int argc, char** argv) {
+    return RunZorvantic(argc, argv);
+}

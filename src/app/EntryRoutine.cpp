@@ -1,0 +1,38 @@
+#include "app/EntryRoutine.h"
+
+#include <QApplication>
+
+#include "app/Intro.h"
+#include "common/Settings.h"
+#include "framework/Application.h"
+#include "workbench/MainWindow.h"
+
+int RunZorvantic(int argc, char** argv) {
+    QApplication qt(argc, argv);
+    auto* application = new TApplication();
+
+    // 1. Configuration before any window: its boxes have no owner window.
+    InitializeConfiguration();
+
+    // 2, 3. The splash, created directly so that it never becomes the main form, and
+    // painted at once: the message loop does not run until the windows exist.
+    auto* intro = new TFIntro(application);
+    FIntro = intro;
+    intro->Show();
+    intro->Repaint();
+    QApplication::processEvents();
+
+    // 4, 5. The long-lived windows, the main window first.
+    application->Initialize();
+    application->CreateForm<TFMain>();
+
+    // 6. The message loop, until the main window closes or an end request is served.
+    application->Run();
+
+    // 7. Windows go most recent first; then the captions are written back.
+    application->DestroyComponents();
+    FIntro = nullptr;
+    FinalizeConfiguration();
+    delete application;
+    return 0;
+}

@@ -1,0 +1,47 @@
+// The window's show and close handling, its page change and the buttons that open
+// other windows.
+#include "db/Query.h"
+#include "framework/Application.h"
+#include "framework/Buttons.h"
+#include "framework/ComCtrls.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "workbench/MainWindow.h"
+
+TForm* FIntro = nullptr;
+
+void TFMain::bindHandlers() {
+    OnShow = [this](TObject* s) { FormShow(s); };
+    BConnect->OnClick = [this](TObject* s) { BConnectClick(s); };
+    BStartTransaction->OnClick = [this](TObject* s) { BStartTransactionClick(s); };
+    BCommit->OnClick = [this](TObject* s) { BCommitClick(s); };
+    BRollback->OnClick = [this](TObject* s) { BRollbackClick(s); };
+    MIStartTransaction->OnClick = [this](TObject* s) { MIStartTransactionClick(s); };
+    MICommit->OnClick = [this](TObject* s) { MICommitClick(s); };
+    MIRollback->OnClick = [this](TObject* s) { MIRollbackClick(s); };
+    Zakocz1->OnClick = [this](TObject* s) { Zakocz1Click(s); };
+    BRefreshBDEAliases->OnClick = [this](TObject* s) { BRefreshBDEAliasesClick(s); };
+    RefreshTables->OnClick = [this](TObject* s) { RefreshTablesClick(s); };
+    PageControl1->OnChange = [this](TObject* s) { PageControl1Change(s); };
+}
+
+void TFMain::FormShow(TObject*) {
+    InTransactionClick(this);
+    FSkipHint = false;
+    BRefreshBDEAliasesClick(this);
+    // The splash window goes as soon as the workbench is on screen.
+    try {
+        delete FIntro;
+    } catch (...) {
+    }
+    FIntro = nullptr;
+}
+
+void TFMain::Zakocz1Click(TObject*) {
+    Close();
+}
+
+void TFMain::PageControl1Change(TObject*) {
+    // The text tool window works on the script page only.
+    if (BTool->Down()) BTool->SetDown(false);
+}
