@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include "WorkbenchFixture.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "framework/Buttons.h"
+#include "framework/Dispatch.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "platform/Registry.h"
+
+using wbtest::Backend;
+using wbtest::Workbench;
+
+namespace {
+
+class MainWindowConnection : public ::testing::TestWithParam<Backend> {};
+
+void run(TFMain* m, const QString& sql) {
+    m->MainQuery->SQL().Clear();
+    m->MainQuery->SQL().Add(sql);
+    m->MainQuery->ExecSQL();
+}
+
+TEST_P(MainWindowConnection, FirstShowListsAliasesWithNothingSelected) {
+    Workbench wb(GetParam());
+    wb.show();
+    EXPECT_EQ(wb.main()->DatabaseName->Items().ToStringList(), QStringList({"TEST"}));
+    EXPECT_EQ(wb.main()->DatabaseName->ItemIndex(), -1);
+    EXPECT_FALSE(wb.main()->Database->Connected());
+    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
+    EXPECT_FALSE(wb.main()->BCommit->Enabled());
+    EXPECT_FALSE(wb.main()->MIRollback->Enabled());
+}
+
+TEST_P(MainWindowConnection, WithoutAliasEveryDatabaseActionAsksForTheName) {
+    Workbench wb(GetParam());
+    wb.show();
+    EXPECT_FALSE(wb.main()->EnsureConnected());
+    wb.main()->BStartTransactionClick(nullptr);
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"Enter the database name", "Enter the database name"}));
+    EXPECT_EQ(testenv::Dialogs().boxes[0].caption, "Informacja");
+    EXPECT_FALSE(wb.main()->Database->Connected());
+}
+
+TEST_P(MainWindowConnection, FirstDatabaseActionConnectsAndFillsTheSuggestions) {
+    Workbench wb(GetParam());
+    wb.seed("CREATE TABLE employees (id INTEGER, name VARCHAR(20))");
+    wb.seed("CREATE TABLE dept (id INTEGER)");
+    wb.show();
+    wb.selectAlias();
+    wb.main()->BStartTransactionClick(nullptr);
+    ASSERT_TRUE(wb.main()->Database->Connected());
+    EXPECT_TRUE(wb.main()->Database->InTransaction());
+    const QStringList hints = wb.main()->HINTS->Lines().ToStringList();
+    EXPECT_TRUE(hints.contains("EMPLOYEES")) << hints.join(",").toStdString();
+    EXPECT_TRUE(hints.contains("DEPT"));
+    EXPECT_FALSE(wb.main()->BStartTransaction->Enabled());
+    EXPECT_TRUE(wb.main()->BCommit->Enabled());
+    EXPECT_TRUE(wb.main()->MICommit->Enabled());
+    EXPECT_TRUE(testenv::Dialogs().boxes.empty());
+}
+
+TEST_P(MainWindowConnection, RollbackUndoesWhatTheTransactionWrote) {
+    Workbench wb(GetParam());
+    wb.seed("CREATE TABLE t (id INTEGER)");
+    wb.connect();
+    wb.main()->BStartTransactionClick(nullptr);
+    run(wb.main(), "INSERT INTO t VALUES (1)");
+    wb.main()->BRollbackClick(nullptr);
+    EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "0");
+    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
+    wb.main()->MIStartTransactionClick(nullptr);
+    run(wb.main(), "INSERT INTO t VALUES (2)");
+    wb.main()->MICommitClick(nullptr);
+    EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "1");
+}
+
+TEST_P(MainWindowConnection, CommitWithoutConnectionGoesToTheErrorBoxAndKeepsTheControls) {
+    Workbench wb(GetParam());
+    wb.show();
+    Dispatch([&] { wb.main()->BCommitClick(nullptr); });
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
+}
+
+TEST_P(MainWindowConnection, ConnectingAgainDuringATransactionLeavesTheControls) {
+    Workbench wb(GetParam());
+    wb.connect();
+    wb.main()->BStartTransactionClick(nullptr);
+    wb.main()->BConnectClick(nullptr);
+    EXPECT_TRUE(wb.main()->Database->Connected());
+    EXPECT_FALSE(wb.main()->BStartTransaction->Enabled());
+    EXPECT_TRUE(wb.main()->BRollback->Enabled());
+}
+
+TEST_P(MainWindowConnection, KindsOfSuggestion) {
+    Workbench wb(GetParam());
+    wb.seed("CREATE TABLE emp (empno INTEGER, ename VARCHAR(10))");
+    wb.connect();
+    wb.main()->KindOfHint->SetItemIndex(1);
+    wb.main()->RefreshTablesClick(nullptr);
+    const QStringList hints = wb.main()->HINTS->Lines().ToStringList();
+    EXPECT_TRUE(hints.contains("EMP"));
+    EXPECT_TRUE(hints.contains("EMP.EMPNO"));
+    EXPECT_TRUE(hints.contains("EMP.ENAME"));
+    EXPECT_LT(hints.indexOf("EMP"), hints.indexOf("EMP.EMPNO"));
+    wb.main()->KindOfHint->SetItemIndex(2);
+    wb.main()->RefreshTablesClick(nullptr);
+    EXPECT_EQ(wb.main()->HINTS->Lines().Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, MainWindowConnection,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres), wbtest::ParamName);
+
+TEST(MainWindowLogin, EmptyFieldsRemoveTheirParametersAndLongOnesAreCut) {
+    Workbench wb(Backend::Sqlite);
+    TStringList params;
+    params.SetValue("USER NAME", "old");
+    params.SetValue("PASSWORD", "old");
+    wb.main()->EUserName->SetText("");
+    wb.main()->EPassword->SetText(QString(300, QChar('p')));
+    wb.main()->DatabaseLogin(wb.main()->Database, params);
+    EXPECT_EQ(params.IndexOfName("USER NAME"), -1);
+    EXPECT_EQ(params.Values("PASSWORD"), QString(255, QChar('p')));
+}
+
+TEST(MainWindowSuggestions, TableWhoseColumnsFailKeepsItsNameAndTheWalkGoesOn) {
+    Workbench wb(Backend::Sqlite);
+    wb.seed("CREATE TABLE a_base (x INTEGER)");
+    wb.seed("CREATE VIEW b_broken AS SELECT x FROM a_base");
+    wb.seed("DROP TABLE a_base");
+    wb.seed("CREATE TABLE c_last (y INTEGER)");
+    wb.connect();
+    wb.main()->KindOfHint->SetItemIndex(1);
+    wb.main()->RefreshTablesClick(nullptr);
+    const QStringList hints = wb.main()->HINTS->Lines().ToStringList();
+    EXPECT_TRUE(hints.contains("B_BROKEN"));
+    EXPECT_TRUE(hints.contains("C_LAST.Y")) << hints.join(",").toStdString();
+    EXPECT_TRUE(testenv::Dialogs().boxes.empty());
+}
+
+TEST(MainWindowSuggestions, FailedConnectKeepsTheOldSuggestions) {
+    Workbench wb(Backend::Sqlite);
+    wb.seed("CREATE TABLE keep_me (x INTEGER)");
+    wb.connect();
+    ASSERT_TRUE(wb.main()->HINTS->Lines().ToStringList().contains("KEEP_ME"));
+    // The alias now points at a folder, which no database can be opened in.
+    testenv::WriteFile(testenv::Root() + "/../config/zorvantic/aliases.conf",
+                       "[TEST]\nTYPE=SQLITE\nPATH=" + testenv::Root().toUtf8() + "\n");
+    Dispatch([&] { wb.main()->BConnectClick(nullptr); });
+    EXPECT_FALSE(wb.main()->Database->Connected());
+    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_TRUE(wb.main()->HINTS->Lines().ToStringList().contains("KEEP_ME"));
+}
+
+TEST(MainWindowStorage, StoredFieldsComeBackAtTheFirstShowButNeverThePassword) {
+    {
+        Workbench wb(Backend::Sqlite);
+        wb.show();
+        wb.main()->EUserName->SetText("scott");
+        wb.main()->EPassword->SetText("tiger");
+        wb.main()->SQL4->SetText("select 4");
+        wb.main()->N->Lines().Add("a note");
+    }  // destroyed while open: saved at destruction
+    platform::TRegistry reg(platform::RootKey::CurrentUser);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Morvane\\TFMain", false));
+    EXPECT_EQ(reg.ReadString("EUserName.Text"), "scott");
+    for (const QString& name : reg.GetValueNames())
+        EXPECT_FALSE(name.contains("Password", Qt::CaseInsensitive));
+    Workbench again(Backend::Sqlite);
+    EXPECT_NE(again.main()->SQL4->Text(), "select 4") << "nothing restored before the first show";
+    again.show();
+    EXPECT_EQ(again.main()->EUserName->Text(), "scott");
+    EXPECT_EQ(again.main()->EPassword->Text(), "");
+    EXPECT_EQ(again.main()->SQL4->Text(), "select 4");
+    EXPECT_EQ(again.main()->N->Lines().ToStringList(), QStringList({"a note"}));
+}
+
+}  // namespace
