@@ -63,6 +63,7 @@ TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner, new QWidget) {
     auto* layout = new QHBoxLayout(Widget());
     layout->setContentsMargins(2, 1, 2, 1);
     layout->setSpacing(2);
+    layout->addStretch(1);  // panels stand at the left, the rest stays empty
     SetHeight(20);
     SetAlign(TAlign::alBottom);
 }
@@ -75,7 +76,7 @@ void TStatusBar::AddPanel(int width, bool alignRight) {
     label->setAlignment((alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     label->setFixedWidth(width);
     auto* layout = static_cast<QHBoxLayout*>(Widget()->layout());
-    layout->addWidget(label);
+    layout->insertWidget(static_cast<int>(panels_.size()), label);
     panels_.push_back(label);
 }
 
@@ -93,7 +94,7 @@ void TStatusBar::SetSimpleText(const QString& text) {
     if (simple_ == nullptr) {
         simple_ = new QLabel(Widget());
         simple_->setObjectName(Name() + QStringLiteral("_Simple"));
-        static_cast<QHBoxLayout*>(Widget()->layout())->addWidget(simple_, 1);
+        static_cast<QHBoxLayout*>(Widget()->layout())->insertWidget(0, simple_, 1);
     }
     simple_->setText(text);
 }

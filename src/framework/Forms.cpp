@@ -76,7 +76,11 @@ void TForm::Show() {
         }
         switch (pendingState_) {
             case TWindowState::wsMaximized:
-                window->showMaximized();
+                // Without a window manager the maximized state alone changes nothing:
+                // the window is laid over the whole screen first.
+                if (QScreen* screen = QGuiApplication::primaryScreen()) window->setGeometry(screen->availableGeometry());
+                window->show();
+                window->setWindowState(window->windowState() | Qt::WindowMaximized);
                 break;
             case TWindowState::wsMinimized:
                 window->showMinimized();

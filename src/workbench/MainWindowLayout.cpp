@@ -180,34 +180,50 @@ void TFMain::buildFrame() {
     SetMenu(MainMenu);
 
     Panel1 = Dock<TPanel>(this, this, "Panel1", TAlign::alTop, 31);
-    Label1 = Place<TLabel>(this, Panel1, "Label1", 6, 8, 120, 16);
+    // Left to right, each control after the previous one.
+    int x = 6;
+    auto next = [&x](TControl* c, int gap = 4) {
+        c->SetLeft(x);
+        x += c->Width() + gap;
+    };
+    Label1 = Place<TLabel>(this, Panel1, "Label1", 0, 8, 0, 16);
     Label1->SetCaption(QStringLiteral("DB alias name:.............."));
-    DatabaseName = Place<TComboBox>(this, Panel1, "DatabaseName", 140, 4, 170, 23);
+    next(Label1);
+    DatabaseName = Place<TComboBox>(this, Panel1, "DatabaseName", 0, 4, 170, 23);
     DatabaseName->SetStyle(TComboBoxStyle::csDropDownList);
     DatabaseName->SetDropDownCount(30);
-    Label6 = Place<TLabel>(this, Panel1, "Label6", 320, 8, 70, 16);
+    next(DatabaseName, 12);
+    Label6 = Place<TLabel>(this, Panel1, "Label6", 0, 8, 0, 16);
     Label6->SetCaption(QStringLiteral("User name:..."));
-    EUserName = Place<TEdit>(this, Panel1, "EUserName", 396, 4, 110, 23);
-    Label7 = Place<TLabel>(this, Panel1, "Label7", 514, 8, 70, 16);
+    next(Label6);
+    EUserName = Place<TEdit>(this, Panel1, "EUserName", 0, 4, 110, 23);
+    next(EUserName, 12);
+    Label7 = Place<TLabel>(this, Panel1, "Label7", 0, 8, 0, 16);
     Label7->SetCaption(QStringLiteral("Password:...."));
-    EPassword = Place<TEdit>(this, Panel1, "EPassword", 586, 4, 110, 23);
+    next(Label7);
+    EPassword = Place<TEdit>(this, Panel1, "EPassword", 0, 4, 110, 23);
     EPassword->SetPasswordChar(QChar('*'));
-    BConnect =
-        glyphButton(this, Panel1, "BConnect", 704, QStringLiteral("Connect"), QStyle::SP_DialogYesButton);
-    BStartTransaction = glyphButton(this, Panel1, "BStartTransaction", 740,
-                                    QStringLiteral("Start transaction"), QStyle::SP_MediaPlay);
-    BCommit =
-        glyphButton(this, Panel1, "BCommit", 766, QStringLiteral("Commit"), QStyle::SP_DialogApplyButton);
-    BRollback = glyphButton(this, Panel1, "BRollback", 792, QStringLiteral("Rollback"),
-                            QStyle::SP_DialogDiscardButton);
-    BSuperUnion = glyphButton(this, Panel1, "BSuperUnion", 830, QStringLiteral("Super union"),
-                              QStyle::SP_FileDialogListView);
-    SpeedButton2 = Place<TSpeedButton>(this, Panel1, "SpeedButton2", 858, 2, 30, 25);
+    next(EPassword, 10);
+    BConnect = glyphButton(this, Panel1, "BConnect", 0, QStringLiteral("Connect"), QStyle::SP_DialogYesButton);
+    next(BConnect, 10);
+    BStartTransaction =
+        glyphButton(this, Panel1, "BStartTransaction", 0, QStringLiteral("Start transaction"), QStyle::SP_MediaPlay);
+    next(BStartTransaction, 1);
+    BCommit = glyphButton(this, Panel1, "BCommit", 0, QStringLiteral("Commit"), QStyle::SP_DialogApplyButton);
+    next(BCommit, 1);
+    BRollback = glyphButton(this, Panel1, "BRollback", 0, QStringLiteral("Rollback"), QStyle::SP_DialogDiscardButton);
+    next(BRollback, 10);
+    BSuperUnion =
+        glyphButton(this, Panel1, "BSuperUnion", 0, QStringLiteral("Super union"), QStyle::SP_FileDialogListView);
+    next(BSuperUnion, 2);
+    SpeedButton2 = Place<TSpeedButton>(this, Panel1, "SpeedButton2", 0, 2, 30, 25);
     SpeedButton2->SetCaption(QStringLiteral("(*)"));
-    BMultifileExport = Place<TButton>(this, Panel1, "BMultifileExport", 892, 3, 34, 24);
+    next(SpeedButton2, 2);
+    BMultifileExport = Place<TButton>(this, Panel1, "BMultifileExport", 0, 3, 34, 24);
     BMultifileExport->SetCaption(QStringLiteral("ME"));
     BMultifileExport->SetHint(QStringLiteral("Multifile export"));
     BMultifileExport->SetShowHint(true);
+    next(BMultifileExport);
 
     PageControl1 = Dock<TPageControl>(this, this, "PageControl1", TAlign::alClient);
     auto page = [this](const char* name, const QString& caption) {
