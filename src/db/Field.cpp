@@ -170,8 +170,9 @@ QByteArray TLargeintField::ParseText(const QString& text) const {
 // The text FloatToStr gives (15 significant digits, classic exponent), built with
 // to_chars: a grid or an export formats millions of these.
 QString TFloatField::FormatValue(std::string_view raw) const {
-    const double v = parseDouble(raw);
+    double v = parseDouble(raw);
     if (!std::isfinite(v)) return FloatToStr(v);
+    if (v == 0) v = 0;  // negative zero shows as 0
     char buf[40];
     const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
     std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
