@@ -37,7 +37,15 @@ void TDataSet::Open() {
         buffer_.clear();
         state_ = TDataSetState::dsBrowse;
         // Only the first row: opening costs the same whatever the size of the result.
-        FetchMore(1);
+        // Controls hear of it as part of Opened, not as rows fetched before the open.
+        ++disableCount_;
+        try {
+            FetchMore(1);
+        } catch (...) {
+            --disableCount_;
+            throw;
+        }
+        --disableCount_;
     } catch (...) {
         state_ = TDataSetState::dsInactive;
         try {

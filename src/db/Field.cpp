@@ -2,6 +2,8 @@
 
 #include <QDate>
 #include <QTime>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -13,6 +15,15 @@ namespace {
 
 QString fromUtf8(std::string_view raw) {
     return QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
+}
+
+double parseDouble(std::string_view raw) {
+    double v = 0;
+    const auto res = std::from_chars(raw.data(), raw.data() + raw.size(), v);
+    // Infinity, NaN and other spellings go the slow way.
+    if (res.ec != std::errc() || res.ptr != raw.data() + raw.size())
+        return std::strtod(std::string(raw).c_str(), nullptr);
+    return v;
 }
 
 bool isDigit(char c) {
@@ -156,12 +167,34 @@ QByteArray TLargeintField::ParseText(const QString& text) const {
 
 // Floating point and decimal -----------------------------------------------------
 
+// The text FloatToStr gives (15 significant digits, classic exponent), built with
+// to_chars: a grid or an export formats millions of these.
 QString TFloatField::FormatValue(std::string_view raw) const {
-    return FloatToStr(std::strtod(std::string(raw).c_str(), nullptr));
+    double v = parseDouble(raw);
+    if (!std::isfinite(v)) return FloatToStr(v);
+    if (v == 0) v = 0;  // negative zero shows as 0
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+    std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
+    QString out;
+    const size_t e = text.find('e');
+    if (e == std::string_view::npos) {
+        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    } else {
+        std::string_view exponent = text.substr(e + 1);
+        const bool negative = !exponent.empty() && exponent[0] == '-';
+        if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
+        while (exponent.size() > 1 && exponent[0] == '0') exponent.remove_prefix(1);
+        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(e)) + QChar('E') +
+              (negative ? QStringLiteral("-") : QString()) +
+              QString::fromLatin1(exponent.data(), static_cast<qsizetype>(exponent.size()));
+    }
+    if (DecimalSeparator() != '.') out.replace(QChar('.'), DecimalSeparator());
+    return out;
 }
 
 QVariant TFloatField::ToVariant(std::string_view raw) const {
-    return std::strtod(std::string(raw).c_str(), nullptr);
+    return parseDouble(raw);
 }
 
 QByteArray TFloatField::ParseText(const QString& text) const {

@@ -38,6 +38,7 @@ int DataSetModel::datasetRows() const {
 
 void DataSetModel::resync() {
     TDataSet* ds = DataSet();
+    changing_ = true;
     beginResetModel();
     rows_ = datasetRows();
     if (!fieldNames_.isEmpty())
@@ -45,13 +46,16 @@ void DataSetModel::resync() {
     else
         columns_ = (ds != nullptr && ds->Active()) ? ds->FieldCount() : 0;
     endResetModel();
+    changing_ = false;
 }
 
 void DataSetModel::growTo(int rows) {
     if (rows <= rows_) return;
+    changing_ = true;
     beginInsertRows(QModelIndex(), rows_, rows - 1);
     rows_ = rows;
     endInsertRows();
+    changing_ = false;
 }
 
 TField* DataSetModel::FieldOfColumn(int column) const {
@@ -93,6 +97,7 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
 
 Qt::ItemFlags DataSetModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (!index.isValid()) return f;
     TDataSet* ds = DataSet();
     if (!readOnly_ && ds != nullptr && ds->Active() && ds->CanModify()) f |= Qt::ItemIsEditable;
     return f;
@@ -133,12 +138,12 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
 
 bool DataSetModel::canFetchMore(const QModelIndex& parent) const {
     TDataSet* ds = DataSet();
-    return !parent.isValid() && ds != nullptr && ds->Active() && !ds->AllFetched();
+    return !parent.isValid() && !changing_ && ds != nullptr && ds->Active() && !ds->AllFetched();
 }
 
 void DataSetModel::fetchMore(const QModelIndex& parent) {
     TDataSet* ds = DataSet();
-    if (parent.isValid() || ds == nullptr || !ds->Active()) return;
+    if (parent.isValid() || ds == nullptr || !ds->Active() || changing_) return;
     Dispatch([&] { ds->FetchMore(kFetchBatch); });
     growTo(datasetRows());
 }

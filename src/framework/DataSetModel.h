@@ -45,4 +45,7 @@ class DataSetModel : public QAbstractTableModel, public TDataSetObserver {
     int rows_ = 0;
     int columns_ = 0;
     bool readOnly_ = false;
+    // True while the model announces a change: views and testers that ask for more rows
+    // then must not start a second change inside it.
+    bool changing_ = false;
 };

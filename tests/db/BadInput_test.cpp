@@ -2,11 +2,13 @@
 
 #include <QFile>
 
+#include <charconv>
 #include "DbTestSupport.h"
 #include "db/Aliases.h"
 #include "db/Catalog.h"
 #include "db/RowStore.h"
 #include "framework/rtl/Exception.h"
+#include "framework/rtl/SysUtils.h"
 #include "support/TestEnv.h"
 
 using dbtest::Backend;
@@ -230,6 +232,25 @@ TEST(RowStore, KeepsNullsEmptiesAndLargeValuesApartAndEditsInPlace) {
     EXPECT_FALSE(rows.Value(0, 0).has_value());
     // Compact: small rows share blocks (well under the size of one block per row).
     EXPECT_LT(rows.BytesReserved(), size_t(4) << 20);
+}
+
+}  // namespace
+
+namespace {
+
+// The fast float text must be the runtime's FloatToStr, value for value.
+TEST(FloatText, MatchesTheRuntimeConversion) {
+    TFloatField f(nullptr, "F");
+    for (double v : {0.0, -0.0, 1.0, 2.5, 0.1, 1.0 / 3, 123456789012345.0, 1234567890123456.0, 1e20, 1e-5,
+                     1.5e-7, -42.125, 1e300, 6.02214076e23, 0.000123}) {
+        char buf[40];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        EXPECT_EQ(f.FormatValue(std::string_view(buf, static_cast<size_t>(r.ptr - buf))), FloatToStr(v))
+            << buf;
+    }
+    SetDecimalSeparator(',');
+    EXPECT_EQ(f.FormatValue("2.5"), "2,5");
+    SetDecimalSeparator('.');
 }
 
 }  // namespace

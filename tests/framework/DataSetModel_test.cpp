@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+
+#include "db/Aliases.h"
+#include "db/DataSource.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "framework/DataSetModel.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+class ModelOverQuery : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testenv::WriteFile(AliasFilePath(),
+                           "[M]\nTYPE=SQLITE\nPATH=" + (testenv::Root() + "/m.db").toUtf8() + "\n");
+        db.SetDatabaseName("X");
+        db.SetAliasName("M");
+        run("CREATE TABLE T (ID INTEGER, NAME VARCHAR(10))");
+        run("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 2000) "
+            "INSERT INTO T SELECT x, 'n' || x FROM g");
+        query.SetDatabaseName("X");
+        source.SetDataSet(&query);
+    }
+    void run(const QString& sql) {
+        TQuery q;
+        q.SetDatabaseName("X");
+        q.SQL().Add(sql);
+        q.ExecSQL();
+    }
+    QString scalar(const QString& sql) {
+        TQuery q;
+        q.SetDatabaseName("X");
+        q.SQL().Add(sql);
+        q.Open();
+        return q.Fields(0)->AsString();
+    }
+
+    TDatabase db;
+    TQuery query;
+    TDataSource source;
+};
+
+TEST_F(ModelOverQuery, GrowsAsTheViewFetchesAndEmptiesWhenClosed) {
+    DataSetModel model(&source);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model.rowCount(), 0);
+    query.SQL().Add("SELECT * FROM T ORDER BY ID");
+    query.Open();
+    EXPECT_EQ(model.columnCount(), 2);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "NAME");
+    EXPECT_LT(model.rowCount(), 2000);
+    ASSERT_TRUE(model.canFetchMore(QModelIndex()));
+    while (model.canFetchMore(QModelIndex())) model.fetchMore(QModelIndex());
+    EXPECT_EQ(model.rowCount(), 2000);
+    EXPECT_EQ(model.data(model.index(1999, 1), Qt::DisplayRole).toString(), "n2000");
+    EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_EQ(query.RecNo(), 1);  // the view's fetching does not move the cursor
+    query.Close();
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST_F(ModelOverQuery, ChosenColumnsAndTitles) {
+    DataSetModel model(&source);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.SetColumns({"name", "ID"}, {"Nazwa", "Numer"});
+    query.SQL().Add("SELECT * FROM T WHERE ID = 7");
+    query.Open();
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Nazwa");
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::DisplayRole).toString(), "n7");
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::DisplayRole).toString(), "7");
+}
+
+TEST_F(ModelOverQuery, EditingACellOfALiveResultWritesTheTable) {
+    DataSetModel model(&source);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    query.SetRequestLive(true);
+    query.SQL().Add("SELECT * FROM T");
+    query.SQL().Add(" Where ID <= 3");
+    query.SQL().Add(" ORDER BY ID DESC");
+    query.Open();
+    while (model.canFetchMore(QModelIndex())) model.fetchMore(QModelIndex());
+    ASSERT_EQ(model.rowCount(), 3);
+    ASSERT_TRUE(model.flags(model.index(1, 1)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(model.setData(model.index(1, 1), "two", Qt::EditRole));
+    EXPECT_EQ(scalar("SELECT NAME FROM T WHERE ID = 2"), "two");
+    EXPECT_EQ(model.data(model.index(1, 1), Qt::DisplayRole).toString(), "two");
+    EXPECT_EQ(query.State(), TDataSetState::dsBrowse);
+
+    // A value the column cannot take is refused and the table keeps its value.
+    model.setData(model.index(0, 0), "not a number", Qt::EditRole);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM T WHERE ID = 3"), "1");
+    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);  // the conversion error was shown
+    query.Cancel();
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::DisplayRole).toString(), "3");
+}
+
+}  // namespace
