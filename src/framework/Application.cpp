@@ -6,18 +6,10 @@
 #include "framework/Dispatch.h"
 #include "framework/rtl/Exception.h"
 #include "platform/DialogSeam.h"
+#include "platform/Files.h"
 
 namespace {
 TApplication* g_application = nullptr;
-
-// The executable's name cut before its first ".", first letter upper-case, the rest lower-case.
-QString titleFromExecutable() {
-    QString name = QCoreApplication::applicationName();
-    const qsizetype dot = name.indexOf(QChar('.'));
-    if (dot >= 0) name = name.left(dot);
-    if (name.isEmpty()) return name;
-    return name.left(1).toUpper() + name.mid(1).toLower();
-}
 
 // Ends the main loop, but never from inside a modal box's own loop.
 void exitWhenIdle() {
@@ -36,7 +28,7 @@ QString withFullStop(QString text) {
 }
 
 QString currentTitle() {
-    return g_application != nullptr ? g_application->Title() : titleFromExecutable();
+    return g_application != nullptr ? g_application->Title() : platform::ApplicationTitle();
 }
 }  // namespace
 
@@ -44,7 +36,7 @@ TApplication* Application() {
     return g_application;
 }
 
-TApplication::TApplication() : title_(titleFromExecutable()) {
+TApplication::TApplication() : title_(platform::ApplicationTitle()) {
     g_application = this;
 }
 
