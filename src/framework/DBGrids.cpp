@@ -1,6 +1,8 @@
 #include "framework/DBGrids.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <algorithm>
 
 #include "db/DataSource.h"
 #include "db/Field.h"
@@ -96,6 +98,16 @@ void TDBGrid::RefreshColumns() {
         c.grid_ = this;
         c.index_ = i;
         columns_.push_back(c);
+    }
+    // Columns as wide as their fields' display width (within reason) and their titles.
+    const QFontMetrics metrics(View()->font());
+    const QFontMetrics titleMetrics(View()->horizontalHeader()->font());
+    for (int i = 0; i < ds->FieldCount() && i < model_->columnCount(); ++i) {
+        const int chars = std::clamp(ds->Fields(i)->DisplayWidth(), 4, 40);
+        const int width = std::max(chars * metrics.averageCharWidth(),
+                                   titleMetrics.horizontalAdvance(columns_[static_cast<size_t>(i)].Title.Caption)) +
+                          12;
+        View()->setColumnWidth(i, width);
     }
 }
 

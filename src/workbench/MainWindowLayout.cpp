@@ -446,6 +446,7 @@ void TFMain::buildSettingsPage() {
     GroupBox1->SetCaption(QStringLiteral("Suggestions"));
     HINTS = Place<TMemo>(this, GroupBox1, "HINTS", 8, 20, 304, 302);
     HINTS->SetScrollBars(TScrollStyle::ssVertical);
+    HINTS->SetWordWrap(false);
     AfterClickInColumn = Place<TRadioGroup>(this, TabSheet6, "AfterClickInColumn", 340, 8, 460, 230);
     AfterClickInColumn->SetCaption(QStringLiteral("After clicking in column header in the clipboard set"));
     AfterClickInColumn->Items().Assign(QStringList{
