@@ -141,6 +141,19 @@ void SetDialogs(DialogProvider* provider) {
 
 // ---- ScriptedDialogs -------------------------------------------------------
 
+namespace {
+
+// The next scripted answer, or none (the dialog is cancelled) when the queue is empty.
+template <class T>
+std::optional<T> popAnswer(std::vector<std::optional<T>>& queue) {
+    if (queue.empty()) return std::nullopt;
+    std::optional<T> answer = std::move(queue.front());
+    queue.erase(queue.begin());
+    return answer;
+}
+
+}  // namespace
+
 int ScriptedDialogs::messageBox(const MessageBoxRequest& request) {
     records.push_back(
         {DialogRecord::MessageBox, request.text, request.caption, request.icon, request.buttons});
@@ -155,34 +168,22 @@ int ScriptedDialogs::messageBox(const MessageBoxRequest& request) {
 
 std::optional<QString> ScriptedDialogs::openFile(const FileDialogRequest& request) {
     records.push_back({DialogRecord::OpenFile, request.fileName, request.title});
-    if (fileAnswers.empty()) return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.erase(fileAnswers.begin());
-    return answer;
+    return popAnswer(fileAnswers);
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(const FileDialogRequest& request) {
     records.push_back({DialogRecord::SaveFile, request.fileName, request.title});
-    if (fileAnswers.empty()) return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.erase(fileAnswers.begin());
-    return answer;
+    return popAnswer(fileAnswers);
 }
 
 std::optional<QFont> ScriptedDialogs::chooseFont(const QFont& initial) {
     records.push_back({DialogRecord::Font, initial.family(), QString()});
-    if (fontAnswers.empty()) return std::nullopt;
-    auto answer = fontAnswers.front();
-    fontAnswers.erase(fontAnswers.begin());
-    return answer;
+    return popAnswer(fontAnswers);
 }
 
 std::optional<QString> ScriptedDialogs::inputText(const InputRequest& request) {
     records.push_back({DialogRecord::Input, request.prompt, request.caption});
-    if (inputAnswers.empty()) return std::nullopt;
-    auto answer = inputAnswers.front();
-    inputAnswers.erase(inputAnswers.begin());
-    return answer;
+    return popAnswer(inputAnswers);
 }
 
 int ScriptedDialogs::runModal(QWidget* form, const QString& formName,

@@ -1,7 +1,6 @@
 #include "DbTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 #include <QUuid>
 
 #include "db/Aliases.h"
@@ -14,25 +13,6 @@ QString BackendName(Backend b) {
     return b == Backend::Sqlite ? QStringLiteral("Sqlite") : QStringLiteral("Postgres");
 }
 
-namespace {
-
-void adminExec(const QString& conninfo, const QString& sql) {
-    PGconn* c = PQconnectdb(conninfo.toUtf8().constData());
-    if (PQstatus(c) != CONNECTION_OK) {
-        ADD_FAILURE() << "admin connection failed: " << PQerrorMessage(c);
-        PQfinish(c);
-        return;
-    }
-    PQclear(PQexec(c, "SET client_min_messages TO warning"));
-    PGresult* r = PQexec(c, sql.toUtf8().constData());
-    if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
-        ADD_FAILURE() << "admin statement failed: " << PQresultErrorMessage(r);
-    PQclear(r);
-    PQfinish(c);
-}
-
-}  // namespace
-
 Scratch::Scratch(Backend backend) : backend_(backend), owner_(std::make_unique<TComponent>()) {
     QByteArray conf;
     if (backend == Backend::Sqlite) {
@@ -44,7 +24,7 @@ Scratch::Scratch(Backend backend) : backend_(backend), owner_(std::make_unique<T
             throw Exception(QStringLiteral("no PostgreSQL server"));
         }
         schema_ = QStringLiteral("zv_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
-        adminExec(pg, QStringLiteral("CREATE SCHEMA %1").arg(schema_));
+        testenv::PostgresAdmin(QStringLiteral("CREATE SCHEMA %1").arg(schema_));
         conf = "[TEST]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() +
                " options='-csearch_path=" + schema_.toUtf8() + "'\n";
     }
@@ -57,8 +37,7 @@ Scratch::Scratch(Backend backend) : backend_(backend), owner_(std::make_unique<T
 
 Scratch::~Scratch() {
     owner_.reset();
-    if (!schema_.isEmpty())
-        adminExec(testenv::PostgresConnectionString(), QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
+    if (!schema_.isEmpty()) testenv::PostgresAdmin(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
 }
 
 void Scratch::exec(const QString& sql) {
@@ -85,7 +64,7 @@ TQuery* Scratch::query(const QString& sql, bool live) {
 }
 
 void Scratch::admin(const QString& sql) {
-    adminExec(testenv::PostgresConnectionString(), sql);
+    testenv::PostgresAdmin(sql);
 }
 
 }  // namespace dbtest

@@ -1,6 +1,7 @@
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,6 +80,21 @@ QByteArray ReadFile(const QString& path) {
 
 QString PostgresConnectionString() {
     return qEnvironmentVariable("ZV_TEST_PG");
+}
+
+void PostgresAdmin(const QString& sql) {
+    PGconn* c = PQconnectdb(PostgresConnectionString().toUtf8().constData());
+    if (PQstatus(c) != CONNECTION_OK) {
+        ADD_FAILURE() << "admin connection failed: " << PQerrorMessage(c);
+        PQfinish(c);
+        return;
+    }
+    PQclear(PQexec(c, "SET client_min_messages TO warning"));
+    PGresult* r = PQexec(c, sql.toUtf8().constData());
+    if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
+        ADD_FAILURE() << "admin statement failed: " << PQresultErrorMessage(r);
+    PQclear(r);
+    PQfinish(c);
 }
 
 }  // namespace testenv

@@ -22,6 +22,8 @@ QByteArray ReadFile(const QString& path);
 // libpq connection string of the throwaway PostgreSQL server that ./test.sh starts
 // (ZV_TEST_PG). Empty when none runs: PostgreSQL tests then fail, never skip.
 QString PostgresConnectionString();
+// Runs one statement on an administrative session of that server; a failure fails the test.
+void PostgresAdmin(const QString& sql);
 
 }  // namespace testenv
 

@@ -1,7 +1,6 @@
 #include "WorkbenchFixture.h"
 
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 #include <QUuid>
 
 #include "db/Aliases.h"
@@ -21,25 +20,6 @@ std::string ParamName(const ::testing::TestParamInfo<Backend>& info) {
     return BackendName(info.param).toStdString();
 }
 
-namespace {
-
-void adminExec(const QString& sql) {
-    PGconn* c = PQconnectdb(testenv::PostgresConnectionString().toUtf8().constData());
-    if (PQstatus(c) != CONNECTION_OK) {
-        ADD_FAILURE() << "admin connection failed: " << PQerrorMessage(c);
-        PQfinish(c);
-        return;
-    }
-    PQclear(PQexec(c, "SET client_min_messages TO warning"));
-    PGresult* r = PQexec(c, sql.toUtf8().constData());
-    if (PQresultStatus(r) != PGRES_COMMAND_OK)
-        ADD_FAILURE() << "admin statement failed: " << PQresultErrorMessage(r);
-    PQclear(r);
-    PQfinish(c);
-}
-
-}  // namespace
-
 Workbench::Workbench(Backend backend) : backend_(backend) {
     QByteArray conf;
     if (backend == Backend::Sqlite) {
@@ -52,7 +32,7 @@ Workbench::Workbench(Backend backend) : backend_(backend) {
             throw Exception(QStringLiteral("no PostgreSQL server"));
         }
         schema_ = QStringLiteral("zv_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
-        adminExec(QStringLiteral("CREATE SCHEMA %1").arg(schema_));
+        testenv::PostgresAdmin(QStringLiteral("CREATE SCHEMA %1").arg(schema_));
         conf = "[TEST]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() +
                " options='-csearch_path=" + schema_.toUtf8() + "'\n";
     }
@@ -65,7 +45,7 @@ Workbench::Workbench(Backend backend) : backend_(backend) {
 Workbench::~Workbench() {
     other_.reset();
     app_.reset();
-    if (!schema_.isEmpty()) adminExec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
+    if (!schema_.isEmpty()) testenv::PostgresAdmin(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
 }
 
 void Workbench::show() {
