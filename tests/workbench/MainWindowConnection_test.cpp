@@ -180,3 +180,23 @@ TEST(MainWindowStorage, StoredFieldsComeBackAtTheFirstShowButNeverThePassword) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MainWindowLoginPostgres, WrongPasswordLeavesTheConnectionClosedAndTheRightOneConnects) {
+    Workbench wb(Backend::Postgres);
+    wb.show();
+    wb.selectAlias();
+    wb.main()->EUserName->SetText("zv_login");
+    wb.main()->EPassword->SetText("wrong");
+    Dispatch([&] { wb.main()->BConnectClick(nullptr); });
+    EXPECT_FALSE(wb.main()->Database->Connected());
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_TRUE(testenv::Dialogs().boxes[0].text.contains("password authentication failed"))
+        << testenv::Dialogs().boxes[0].text.toStdString();
+    wb.main()->EPassword->SetText("zv_secret");
+    wb.main()->BConnectClick(nullptr);
+    EXPECT_TRUE(wb.main()->Database->Connected());
+}
+
+}  // namespace
