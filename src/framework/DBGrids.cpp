@@ -104,9 +104,10 @@ void TDBGrid::RefreshColumns() {
     const QFontMetrics titleMetrics(View()->horizontalHeader()->font());
     for (int i = 0; i < ds->FieldCount() && i < model_->columnCount(); ++i) {
         const int chars = std::clamp(ds->Fields(i)->DisplayWidth(), 4, 40);
-        const int width = std::max(chars * metrics.averageCharWidth(),
-                                   titleMetrics.horizontalAdvance(columns_[static_cast<size_t>(i)].Title.Caption)) +
-                          12;
+        const int width =
+            std::max(chars * metrics.averageCharWidth(),
+                     titleMetrics.horizontalAdvance(columns_[static_cast<size_t>(i)].Title.Caption)) +
+            12;
         View()->setColumnWidth(i, width);
     }
 }

@@ -78,7 +78,8 @@ void TForm::Show() {
             case TWindowState::wsMaximized:
                 // Without a window manager the maximized state alone changes nothing:
                 // the window is laid over the whole screen first.
-                if (QScreen* screen = QGuiApplication::primaryScreen()) window->setGeometry(screen->availableGeometry());
+                if (QScreen* screen = QGuiApplication::primaryScreen())
+                    window->setGeometry(screen->availableGeometry());
                 window->show();
                 window->setWindowState(window->windowState() | Qt::WindowMaximized);
                 break;

@@ -6,7 +6,7 @@
 namespace {
 
 class RegistryBackend : public StorageBackend {
-public:
+  public:
     explicit RegistryBackend(QString key) : key_(std::move(key)) {}
     bool Read(const QString& name, QString& value) override {
         platform::TRegistry reg(platform::RootKey::CurrentUser);
@@ -20,28 +20,32 @@ public:
         reg.WriteString(name, value);
     }
 
-private:
+  private:
     QString key_;
 };
 
 class IniBackend : public StorageBackend {
-public:
+  public:
     IniBackend(const QString& fileName, QString section) : file_(fileName), section_(std::move(section)) {}
     bool Read(const QString& name, QString& value) override {
         if (!file_.ReadSection(section_).contains(name, Qt::CaseInsensitive)) return false;
         value = file_.ReadString(section_, name, QString());
         return true;
     }
-    void Write(const QString& name, const QString& value) override { file_.WriteString(section_, name, value); }
+    void Write(const QString& name, const QString& value) override {
+        file_.WriteString(section_, name, value);
+    }
 
-private:
+  private:
     platform::TIniFile file_;
     QString section_;
 };
 
 }  // namespace
 
-std::unique_ptr<StorageBackend> RegistryStorage(const QString& keyPath) { return std::make_unique<RegistryBackend>(keyPath); }
+std::unique_ptr<StorageBackend> RegistryStorage(const QString& keyPath) {
+    return std::make_unique<RegistryBackend>(keyPath);
+}
 
 std::unique_ptr<StorageBackend> IniStorage(const QString& fileName, const QString& section) {
     return std::make_unique<IniBackend>(fileName, section);

@@ -204,17 +204,19 @@ void TFMain::buildFrame() {
     EPassword = Place<TEdit>(this, Panel1, "EPassword", 0, 4, 110, 23);
     EPassword->SetPasswordChar(QChar('*'));
     next(EPassword, 10);
-    BConnect = glyphButton(this, Panel1, "BConnect", 0, QStringLiteral("Connect"), QStyle::SP_DialogYesButton);
+    BConnect =
+        glyphButton(this, Panel1, "BConnect", 0, QStringLiteral("Connect"), QStyle::SP_DialogYesButton);
     next(BConnect, 10);
-    BStartTransaction =
-        glyphButton(this, Panel1, "BStartTransaction", 0, QStringLiteral("Start transaction"), QStyle::SP_MediaPlay);
+    BStartTransaction = glyphButton(this, Panel1, "BStartTransaction", 0, QStringLiteral("Start transaction"),
+                                    QStyle::SP_MediaPlay);
     next(BStartTransaction, 1);
     BCommit = glyphButton(this, Panel1, "BCommit", 0, QStringLiteral("Commit"), QStyle::SP_DialogApplyButton);
     next(BCommit, 1);
-    BRollback = glyphButton(this, Panel1, "BRollback", 0, QStringLiteral("Rollback"), QStyle::SP_DialogDiscardButton);
+    BRollback =
+        glyphButton(this, Panel1, "BRollback", 0, QStringLiteral("Rollback"), QStyle::SP_DialogDiscardButton);
     next(BRollback, 10);
-    BSuperUnion =
-        glyphButton(this, Panel1, "BSuperUnion", 0, QStringLiteral("Super union"), QStyle::SP_FileDialogListView);
+    BSuperUnion = glyphButton(this, Panel1, "BSuperUnion", 0, QStringLiteral("Super union"),
+                              QStyle::SP_FileDialogListView);
     next(BSuperUnion, 2);
     SpeedButton2 = Place<TSpeedButton>(this, Panel1, "SpeedButton2", 0, 2, 30, 25);
     SpeedButton2->SetCaption(QStringLiteral("(*)"));
