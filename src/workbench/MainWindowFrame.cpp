@@ -23,6 +23,7 @@ void TFMain::bindHandlers() {
     BRefreshBDEAliases->OnClick = [this](TObject* s) { BRefreshBDEAliasesClick(s); };
     RefreshTables->OnClick = [this](TObject* s) { RefreshTablesClick(s); };
     PageControl1->OnChange = [this](TObject* s) { PageControl1Change(s); };
+    bindQueryHandlers();
 }
 
 void TFMain::FormShow(TObject*) {
