@@ -29,7 +29,9 @@ void TTabSheet::SetTabVisible(bool visible) {
 
 TPageControl::TPageControl(TComponent* owner) : TWinControl(owner, new QTabWidget) {
     QObject::connect(Tabs(), &QTabWidget::currentChanged, Tabs(), [this](int) {
-        if (settingByProgram_) return;
+        // Pages destroyed with their window move the current page; the window's other
+        // controls may be gone by then, so the handler is not told.
+        if (settingByProgram_ || (Owner() != nullptr && Owner()->Destroying())) return;
         if (OnChange) Dispatch([this] { OnChange(this); });
     });
 }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <QLineEdit>
 #include <QTest>
+#include <memory>
 
 #include "TestEnv.h"
 #include "framework/Application.h"
+#include "framework/ComCtrls.h"
 #include "framework/Dispatch.h"
 #include "framework/StdCtrls.h"
 #include "framework/rtl/Exception.h"
@@ -126,6 +128,18 @@ TEST_F(FormsTest, OwnedControlsAreDestroyedWithTheForm) {
     delete form;
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(app.ComponentCount(), 0);
+}
+
+TEST_F(FormsTest, PageChangeHandlerIsNotRunWhileTheWindowIsDestroyed) {
+    auto* form = app.CreateForm<TForm>();
+    auto* pages = new TPageControl(form);
+    pages->SetParent(form);
+    for (int i = 0; i < 3; ++i) new TTabSheet(form, pages);
+    pages->SetActivePage(static_cast<TTabSheet*>(form->Components(2)));
+    auto changes = std::make_shared<int>(0);
+    pages->OnChange = [changes](TObject*) { ++*changes; };
+    delete form;
+    EXPECT_EQ(*changes, 0);
 }
 
 }  // namespace

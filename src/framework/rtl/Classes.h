@@ -43,6 +43,9 @@ class TComponent : public TObject {
     // Destroys the owned components, most recent first. Classes whose own resources
     // must outlive their components call it first thing in their destructor.
     void DestroyComponents();
+    // True while the component is destroying its owned components: handlers that
+    // reach for siblings must not run then.
+    bool Destroying() const { return destroying_; }
 
   private:
     void insertComponent(TComponent* c);
