@@ -1,0 +1,93 @@
+// How long Enter in a one-line query field takes on a long result, and how long the
+// column-title list walk takes up to its question and to the end.
+//   queries_bench [rows]   (default 1000000; SQLite file in a temporary folder)
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "db/Aliases.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "framework/Application.h"
+#include "framework/DBGrids.h"
+#include "framework/StdCtrls.h"
+#include "platform/DialogSeam.h"
+#include "workbench/MainWindow.h"
+
+namespace {
+
+void report(const char* what, const QElapsedTimer& timer) {
+    std::printf("%-44s %9.1f ms\n", what, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
+    QTemporaryDir root;
+    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) qputenv(var, root.path().toUtf8());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zorvantic"));
+    platform::ScriptedDialogs dialogs;
+    platform::SetDialogs(&dialogs);
+
+    QDir().mkpath(QFileInfo(AliasFilePath()).path());
+    QFile conf(AliasFilePath());
+    conf.open(QIODevice::WriteOnly);
+    conf.write("[TEST]\nTYPE=SQLITE\nPATH=" + (root.path() + "/bench.db").toUtf8() + "\n");
+    conf.close();
+
+    {
+        TComponent owner;
+        auto* seed = new TDatabase(&owner);
+        seed->SetDatabaseName(QStringLiteral("SEED"));
+        seed->SetAliasName(QStringLiteral("TEST"));
+        seed->Open();
+        TQuery q;
+        q.SetDatabaseName(QStringLiteral("SEED"));
+        q.SQL().Add(QStringLiteral("CREATE TABLE big (id INTEGER, name VARCHAR(20))"));
+        q.ExecSQL();
+        q.SQL().Clear();
+        q.SQL().Add(
+            QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < %1) "
+                           "INSERT INTO big SELECT g, 'name ' || g FROM s")
+                .arg(rows));
+        q.ExecSQL();
+    }
+
+    TApplication app;
+    TFMain* m = app.CreateForm<TFMain>();
+    m->Show();
+    m->DatabaseName->SetItemIndex(m->DatabaseName->Items().IndexOf(QStringLiteral("TEST")));
+    m->BConnectClick(m);
+    m->FSkipHint = true;
+    m->SQL1->SetText(QStringLiteral("SELECT id, name FROM big"));
+    m->SQL1->SetFocus();
+
+    QElapsedTimer timer;
+    timer.start();
+    m->BWykonajClick(m->BWykonaj);
+    QApplication::processEvents();
+    report("Enter: first rows in the grid", timer);
+    std::printf("%-44s %9d\n", "rows fetched so far", m->MainQuery->FetchedCount());
+
+    m->AfterClickInColumn->SetItemIndex(2);
+    m->ObtainInExpression->SetItemIndex(0);
+    dialogs.answers = {platform::IDNO};
+    timer.restart();
+    m->GridTitleClick(m->Grid->Columns(0));
+    report("title click, answer No (walk ends on last)", timer);
+
+    m->MainQuery->Close();
+    m->MainQuery->Open();
+    dialogs.answers = {platform::IDYES};
+    timer.restart();
+    m->GridTitleClick(m->Grid->Columns(0));
+    report("title click, answer Yes (every value)", timer);
+    platform::SetDialogs(nullptr);
+    return 0;
+}
