@@ -102,10 +102,11 @@ void TDBGrid::RefreshColumns() {
     // Columns as wide as their fields' display width (within reason) and their titles.
     const QFontMetrics metrics(View()->font());
     const QFontMetrics titleMetrics(View()->horizontalHeader()->font());
+    const int charWidth = std::max(metrics.averageCharWidth(), metrics.horizontalAdvance(QChar('0')));
     for (int i = 0; i < ds->FieldCount() && i < model_->columnCount(); ++i) {
         const int chars = std::clamp(ds->Fields(i)->DisplayWidth(), 4, 40);
         const int width =
-            std::max(chars * metrics.averageCharWidth(),
+            std::max(chars * charWidth,
                      titleMetrics.horizontalAdvance(columns_[static_cast<size_t>(i)].Title.Caption)) +
             12;
         View()->setColumnWidth(i, width);
