@@ -1,0 +1,3 @@
+#include "common/FileMode.h"
+
+int FileMode = fmOpenReadWrite;

@@ -1,0 +1,111 @@
+#include "export/ExportConfiguration.h"
+
+#include <QFile>
+
+#include "framework/rtl/Exception.h"
+#include "platform/Codepage.h"
+#include "platform/Paths.h"
+
+namespace {
+
+// Reads the file's lines as a text file does: CR LF, LF or CR ends a line.
+class LineReader {
+  public:
+    explicit LineReader(const QString& fileName) {
+        QFile file(platform::MapPath(fileName));
+        if (!file.open(QIODevice::ReadOnly))
+            throw EInOutError(
+                QStringLiteral("Cannot open file \"%1\": %2").arg(fileName, file.errorString()));
+        text_ = platform::FromCp1250(file.readAll());
+    }
+
+    // Skips blanks and line ends, takes the word up to the next blank or line end, then
+    // drops the rest of its line.
+    int ReadCount() {
+        while (pos_ < text_.size() && text_[pos_].unicode() <= ' ') ++pos_;
+        const qsizetype start = pos_;
+        while (pos_ < text_.size() && text_[pos_].unicode() > ' ') ++pos_;
+        const QString word = text_.mid(start, pos_ - start);
+        ReadLine();
+        if (word.isEmpty()) return 0;
+        bool ok = false;
+        const int value = parseDecimal(word, ok);
+        return ok ? value : -1;
+    }
+
+    QString ReadLine() {
+        const qsizetype start = pos_;
+        while (pos_ < text_.size() && text_[pos_] != QChar('\r') && text_[pos_] != QChar('\n')) ++pos_;
+        const QString line = text_.mid(start, pos_ - start);
+        if (pos_ < text_.size() && text_[pos_] == QChar('\r')) ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == QChar('\n')) ++pos_;
+        return line;
+    }
+
+  private:
+    static int parseDecimal(const QString& word, bool& ok) {
+        qsizetype i = 0;
+        bool negative = false;
+        if (word[0] == QChar('+') || word[0] == QChar('-')) {
+            negative = word[0] == QChar('-');
+            ++i;
+        }
+        if (i == word.size()) return ok = false, 0;
+        long long value = 0;
+        for (; i < word.size(); ++i) {
+            const char16_t c = word[i].unicode();
+            if (c < '0' || c > '9') return ok = false, 0;
+            value = value * 10 + (c - '0');
+            if (value > 2147483648LL) return ok = false, 0;
+        }
+        if (negative) value = -value;
+        if (value > 2147483647LL) return ok = false, 0;
+        ok = true;
+        return static_cast<int>(value);
+    }
+
+    QString text_;
+    qsizetype pos_ = 0;
+};
+
+QString boolLine(bool on) {
+    return on ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+}
+
+}  // namespace
+
+void SaveExportConfiguration(const QString& fileName, const ExportConfiguration& c) {
+    QString text;
+    auto line = [&text](const QString& s) { text += s + QStringLiteral("\r\n"); };
+    line(QString::number(c.rows.size()));
+    for (const auto& row : c.rows)
+        for (const QString& cell : row) line(cell);
+    for (const QString* s : {&c.fileName, &c.tableName, &c.lineBreakCount, &c.emptyValue}) line(*s);
+    for (bool b : {c.runAfter, c.semicolon, c.emptyLine, c.createTable, c.doubleApostrophes, c.lockDoubtful})
+        line(boolLine(b));
+
+    QFile file(platform::MapPath(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EInOutError(QStringLiteral("Cannot create file \"%1\": %2").arg(fileName, file.errorString()));
+    const QByteArray bytes = platform::ToCp1250(text);
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw EInOutError(QStringLiteral("Cannot write file \"%1\": %2").arg(fileName, file.errorString()));
+}
+
+int ReadConfigurationRowCount(const QString& fileName) {
+    return LineReader(fileName).ReadCount();
+}
+
+ExportConfiguration LoadExportConfiguration(const QString& fileName) {
+    LineReader in(fileName);
+    ExportConfiguration c;
+    const int count = in.ReadCount();
+    c.rows.resize(static_cast<size_t>(std::max(0, count)));
+    for (auto& row : c.rows)
+        for (QString& cell : row) cell = in.ReadLine();
+    for (QString* s : {&c.fileName, &c.tableName, &c.lineBreakCount, &c.emptyValue}) *s = in.ReadLine();
+    for (bool* b :
+         {&c.runAfter, &c.semicolon, &c.emptyLine, &c.createTable, &c.doubleApostrophes, &c.lockDoubtful})
+        *b = in.ReadLine() == QLatin1String("TRUE");
+    return c;
+}
