@@ -4,6 +4,7 @@
 
 #include "app/Intro.h"
 #include "common/Settings.h"
+#include "export/Eksport.h"
 #include "framework/Application.h"
 #include "workbench/MainWindow.h"
 
@@ -25,6 +26,7 @@ int RunZorvantic(int argc, char** argv) {
     // 4, 5. The long-lived windows, the main window first.
     application->Initialize();
     application->CreateForm<TFMain>();
+    application->CreateForm<TFEksport>();
 
     // 6. The message loop, until the main window closes or an end request is served.
     application->Run();

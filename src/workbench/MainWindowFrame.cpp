@@ -1,6 +1,7 @@
 // The window's show and close handling, its page change and the buttons that open
 // other windows.
 #include "db/Query.h"
+#include "export/Eksport.h"
 #include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
@@ -24,6 +25,8 @@ void TFMain::bindHandlers() {
     RefreshTables->OnClick = [this](TObject* s) { RefreshTablesClick(s); };
     PageControl1->OnChange = [this](TObject* s) { PageControl1Change(s); };
     bindQueryHandlers();
+    BExport->OnClick = [this](TObject* s) { BExportClick(s); };
+    Zapiszwynik1->OnClick = [this](TObject* s) { BExportClick(s); };
 }
 
 void TFMain::FormShow(TObject*) {
@@ -36,6 +39,13 @@ void TFMain::FormShow(TObject*) {
     } catch (...) {
     }
     FIntro = nullptr;
+}
+
+void TFMain::BExportClick(TObject*) {
+    if (MainQuery->Active())
+        ShowEksport(MainQuery, Grid, QString());
+    else
+        ShowMessage(QStringLiteral("No data to export"));
 }
 
 void TFMain::Zakocz1Click(TObject*) {

@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include "ExportTestSupport.h"
+#include "common/FileMode.h"
+#include "db/Query.h"
+#include "export/Eksport.h"
+#include "export/ExportConfiguration.h"
+#include "framework/ComCtrls.h"
+#include "framework/DBGrids.h"
+#include "framework/Grids.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "framework/rtl/Exception.h"
+#include "platform/Launcher.h"
+
+using exporttest::Backend;
+using exporttest::FileBytes;
+using exporttest::Source;
+
+namespace {
+
+QStringList row(int r) {
+    QStringList cells;
+    for (int c = 0; c < 5; ++c) cells << FEksport->Configuration->Cells(c, r);
+    return cells;
+}
+
+// Records the programs the export would start instead of starting them.
+class Launches {
+  public:
+    Launches() {
+        platform::SetCommandRunner([this](const platform::ProcessRequest& r) {
+            started << r.program + " " + r.arguments.join(" ");
+            return true;
+        });
+    }
+    ~Launches() { platform::SetCommandRunner({}); }
+    QStringList started;
+};
+
+class ColumnTypes : public ::testing::TestWithParam<Backend> {};
+
+TEST_P(ColumnTypes, EveryFieldClassGetsItsDefaultRow) {
+    Source src(GetParam());
+    const bool pg = GetParam() == Backend::Postgres;
+    src.exec(pg ? "CREATE TABLE t (i INTEGER, s SMALLINT, v VARCHAR(30), f DOUBLE PRECISION, m MONEY, "
+                  "d TIMESTAMP, dd DATE, b BIGINT, x TEXT, n NUMERIC(10,2), l BOOLEAN)"
+                : "CREATE TABLE t (i INTEGER, s SMALLINT, v VARCHAR(30), f REAL, m MONEY, "
+                  "d DATETIME, dd DATE, b BIGINT, x TEXT, n DECIMAL(10,2), l BOOLEAN)");
+    src.open("SELECT * FROM t");
+    ShowEksport(src.query(), src.grid(), "");
+    ASSERT_EQ(FEksport->Configuration->RowCount(), 12);
+    EXPECT_EQ(row(0), QStringList({"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"}));
+    EXPECT_EQ(row(1), QStringList({"i", "NUMBER(10)", "", "", ""}));
+    EXPECT_EQ(row(2), QStringList({"s", "NUMBER(10)", "", "", ""}));
+    EXPECT_EQ(row(3), QStringList({"v", "VARCHAR2(30)", "'", "'", ""}));
+    EXPECT_EQ(row(4), QStringList({"f", "NUMBER(10,2)", "", "", "Wątpliwa długość pola"}));
+    EXPECT_EQ(row(5), QStringList({"m", "NUMBER(10,2)", "", "", "Wątpliwa długość pola"}));
+    EXPECT_EQ(row(6), QStringList({"d", "DATE", "TO_DATE('", "','yyyy.mm.dd')", "Wątpliwa maska pola"}));
+    EXPECT_EQ(row(7), QStringList({"dd", "DATE", "TO_DATE('", "','yyyy.mm.dd')", "Wątpliwa maska pola"}));
+    EXPECT_EQ(row(8), QStringList({"b", "VARCHAR2(15)", "'", "'", "Nieznany typ pola"}));
+    EXPECT_EQ(row(9), QStringList({"x", "VARCHAR2(2000)", "'", "'", "Pole typu MEMO"}));
+    EXPECT_EQ(row(10)[4], "Nieznany typ pola");
+    EXPECT_EQ(row(11)[4], "Nieznany typ pola");
+    EXPECT_EQ(FEksport->TABLENAME->Text(), "T");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ColumnTypes, testing::Values(Backend::Sqlite, Backend::Postgres),
+                         exporttest::ParamName);
+
+class ExportWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        src.exec("CREATE TABLE emp (id INTEGER, name VARCHAR(10), hired DATE)");
+        src.exec("INSERT INTO emp VALUES (1, 'Ann', NULL)");
+        src.open("SELECT id, name FROM emp");
+    }
+    Source src;
+    Launches launches;
+};
+
+TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsForTheCurrentColumns) {
+    ShowEksport(src.query(), src.grid(), "");
+    EXPECT_TRUE(FEksport->Visible());
+    EXPECT_TRUE(ExportRunning);
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+    EXPECT_EQ(FEksport->PageControl->ActivePage(), FEksport->TabSheet2);
+
+    src.open("SELECT name, hired, id FROM emp e");
+    FEksport->TABLENAME->SetText("TYPED");
+    ShowEksport(src.query(), src.grid(), "");
+    EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"Eksport jest już uruchomiony"}));
+    ASSERT_EQ(FEksport->Configuration->RowCount(), 4);
+    EXPECT_EQ(row(1)[0], "name");
+    EXPECT_EQ(row(2)[1], "DATE");
+    // Already visible: nothing is restored, the guessed name stays.
+    EXPECT_EQ(FEksport->TABLENAME->Text(), "EMP");
+
+    FEksport->BClose->Click();
+    EXPECT_FALSE(FEksport->Visible());
+    EXPECT_FALSE(ExportRunning);
+}
+
+TEST_F(ExportWindow, StoredOptionsComeBackTrimmedOnEveryShowing) {
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->TABLENAME->SetText("STORED");
+    FEksport->Sep->SetText("\t");
+    FEksport->Transpon->SetChecked(true);
+    FEksport->Close();
+    ShowEksport(src.query(), src.grid(), "");
+    EXPECT_EQ(FEksport->TABLENAME->Text(), "STORED");
+    EXPECT_EQ(FEksport->Sep->Text(), "");
+    EXPECT_TRUE(FEksport->Transpon->Checked());
+}
+
+TEST_F(ExportWindow, DoubtfulStatusLocksTheScriptUntilEmptiedOrUnlocked) {
+    src.open("SELECT id, hired FROM emp");
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->FileName2->SetText("out.sql");
+    FEksport->Configuration->SetRow(2);
+    FEksport->BitBtn7->Click();
+    EXPECT_EQ(row(2), QStringList({"hired", "DATE", "TO_DATE('", "','YYYY.MM.DD')", "Wątpliwa maska pola"}));
+    FEksport->BitBtn9->Click();
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_TRUE(testenv::Dialogs().boxes[0].text.startsWith("Są kolumny o wątpliwym statusie."));
+    EXPECT_FALSE(exporttest::FileExists("out.sql"));
+    EXPECT_TRUE(launches.started.isEmpty());
+
+    FEksport->Configuration->SetCells(4, 2, "   ");
+    FEksport->BitBtn9->Click();
+    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_TRUE(FileBytes("out.sql").startsWith("CREATE TABLE EMP (\r\nid\tNUMBER(10),\r\nhired\tDATE);"));
+    EXPECT_EQ(launches.started, QStringList({"xdg-open out.sql"}));
+}
+
+TEST_F(ExportWindow, TypeActionsWriteTheCurrentRowOnly) {
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->Configuration->SetRow(1);
+    FEksport->OracleVARCHAR21->Click();
+    EXPECT_EQ(row(1), QStringList({"id", "VARCHAR2(255)", "'", "'", ""}));
+    FEksport->BitBtn8->Click();
+    EXPECT_EQ(row(1), QStringList({"id", "NUMBER(14,2)", "", "", ""}));
+    EXPECT_EQ(row(2), QStringList({"name", "VARCHAR2(10)", "'", "'", ""}));
+}
+
+TEST_F(ExportWindow, TextPageExportsWithTheTextOptions) {
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->PageControl->SetActivePage(FEksport->TabSheet1);
+    FEksport->FileName->SetText("out.txt");
+    FEksport->Ogranicznik->SetText("");
+    FEksport->RunAfterGenerating->SetChecked(false);
+    FEksport->BitBtn9->Click();
+    EXPECT_EQ(FileBytes("out.txt"), "id,name\r\n1,Ann\r\n");
+    EXPECT_TRUE(launches.started.isEmpty());
+}
+
+TEST_F(ExportWindow, ConfigurationFilesSaveAndLoadThroughTheDialogs) {
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->Configuration->SetCells(1, 2, "VARCHAR2(99)");
+    FEksport->CheckBox1->SetChecked(false);
+    testenv::Dialogs().fileAnswers = {std::nullopt, QString("saved.cfg")};
+    FEksport->BSaveAs->Click();
+    EXPECT_FALSE(exporttest::FileExists("saved.cfg"));
+    FEksport->BSaveAs->Click();
+    ASSERT_EQ(testenv::Dialogs().records.size(), 2u);
+    EXPECT_EQ(testenv::Dialogs().records[0].text, "default");
+    EXPECT_EQ(FileBytes("saved.cfg").count("\r\n"), 26);
+
+    // Another query with as many columns takes the saved names and types by position.
+    src.open("SELECT name, id FROM emp");
+    FEksport->CheckBox1->SetChecked(true);
+    ShowEksport(src.query(), src.grid(), "");
+    FileMode = fmOpenReadWrite;
+    testenv::Dialogs().fileAnswers = {QString("saved.cfg")};
+    FEksport->BOpen->Click();
+    EXPECT_EQ(row(1)[0], "id");
+    EXPECT_EQ(row(2)[1], "VARCHAR2(99)");
+    EXPECT_FALSE(FEksport->CheckBox1->Checked());
+    EXPECT_EQ(FileMode, fmOpenRead);
+}
+
+TEST_F(ExportWindow, ConfigurationForAnotherColumnCountIsRefusedUnchanged) {
+    ShowEksport(src.query(), src.grid(), "");
+    testenv::WriteFile("bad.cfg", "abc\r\n");
+    testenv::WriteFile("three.cfg", "4\r\n");
+    FEksport->TABLENAME->SetText("KEEP");
+    FEksport->LoadConfiguration("bad.cfg");
+    FEksport->LoadConfiguration("three.cfg");
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"Plik konfiguracyjny nie odpowiada zawartości siatki",
+                           "Plik konfiguracyjny nie odpowiada zawartości siatki"}));
+    EXPECT_EQ(FEksport->TABLENAME->Text(), "KEEP");
+    EXPECT_EQ(FEksport->Configuration->RowCount(), 3);
+    EXPECT_THROW(FEksport->LoadConfiguration("missing.cfg"), EInOutError);
+}
+
+// Writes a configuration for the two columns of SetUp's query, with nothing doubtful.
+void writeTwoColumnConfiguration(const QString& fileName, const QString& output) {
+    ExportConfiguration c;
+    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
+              {"ID", "NUMBER(10)", "", "", ""},
+              {"NAME", "VARCHAR2(10)", "'", "'", ""}};
+    c.fileName = output;
+    c.tableName = "EMP";
+    c.lineBreakCount = "0";
+    c.emptyValue = "NULL";
+    c.runAfter = false;
+    c.createTable = false;
+    SaveExportConfiguration(fileName, c);
+}
+
+TEST_F(ExportWindow, UnattendedPreparationExportsAsksToEndAndStillShows) {
+    writeTwoColumnConfiguration("emp.cfg", "emp.sql");
+    FEksport->PageControl->SetActivePage(FEksport->TabSheet2);
+    ShowEksport(src.query(), src.grid(), "emp.cfg");
+    EXPECT_EQ(FileBytes("emp.sql"), "INSERT INTO EMP (ID,NAME) VALUES (1,'Ann');\r\n");
+    EXPECT_TRUE(src.app().Terminated());
+    EXPECT_TRUE(FEksport->Visible());
+    EXPECT_FALSE(ExportRunning);
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+}
+
+TEST_F(ExportWindow, BlankConfigNameOnlyShowsAndLeadingBlanksArePartOfTheName) {
+    writeTwoColumnConfiguration(" lead.cfg", "lead.sql");
+    ShowEksport(src.query(), src.grid(), "   ");
+    EXPECT_FALSE(src.app().Terminated());
+    FEksport->Close();
+    ShowEksport(src.query(), src.grid(), " lead.cfg");
+    EXPECT_EQ(FileBytes("lead.sql"), "INSERT INTO EMP (ID,NAME) VALUES (1,'Ann');\r\n");
+}
+
+TEST_F(ExportWindow, MissingConfigurationLeavesBeforeExportEndAndShow) {
+    EXPECT_THROW(ShowEksport(src.query(), src.grid(), "missing.cfg"), EInOutError);
+    EXPECT_FALSE(src.app().Terminated());
+    EXPECT_FALSE(FEksport->Visible());
+    EXPECT_TRUE(ExportRunning);
+}
+
+TEST_F(ExportWindow, UnopenedQueryStopsTheUnattendedExportBeforeTheEndRequest) {
+    writeTwoColumnConfiguration("one.cfg", "never.sql");
+    testenv::WriteFile("one.cfg",
+                       "1\r\nNazwa pola\r\nTyp pola\r\nPrzedrostek\r\nPrzyrostek\r\nStatus\r\n"
+                       "closed.sql\r\nT\r\n4\r\nNULL\r\nFALSE\r\nTRUE\r\nFALSE\r\nTRUE\r\nTRUE\r\nTRUE\r\n");
+    src.query()->Close();
+    EXPECT_THROW(ShowEksport(src.query(), src.grid(), "one.cfg"), EDatabaseError);
+    EXPECT_EQ(FileBytes("closed.sql"), "CREATE TABLE T (\r\n);\r\n");
+    EXPECT_FALSE(src.app().Terminated());
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "TestEnv.h"
+#include "db/Query.h"
+#include "framework/Application.h"
+
+class TDatabase;
+class TDataSource;
+class TDBGrid;
+
+// A query on database "X" (an SQLite file in the test's folder, or a schema of its own
+// on the throwaway PostgreSQL server) shown in a data grid, as the main window's result
+// grid shows its query, and the export window created after a main window.
+namespace exporttest {
+
+enum class Backend { Sqlite, Postgres };
+std::string ParamName(const ::testing::TestParamInfo<Backend>& info);
+
+class Source {
+  public:
+    explicit Source(Backend backend = Backend::Sqlite);
+    ~Source();
+
+    void exec(const QString& sql);
+    // Replaces the query's text and opens it; the grid's columns follow.
+    void open(const QString& sql);
+    TQuery* query() const { return query_; }
+    TDBGrid* grid() const { return grid_; }
+    TApplication& app() { return *app_; }
+
+  private:
+    QString schema_;
+    std::unique_ptr<TApplication> app_;
+    TDatabase* db_ = nullptr;
+    TQuery* query_ = nullptr;
+    TDataSource* source_ = nullptr;
+    TDBGrid* grid_ = nullptr;
+};
+
+// Bytes of a file named in Windows or local form.
+QByteArray FileBytes(const QString& fileName);
+bool FileExists(const QString& fileName);
+// Text as Windows-1250 bytes, for expected file contents.
+QByteArray Cp(const QString& text);
+
+}  // namespace exporttest
