@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "framework/Forms.h"
 
@@ -231,6 +232,12 @@ class TFMain : public TForm {
     void Oprogramie1Click(TObject* sender);
     void Zakocz1Click(TObject* sender);
     void PageControl1Change(TObject* sender);
+
+    // ---- command line (MainWindowCommandLine.cpp) ----
+    // Processes the program's parameters in order; the last step of the first show.
+    void ProcessCommandLine();
+    // The same for parameters given here (each one KEY=VALUE).
+    void ProcessCommandLine(const QStringList& parameters);
 
     // ---- one-line queries (MainWindowQueries.cpp) ----
     void BWykonajClick(TObject* sender);

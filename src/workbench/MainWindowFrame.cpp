@@ -39,6 +39,7 @@ void TFMain::FormShow(TObject*) {
     } catch (...) {
     }
     FIntro = nullptr;
+    ProcessCommandLine();
 }
 
 void TFMain::BExportClick(TObject*) {

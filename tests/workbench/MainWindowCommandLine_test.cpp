@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "WorkbenchFixture.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "export/Eksport.h"
+#include "framework/Buttons.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+
+using wbtest::Backend;
+using wbtest::Workbench;
+
+namespace {
+
+TEST(MainWindowCommandLine, UnknownKeysAreReportedAndTheRestStillRuns) {
+    Workbench wb(Backend::Sqlite);
+    wb.show();
+    wb.main()->ProcessCommandLine({"foo=1", "username=ann", "bare", "Password=a=b"});
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"Unrecognized command:FOO", "Unrecognized command:BARE"}));
+    EXPECT_EQ(testenv::Dialogs().boxes[0].caption, "Błąd");
+    EXPECT_EQ(wb.main()->EUserName->Text(), "ann");
+    EXPECT_EQ(wb.main()->EPassword->Text(), "a");
+    EXPECT_FALSE(wb.app().Terminated());
+}
+
+TEST(MainWindowCommandLine, AliasMustMatchLetterForLetterAndConnectsAtOnce) {
+    Workbench wb(Backend::Sqlite);
+    wb.show();
+    wb.main()->ProcessCommandLine({"ALIAS=test"});
+    EXPECT_EQ(wb.main()->DatabaseName->ItemIndex(), -1);
+    EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"Enter the database name"}));
+    wb.main()->ProcessCommandLine({"Alias=TEST"});
+    EXPECT_EQ(wb.main()->DatabaseName->ItemIndex(), 0);
+    EXPECT_TRUE(wb.main()->Database->Connected());
+    wb.main()->ProcessCommandLine({"ALIAS"});
+    EXPECT_EQ(wb.main()->DatabaseName->ItemIndex(), -1);
+}
+
+TEST(MainWindowCommandLine, FailedLoginStopsTheRestAndKeepsTheProgramOpen) {
+    Workbench wb(Backend::Postgres);
+    wb.show();
+    wb.main()->ProcessCommandLine({"USERNAME=zv_login", "PASSWORD=wrong", "ALIAS=TEST", "USERNAME=later"});
+    EXPECT_FALSE(wb.main()->Database->Connected());
+    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(wb.main()->EUserName->Text(), "zv_login");
+    EXPECT_FALSE(wb.app().Terminated());
+}
+
+TEST(MainWindowCommandLine, ExportOfAFailedStatementStillAsksToEnd) {
+    Workbench wb(Backend::Sqlite);
+    auto* eksport = wb.app().CreateForm<TFEksport>();
+    ExportRunning = false;
+    wb.connect();
+    wb.main()->ProcessCommandLine({"EXPORT=select * from no_such_table"});
+    EXPECT_FALSE(wb.main()->MainQuery->Active());
+    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);  // the database error of the statement
+    EXPECT_TRUE(eksport->Visible());                 // shown without a configuration: nothing to write
+    EXPECT_TRUE(wb.app().Terminated());
+}
+
+TEST(MainWindowExport, ExportButtonNeedsAnOpenResult) {
+    Workbench wb(Backend::Sqlite);
+    auto* eksport = wb.app().CreateForm<TFEksport>();
+    ExportRunning = false;
+    wb.seed("CREATE TABLE emp (id INTEGER)");
+    wb.connect();
+    wb.main()->BExport->Click();
+    EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"No data to export"}));
+    wb.main()->MainQuery->SQL().SetText("select id from emp");
+    wb.main()->MainQuery->Open();
+    wb.main()->Zapiszwynik1->Click();
+    EXPECT_TRUE(eksport->Visible());
+    EXPECT_EQ(eksport->TABLENAME->Text(), "EMP");
+}
+
+}  // namespace
