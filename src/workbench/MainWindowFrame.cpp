@@ -27,6 +27,8 @@ void TFMain::bindHandlers() {
     bindQueryHandlers();
     BExport->OnClick = [this](TObject* s) { BExportClick(s); };
     Zapiszwynik1->OnClick = [this](TObject* s) { BExportClick(s); };
+    OnClose = [this](TObject* s, TCloseAction& action) { FormClose(s, action); };
+    bindScriptHandlers();
 }
 
 void TFMain::FormShow(TObject*) {
@@ -39,7 +41,13 @@ void TFMain::FormShow(TObject*) {
     } catch (...) {
     }
     FIntro = nullptr;
+    BNewClick(this);
     ProcessCommandLine();
+}
+
+void TFMain::FormClose(TObject*, TCloseAction& action) {
+    // Cancel in the save question keeps the window open.
+    if (!ZachowajPlik()) action = TCloseAction::caNone;
 }
 
 void TFMain::BExportClick(TObject*) {
