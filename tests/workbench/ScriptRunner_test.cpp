@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "WorkbenchFixture.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "framework/Dispatch.h"
+#include "framework/StdCtrls.h"
+
+using wbtest::Backend;
+using wbtest::Workbench;
+
+namespace {
+
+const QString kOver = QStringLiteral("Executing of the script is over");
+const QString kStopped = QStringLiteral("Executing of the script has benn stopped due error");
+
+// Every statement inserts a distinct power of two into "log", so the sum of "log"
+// tells exactly which statements ran.
+class ScriptRunner : public ::testing::TestWithParam<Backend> {
+  protected:
+    void SetUp() override {
+        wb_ = std::make_unique<Workbench>(GetParam());
+        wb_->seed("CREATE TABLE log (n INTEGER)");
+        wb_->connect();
+        testenv::Dialogs().clear();
+    }
+    TFMain* m() const { return wb_->main(); }
+    // Runs `script` as typed in the editor; returns the error memo's lines.
+    QStringList run(const QString& script) {
+        m()->EScript->SetText(script);
+        m()->BExecSQLClick(nullptr);
+        return m()->MErrorsAndWarnings->Lines().ToStringList();
+    }
+    QString sum() { return wb_->scalar("SELECT COALESCE(SUM(n), 0) FROM log"); }
+    static QStringList boxes() { return testenv::Dialogs().boxTexts(); }
+    static QStringList entries(const QStringList& memo) {
+        return memo.filter(QRegularExpression("^Error: "));
+    }
+
+    std::unique_ptr<Workbench> wb_;
+};
+
+TEST_P(ScriptRunner, EmptyScriptRunsNothingAndEndsAsOver) {
+    EXPECT_TRUE(run("").isEmpty());
+    EXPECT_EQ(boxes(), QStringList({kOver}));
+}
+
+TEST_P(ScriptRunner, ASingleStatementNeedsNoSemicolon) {
+    EXPECT_TRUE(run("INSERT INTO log\r\nVALUES (1)").isEmpty());
+    EXPECT_EQ(sum(), "1");
+    EXPECT_EQ(boxes(), QStringList({kOver}));
+}
+
+TEST_P(ScriptRunner, RemarkAndPromptLinesAreSkippedInAnyCaseAlsoInsideAStatement) {
+    const QStringList memo =
+        run("REM first\nremarks;\nINSERT INTO log\nPrompt inside\nVALUES (1);\npromptly;\n"
+            "rEm\nINSERT INTO log VALUES (2);\nPROMPT");
+    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
+    EXPECT_EQ(sum(), "3");
+}
+
+TEST_P(ScriptRunner, ABlankBeforeRemMakesTheLinePartOfTheStatement) {
+    const QStringList memo =
+        run("INSERT INTO log VALUES (1)\n REM not a remark;\nINSERT INTO log VALUES (2);");
+    ASSERT_FALSE(memo.isEmpty());
+    EXPECT_EQ(memo[0], "Error: \"INSERT INTO log VALUES (1)\",\" REM not a remark\"");
+    EXPECT_EQ(sum(), "0") << "stop on error is on at start";
+    EXPECT_EQ(boxes(), QStringList({kStopped}));
+}
+
+TEST_P(ScriptRunner, ALoneSemicolonLineIsSkippedAndEndsNothing) {
+    EXPECT_TRUE(run("INSERT INTO log\n;\nVALUES (1);\n;").isEmpty());
+    EXPECT_EQ(sum(), "1");
+}
+
+TEST_P(ScriptRunner, DoubleSlashAndDoubleDashLinesAreSkippedButSingleOnesBelongToTheStatement) {
+    const QStringList memo = run("// note\n-- note;\nINSERT INTO log VALUES (8\n/2\n-1);\n//x;");
+    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
+    EXPECT_EQ(sum(), "3");
+}
+
+TEST_P(ScriptRunner, ASemicolonFollowedByABlankDoesNotEndTheStatement) {
+    const QStringList memo = run("INSERT INTO log VALUES (1); \nINSERT INTO log VALUES (2);");
+    ASSERT_EQ(entries(memo).size(), 1) << memo.join("|").toStdString();
+    EXPECT_EQ(memo[0], "Error: \"INSERT INTO log VALUES (1); \",\"INSERT INTO log VALUES (2)\"");
+    EXPECT_EQ(sum(), "0");
+}
+
+TEST_P(ScriptRunner, TwoSemicolonsLeaveOneOnTheStatement) {
+    const QStringList memo = run("INSERT INTO log VALUES (1);;\nINSERT INTO log VALUES (2);");
+    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
+    EXPECT_EQ(sum(), "3");
+}
+
+TEST_P(ScriptRunner, BlankLinesAfterTheLastSemicolonAreExecutedAsAFinalStatement) {
+    const QStringList memo = run("INSERT INTO log VALUES (1);\r\n\r\n\r\n");
+    ASSERT_EQ(entries(memo).size(), 1) << memo.join("|").toStdString();
+    EXPECT_EQ(memo[0], "Error: ,") << "two empty lines in comma form";
+    EXPECT_EQ(sum(), "1");
+    EXPECT_EQ(boxes(), QStringList({kOver})) << "the final statement never stops the run";
+
+    const QStringList one = run("INSERT INTO log VALUES (2);\n\n");
+    ASSERT_FALSE(one.isEmpty());
+    EXPECT_EQ(one[0], "Error: \"\"") << "the memo was emptied first; one empty line";
+}
+
+TEST_P(ScriptRunner, StopOnErrorEndsTheRunAfterTheFirstFailure) {
+    const QStringList memo =
+        run("INSERT INTO log VALUES (1);\nINSERT INTO nowhere VALUES (2);\nINSERT INTO log VALUES (4);");
+    ASSERT_EQ(entries(memo).size(), 1);
+    EXPECT_EQ(memo[0], "Error: \"INSERT INTO nowhere VALUES (2)\"");
+    ASSERT_GE(memo.size(), 2);
+    EXPECT_TRUE(memo[1].contains("nowhere")) << memo[1].toStdString();
+    EXPECT_EQ(sum(), "1") << "the first stays executed, the third never runs";
+    EXPECT_EQ(boxes(), QStringList({kStopped}));
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+}
+
+TEST_P(ScriptRunner, WithoutStopOnErrorEveryStatementIsTried) {
+    m()->ChStopOnError->SetChecked(false);
+    const QStringList memo =
+        run("BOGUS1;\nINSERT INTO log VALUES (1);\nBOGUS2;\nINSERT INTO nowhere\nVALUES (2);\nBOGUS3");
+    EXPECT_EQ(entries(memo), QStringList({"Error: BOGUS1", "Error: BOGUS2",
+                                          "Error: \"INSERT INTO nowhere\",\"VALUES (2)\"", "Error: BOGUS3"}));
+    EXPECT_EQ(sum(), "1");
+    EXPECT_EQ(boxes(), QStringList({kOver}));
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Information);
+}
+
+TEST_P(ScriptRunner, TheFailingFinalStatementEndsAsOverEvenWithStopOnError) {
+    const QStringList memo = run("INSERT INTO log VALUES (1);\nBOGUS");
+    EXPECT_EQ(entries(memo), QStringList({"Error: BOGUS"}));
+    EXPECT_EQ(boxes(), QStringList({kOver}));
+}
+
+TEST_P(ScriptRunner, ErrorEntriesQuoteLinesWithBlanksQuotesAndCommas) {
+    const QStringList memo = run("SELECT \"a,b\",\tc FROM nowhere;");
+    ASSERT_GE(memo.size(), 2);
+    EXPECT_EQ(memo[0], "Error: \"SELECT \"\"a,b\"\",\tc FROM nowhere\"");
+    EXPECT_FALSE(memo[1].isEmpty()) << "the database's message follows on the next line";
+}
+
+TEST_P(ScriptRunner, EachRunEmptiesTheMemoAndLeavesTheMainQueryClosedAndEmpty) {
+    m()->MainQuery->SQL().Add("SELECT n FROM log");
+    m()->MainQuery->Open();
+    run("BOGUS;");
+    EXPECT_FALSE(m()->MainQuery->Active());
+    EXPECT_EQ(m()->MainQuery->SQL().Count(), 0);
+    EXPECT_EQ(entries(run("INSERT INTO log VALUES (1)")).size(), 0);
+}
+
+TEST_P(ScriptRunner, RunsInsideTheOpenTransactionWithoutEndingIt) {
+    m()->BStartTransactionClick(nullptr);
+    run("INSERT INTO log VALUES (1);\nINSERT INTO log VALUES (2)");
+    EXPECT_TRUE(m()->Database->InTransaction());
+    m()->BRollbackClick(nullptr);
+    EXPECT_EQ(sum(), "0");
+}
+
+TEST_P(ScriptRunner, LongLinesReachTheDatabaseWhole) {
+    const QString filler(9000, QChar('x'));
+    const QStringList memo = run("INSERT INTO log VALUES (LENGTH('" + filler + "'));");
+    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").left(200).toStdString();
+    EXPECT_EQ(sum(), "9000");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ScriptRunner, testing::Values(Backend::Sqlite, Backend::Postgres),
+                         wbtest::ParamName);
+
+TEST(ScriptRunnerSqlite, AFailingCommitIsEnteredWithoutQuotes) {
+    Workbench wb(Backend::Sqlite);
+    wb.connect();
+    wb.main()->EScript->SetText("COMMIT;");
+    wb.main()->BExecSQLClick(nullptr);
+    const QStringList memo = wb.main()->MErrorsAndWarnings->Lines().ToStringList();
+    ASSERT_EQ(memo.size(), 2);
+    EXPECT_EQ(memo[0], "Error: COMMIT");
+    EXPECT_TRUE(memo[1].contains("no transaction")) << memo[1].toStdString();
+}
+
+TEST(ScriptRunnerSqlite, WithoutAConnectionNothingRunsAndTheMemoStays) {
+    Workbench wb(Backend::Sqlite);
+    wb.show();
+    wb.main()->MErrorsAndWarnings->Lines().Add("from the last run");
+    wb.main()->EScript->SetText("BOGUS");
+    wb.main()->BExecSQLClick(nullptr);
+    EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"Enter the database name"}));
+    EXPECT_EQ(wb.main()->MErrorsAndWarnings->Lines().ToStringList(), QStringList({"from the last run"}));
+}
+
+}  // namespace
