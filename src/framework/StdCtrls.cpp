@@ -98,6 +98,17 @@ bool isEmptyDoc(const QTextDocument* d) {
     return d->blockCount() == 1 && d->lastBlock().text().isEmpty();
 }
 
+// The document's text with its lines separated by LF. Unlike toPlainText it keeps
+// no-break spaces, so a text read into a memo comes out unchanged.
+QString plainTextOf(const QTextDocument* d) {
+    QString t;
+    for (QTextBlock b = d->begin(); b.isValid(); b = b.next()) {
+        if (b != d->begin()) t += QChar('\n');
+        t += b.text();
+    }
+    return t;
+}
+
 }  // namespace
 
 int TMemoLines::Count() const {
@@ -176,7 +187,7 @@ TMemo::TMemo(TComponent* owner)
 }
 
 QString TMemo::Text() const {
-    QString t = Editor()->toPlainText();
+    QString t = plainTextOf(Editor()->document());
     t.replace(QChar('\n'), QStringLiteral("\r\n"));
     return t;
 }
@@ -185,7 +196,7 @@ void TMemo::SetText(const QString& text) {
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     plain.replace(QChar('\r'), QChar('\n'));
-    if (Editor()->toPlainText() == plain) return;
+    if (plainTextOf(Editor()->document()) == plain) return;
     Editor()->setPlainText(plain);
     Editor()->document()->setModified(false);
 }
