@@ -53,7 +53,7 @@ void WriteScriptFile(const QString& fileName, const QString& text) {
     const QByteArray bytes = platform::ToCp1250(text);
     const qsizetype bad = firstUnwritable(text, bytes);
     if (bad >= 0) {
-        const QString ch = bad < text.size() ? QString(text[bad]) : QString();
+        const QString ch = text.mid(bad, bad < text.size() && text[bad].isHighSurrogate() ? 2 : 1);
         throw EInOutError(
             QStringLiteral("Cannot write file \"%1\": the character \"%2\" cannot be saved in Windows-1250")
                 .arg(fileName, ch));
