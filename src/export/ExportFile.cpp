@@ -1,6 +1,5 @@
 #include "export/ExportFile.h"
 
-#include <QDir>
 #include <array>
 
 #include "framework/rtl/Exception.h"
@@ -26,19 +25,10 @@ const std::array<char, 65536>& encodingTable() {
     return table;
 }
 
-// "c:\..." and "C:/..." name a drive, whose mapped root folder always exists, as the
-// drive does on the system the names come from.
-void ensureDriveRoot(const QString& fileName) {
-    if (fileName.size() < 2 || fileName[1] != QChar(':') || fileName[0].unicode() >= 128 ||
-        !fileName[0].isLetter())
-        return;
-    QDir().mkpath(platform::MapPath(fileName.left(2) + QStringLiteral("\\")));
-}
-
 }  // namespace
 
 ExportFile::ExportFile(const QString& fileName) : shownName_(fileName) {
-    ensureDriveRoot(fileName);
+    platform::EnsureDriveRoot(fileName);
     file_.setFileName(platform::MapPath(fileName));
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EInOutError(QStringLiteral("Cannot create file \"%1\": %2").arg(fileName, file_.errorString()));

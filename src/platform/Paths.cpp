@@ -23,10 +23,22 @@ QString DataFolder() {
     return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
 }
 
+namespace {
+
+bool namesDrive(const QString& path) {
+    return path.size() >= 2 && path[1] == QChar(':') && path[0].unicode() < 128 && path[0].isLetter();
+}
+
+}  // namespace
+
+void EnsureDriveRoot(const QString& windowsPath) {
+    if (namesDrive(windowsPath)) QDir().mkpath(MapPath(windowsPath.left(2) + QChar('\\')));
+}
+
 QString MapPath(const QString& windowsPath) {
     QString path = windowsPath;
     path.replace(QChar('\\'), QChar('/'));
-    if (path.size() >= 2 && path[1] == QChar(':') && path[0].unicode() < 128 && path[0].isLetter()) {
+    if (namesDrive(path)) {
         const QChar drive = path[0].toLower();
         QString rest = path.mid(2);
         while (rest.startsWith(QChar('/'))) rest.remove(0, 1);

@@ -10,6 +10,11 @@ namespace platform {
 
 QString MapPath(const QString& windowsPath);
 
+// A drive's root always exists on Windows; here it is a folder that may not be made yet.
+// Creates the mapped root of the drive a path names ("c:\x" -> drive_c/); other paths
+// are left alone.
+void EnsureDriveRoot(const QString& windowsPath);
+
 // $XDG_CONFIG_HOME/zorvantic (default ~/.config/zorvantic), without a final slash.
 QString ConfigFolder();
 // $XDG_DATA_HOME/zorvantic (default ~/.local/share/zorvantic), without a final slash.

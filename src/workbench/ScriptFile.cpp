@@ -1,6 +1,5 @@
 #include "workbench/ScriptFile.h"
 
-#include <QDir>
 
 #include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
@@ -10,11 +9,6 @@
 namespace script {
 
 namespace {
-
-bool startsWithDrive(const QString& fileName) {
-    return fileName.size() >= 2 && fileName[1] == QChar(':') && fileName[0].unicode() < 128 &&
-           fileName[0].isLetter();
-}
 
 // The first character that would not come back from Windows-1250 unchanged.
 qsizetype firstUnwritable(const QString& text, const QByteArray& bytes) {
@@ -58,8 +52,7 @@ void WriteScriptFile(const QString& fileName, const QString& text) {
             QStringLiteral("Cannot write file \"%1\": the character \"%2\" cannot be saved in Windows-1250")
                 .arg(fileName, ch));
     }
-    // A drive root always exists on Windows; here it is a folder that may not be made yet.
-    if (startsWithDrive(fileName)) QDir().mkpath(platform::MapPath(fileName.left(2) + QChar('\\')));
+    platform::EnsureDriveRoot(fileName);
     platform::ReplaceFile(platform::MapPath(fileName), bytes);
 }
 
