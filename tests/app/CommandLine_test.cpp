@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 #include <QCoreApplication>
 #include <QProcess>
-#include <QUuid>
 
+#include "ScratchAlias.h"
 #include "TestEnv.h"
 #include "db/Aliases.h"
 #include "db/Database.h"
@@ -15,17 +14,7 @@
 // the offscreen platform, in the test's own folders.
 namespace {
 
-enum class Backend { Sqlite, Postgres };
-
-void adminExec(const QString& sql) {
-    PGconn* c = PQconnectdb(testenv::PostgresConnectionString().toUtf8().constData());
-    ASSERT_EQ(PQstatus(c), CONNECTION_OK) << PQerrorMessage(c);
-    PQclear(PQexec(c, "SET client_min_messages TO warning"));
-    PGresult* r = PQexec(c, sql.toUtf8().constData());
-    EXPECT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQresultErrorMessage(r);
-    PQclear(r);
-    PQfinish(c);
-}
+using testenv::Backend;
 
 class UnattendedRun : public ::testing::TestWithParam<Backend> {
   protected:
@@ -34,18 +23,7 @@ class UnattendedRun : public ::testing::TestWithParam<Backend> {
         testenv::WriteFile(platform::HiveFileName(platform::RootKey::LocalMachine),
                            "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\r\n"
                            "\"Version\"=\"09.01.2002\"\r\n");
-        QByteArray conf;
-        if (GetParam() == Backend::Sqlite) {
-            conf = "[TEST]\nTYPE=SQLITE\nPATH=" + (testenv::Root() + "/test.db").toUtf8() + "\n";
-        } else {
-            const QString pg = testenv::PostgresConnectionString();
-            ASSERT_FALSE(pg.isEmpty()) << "ZV_TEST_PG is not set: run the tests through ./test.sh";
-            schema_ = QStringLiteral("zv_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
-            adminExec(QStringLiteral("CREATE SCHEMA %1").arg(schema_));
-            conf = "[TEST]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() +
-                   " options='-csearch_path=" + schema_.toUtf8() + "'\n";
-        }
-        testenv::WriteFile(AliasFilePath(), conf);
+        alias_ = std::make_unique<testenv::ScratchAlias>(GetParam());
         TDatabase db;
         db.SetDatabaseName("SEED");
         db.SetAliasName("TEST");
@@ -70,9 +48,7 @@ class UnattendedRun : public ::testing::TestWithParam<Backend> {
         c.createTable = false;
         SaveExportConfiguration(testenv::Root() + "/emp.cfg", c);
     }
-    void TearDown() override {
-        if (!schema_.isEmpty()) adminExec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
-    }
+    void TearDown() override { alias_.reset(); }
 
     // Runs the program; a run that does not end by itself is killed and fails the test.
     bool run(const QStringList& parameters) {
@@ -97,7 +73,7 @@ class UnattendedRun : public ::testing::TestWithParam<Backend> {
         return true;
     }
 
-    QString schema_;
+    std::unique_ptr<testenv::ScratchAlias> alias_;
 };
 
 TEST_P(UnattendedRun, ExportsWithTheStoredConfigurationAndEnds) {
@@ -118,8 +94,6 @@ TEST_P(UnattendedRun, ExportWithoutConfigurationOnlyShowsTheWindowAndStillEnds) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, UnattendedRun, testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+                         testenv::ParamName);
 
 }  // namespace

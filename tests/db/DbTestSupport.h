@@ -5,21 +5,21 @@
 
 #include "db/Database.h"
 #include "db/Query.h"
+#include "support/ScratchAlias.h"
 
 // A database "X" on a fresh, empty database of one backend: an SQLite file in the
 // test's folder, or a schema of its own on the throwaway PostgreSQL server.
 namespace dbtest {
 
-enum class Backend { Sqlite, Postgres };
-
-QString BackendName(Backend b);
+using Backend = testenv::Backend;
+using testenv::BackendName;
 
 class Scratch {
   public:
     explicit Scratch(Backend backend);
     ~Scratch();
 
-    Backend backend() const { return backend_; }
+    Backend backend() const { return alias_.backend(); }
     TDatabase& db() { return *db_; }
     // Runs one statement without result set.
     void exec(const QString& sql);
@@ -31,8 +31,7 @@ class Scratch {
     void admin(const QString& sql);
 
   private:
-    Backend backend_;
-    QString schema_;
+    testenv::ScratchAlias alias_;
     std::unique_ptr<TComponent> owner_;
     TDatabase* db_ = nullptr;
 };

@@ -489,6 +489,6 @@ TEST_P(Contract, EditingValidatesTypedValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Contract, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) { return dbtest::BackendName(info.param).toStdString(); });
+                         testenv::ParamName);
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "ExportTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 #include <QFile>
-#include <QUuid>
 
 #include "db/Aliases.h"
 #include "db/DataSource.h"
@@ -16,45 +14,7 @@
 
 namespace exporttest {
 
-std::string ParamName(const ::testing::TestParamInfo<Backend>& info) {
-    return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-}
-
-namespace {
-
-void adminExec(const QString& sql) {
-    PGconn* c = PQconnectdb(testenv::PostgresConnectionString().toUtf8().constData());
-    if (PQstatus(c) != CONNECTION_OK) {
-        ADD_FAILURE() << "admin connection failed: " << PQerrorMessage(c);
-        PQfinish(c);
-        return;
-    }
-    PQclear(PQexec(c, "SET client_min_messages TO warning"));
-    PGresult* r = PQexec(c, sql.toUtf8().constData());
-    if (PQresultStatus(r) != PGRES_COMMAND_OK)
-        ADD_FAILURE() << "admin statement failed: " << PQresultErrorMessage(r);
-    PQclear(r);
-    PQfinish(c);
-}
-
-}  // namespace
-
-Source::Source(Backend backend) {
-    QByteArray conf;
-    if (backend == Backend::Sqlite) {
-        conf = "[TEST]\nTYPE=SQLITE\nPATH=" + (testenv::Root() + "/test.db").toUtf8() + "\n";
-    } else {
-        const QString pg = testenv::PostgresConnectionString();
-        if (pg.isEmpty()) {
-            ADD_FAILURE() << "ZV_TEST_PG is not set: run the tests through ./test.sh";
-            throw Exception(QStringLiteral("no PostgreSQL server"));
-        }
-        schema_ = QStringLiteral("zv_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
-        adminExec(QStringLiteral("CREATE SCHEMA %1").arg(schema_));
-        conf = "[TEST]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() +
-               " options='-csearch_path=" + schema_.toUtf8() + "'\n";
-    }
-    testenv::WriteFile(AliasFilePath(), conf);
+Source::Source(Backend backend) : alias_(backend) {
     app_ = std::make_unique<TApplication>();
     app_->SetTitle(QStringLiteral("Zorvantic"));
     // The export window is never the main window: one stands before it.
@@ -75,7 +35,6 @@ Source::Source(Backend backend) {
 
 Source::~Source() {
     app_.reset();
-    if (!schema_.isEmpty()) adminExec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
 }
 
 void Source::exec(const QString& sql) {

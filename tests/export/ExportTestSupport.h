@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ScratchAlias.h"
 #include "TestEnv.h"
 #include "db/Query.h"
 #include "framework/Application.h"
@@ -18,8 +19,8 @@ class TDBGrid;
 // grid shows its query, and the export window created after a main window.
 namespace exporttest {
 
-enum class Backend { Sqlite, Postgres };
-std::string ParamName(const ::testing::TestParamInfo<Backend>& info);
+using Backend = testenv::Backend;
+using testenv::ParamName;
 
 class Source {
   public:
@@ -34,7 +35,7 @@ class Source {
     TApplication& app() { return *app_; }
 
   private:
-    QString schema_;
+    testenv::ScratchAlias alias_;
     std::unique_ptr<TApplication> app_;
     TDatabase* db_ = nullptr;
     TQuery* query_ = nullptr;

@@ -1,7 +1,6 @@
 #include "WorkbenchFixture.h"
 
 #include <gtest/gtest.h>
-#include <QUuid>
 
 #include "db/Aliases.h"
 #include "db/Database.h"
@@ -12,31 +11,7 @@
 
 namespace wbtest {
 
-QString BackendName(Backend b) {
-    return b == Backend::Sqlite ? QStringLiteral("Sqlite") : QStringLiteral("Postgres");
-}
-
-std::string ParamName(const ::testing::TestParamInfo<Backend>& info) {
-    return BackendName(info.param).toStdString();
-}
-
-Workbench::Workbench(Backend backend) : backend_(backend) {
-    QByteArray conf;
-    if (backend == Backend::Sqlite) {
-        conf =
-            "[TEST]\nTYPE=SQLITE\nPATH=" + (testenv::Root() + "/test.db").toUtf8() + "\nDESCRIPTION=test\n";
-    } else {
-        const QString pg = testenv::PostgresConnectionString();
-        if (pg.isEmpty()) {
-            ADD_FAILURE() << "ZV_TEST_PG is not set: run the tests through ./test.sh";
-            throw Exception(QStringLiteral("no PostgreSQL server"));
-        }
-        schema_ = QStringLiteral("zv_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
-        testenv::PostgresAdmin(QStringLiteral("CREATE SCHEMA %1").arg(schema_));
-        conf = "[TEST]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() +
-               " options='-csearch_path=" + schema_.toUtf8() + "'\n";
-    }
-    testenv::WriteFile(AliasFilePath(), conf);
+Workbench::Workbench(Backend backend) : alias_(backend) {
     app_ = std::make_unique<TApplication>();
     app_->SetTitle(QStringLiteral("Zorvantic"));
     main_ = app_->CreateForm<TFMain>();
@@ -45,7 +20,6 @@ Workbench::Workbench(Backend backend) : backend_(backend) {
 Workbench::~Workbench() {
     other_.reset();
     app_.reset();
-    if (!schema_.isEmpty()) testenv::PostgresAdmin(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
 }
 
 void Workbench::show() {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "ScratchAlias.h"
 #include "TestEnv.h"
 #include "framework/Application.h"
 #include "workbench/MainWindow.h"
@@ -12,20 +13,16 @@
 // or a schema of its own on the throwaway PostgreSQL server.
 namespace wbtest {
 
-enum class Backend { Sqlite, Postgres };
-QString BackendName(Backend b);
-inline void PrintTo(Backend b, std::ostream* os) {
-    *os << (b == Backend::Sqlite ? "Sqlite" : "Postgres");
-}
-// For INSTANTIATE_TEST_SUITE_P(..., testing::Values(Backend::Sqlite, Backend::Postgres), wbtest::ParamName).
-std::string ParamName(const ::testing::TestParamInfo<Backend>& info);
+using Backend = testenv::Backend;
+using testenv::BackendName;
+using testenv::ParamName;
 
 class Workbench {
   public:
     explicit Workbench(Backend backend);
     ~Workbench();
 
-    Backend backend() const { return backend_; }
+    Backend backend() const { return alias_.backend(); }
     TApplication& app() { return *app_; }
     TFMain* main() const { return main_; }
 
@@ -41,8 +38,7 @@ class Workbench {
     QString scalar(const QString& sql);
 
   private:
-    Backend backend_;
-    QString schema_;
+    testenv::ScratchAlias alias_;
     std::unique_ptr<TApplication> app_;
     TFMain* main_ = nullptr;
     std::unique_ptr<TComponent> other_;
