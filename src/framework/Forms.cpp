@@ -64,8 +64,10 @@ bool TForm::Visible() const {
 void TForm::Show() {
     QWidget* window = Widget();
     if (!window->isVisible()) {
-        for (auto& hook : showHooks_) hook();
-        if (OnShow) OnShow(this);
+        // An error while restoring or in the show handler is reported, and the window
+        // still comes up: a window that never shows could not be used or closed.
+        for (auto& hook : showHooks_) Dispatch(hook);
+        if (OnShow) Dispatch([this] { OnShow(this); });
         if (position_ == TPosition::poScreenCenter && !centred_) {
             centred_ = true;
             if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -4,6 +4,7 @@
 #include "export/Eksport.h"
 #include "framework/Application.h"
 #include "framework/Buttons.h"
+#include "framework/Dispatch.h"
 #include "framework/ComCtrls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -34,7 +35,8 @@ void TFMain::bindHandlers() {
 void TFMain::FormShow(TObject*) {
     InTransactionClick(this);
     FSkipHint = false;
-    BRefreshBDEAliasesClick(this);
+    // A broken alias file is reported; the rest of the start-up still runs.
+    Dispatch([this] { BRefreshBDEAliasesClick(this); });
     // The splash window goes as soon as the workbench is on screen.
     try {
         delete FIntro;

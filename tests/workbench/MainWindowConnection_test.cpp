@@ -200,3 +200,20 @@ TEST(MainWindowLoginPostgres, WrongPasswordLeavesTheConnectionClosedAndTheRightO
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MainWindowStart, BrokenAliasFileIsReportedAndTheWindowStillOpens) {
+    Workbench wb(Backend::Sqlite);
+    testenv::WriteFile(testenv::Root() + "/../config/zorvantic/aliases.conf",
+                       "[TEST]\nthis line is no setting\n");
+    wb.show();
+    EXPECT_TRUE(wb.main()->Visible());
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_TRUE(testenv::Dialogs().boxes[0].text.contains("aliases.conf"))
+        << testenv::Dialogs().boxes[0].text.toStdString();
+    EXPECT_EQ(wb.main()->DatabaseName->Items().Count(), 0);
+    EXPECT_TRUE(wb.main()->EScript->Enabled()) << "the start-up went on: a new script is open";
+}
+
+}  // namespace
