@@ -207,6 +207,8 @@ TEST(MainWindowStart, BrokenAliasFileIsReportedAndTheWindowStillOpens) {
     Workbench wb(Backend::Sqlite);
     testenv::WriteFile(testenv::Root() + "/../config/zorvantic/aliases.conf",
                        "[TEST]\nthis line is no setting\n");
+    FIntro = new TForm(&wb.app());
+    QPointer<QWidget> splash = FIntro->Widget();
     wb.show();
     EXPECT_TRUE(wb.main()->Visible());
     ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
