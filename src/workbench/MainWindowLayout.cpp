@@ -261,7 +261,7 @@ void TFMain::buildScriptsPage() {
     BNotePad = glyphButton(this, PScriptTools, "BNotePad", 176, QStringLiteral("Open with notepad"),
                            QStyle::SP_FileDialogContentsView);
     BTool = glyphButton(this, PScriptTools, "BTool", 202, QStringLiteral("Toolbar"),
-                        QStyle::SP_TitleBarMenuButton);
+                        QStyle::SP_ToolBarHorizontalExtensionButton);
     BTool->SetGroupIndex(1);
     BTool->SetAllowAllUp(true);
     BZamknij = glyphButton(this, PScriptTools, "BZamknij", 236, QStringLiteral("Close"),
