@@ -280,7 +280,9 @@ TDataSet::TBookmark TDataSet::GetBookmark() const {
 
 void TDataSet::GotoBookmark(TBookmark bookmark) {
     checkBrowse();
-    if (bookmark < 0 || bookmark >= rows_.Count()) raise("Record not found");
+    // The bookmark of an empty result marks no row: going back to it goes nowhere.
+    if (bookmark < 0) return;
+    if (bookmark >= rows_.Count()) raise("Record not found");
     cur_ = bookmark;
     bof_ = eof_ = false;
     scrolled();

@@ -71,7 +71,8 @@ class TDataSet : public TComponent {
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
 
-    // A bookmark is the row's position in the fetched cache (0-based; -1: no row).
+    // A bookmark is the row's position in the fetched cache (0-based; -1: no row, and
+    // going to it leaves the cursor where it is).
     using TBookmark = int;
     TBookmark GetBookmark() const;
     void GotoBookmark(TBookmark bookmark);
