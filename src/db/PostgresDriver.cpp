@@ -93,8 +93,8 @@ ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod) {
 
 class PostgresResult : public SqlResult {
   public:
-    PostgresResult(PostgresConnection* conn, PGresult* first, bool streaming)
-        : conn_(conn), first_(first), streaming_(streaming) {
+    PostgresResult(PostgresConnection* conn, PGresult* first, bool streaming, bool inTransactionBlock)
+        : conn_(conn), first_(first), streaming_(streaming), inTransactionBlock_(inTransactionBlock) {
         const int n = PQnfields(first);
         for (int c = 0; c < n; ++c) {
             columns_.push_back(
@@ -112,7 +112,10 @@ class PostgresResult : public SqlResult {
         if (first_) PQclear(first_);
         if (streaming_) {
             // Closed before its end: ask the server to stop sending, then skip the rest.
-            if (PGcancel* cancel = PQgetCancel(conn_->Handle())) {
+            // Inside a transaction block the statement is read to its end instead: a
+            // cancelled statement would abort the block and its COMMIT would roll back.
+            PGcancel* cancel = inTransactionBlock_ ? nullptr : PQgetCancel(conn_->Handle());
+            if (cancel) {
                 char err[256];
                 PQcancel(cancel, err, sizeof err);
                 PQfreeCancel(cancel);
@@ -251,6 +254,7 @@ class PostgresResult : public SqlResult {
     PostgresConnection* conn_;
     PGresult* first_;
     bool streaming_;
+    bool inTransactionBlock_;
     std::vector<ColumnInfo> columns_;
     std::vector<Oid> kinds_;
     RowStore buffer_;
@@ -323,6 +327,7 @@ void PostgresConnection::makeIdle() {
 
 std::unique_ptr<SqlResult> PostgresConnection::OpenQuery(const QString& sql) {
     makeIdle();
+    const bool inTransactionBlock = PQtransactionStatus(conn_) != PQTRANS_IDLE;
     const QByteArray text = sql.toUtf8();
     // The extended protocol runs exactly one statement, so nothing can ride along.
     if (!PQsendQueryParams(conn_, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)) Fail();
@@ -330,13 +335,13 @@ std::unique_ptr<SqlResult> PostgresConnection::OpenQuery(const QString& sql) {
     PGresult* r = PQgetResult(conn_);
     switch (PQresultStatus(r)) {
         case PGRES_SINGLE_TUPLE: {
-            auto result = std::make_unique<PostgresResult>(this, r, true);
+            auto result = std::make_unique<PostgresResult>(this, r, true, inTransactionBlock);
             streaming_ = result.get();
             return result;
         }
         case PGRES_TUPLES_OK: {
             consumeAll(conn_);
-            return std::make_unique<PostgresResult>(this, r, false);
+            return std::make_unique<PostgresResult>(this, r, false, inTransactionBlock);
         }
         case PGRES_COMMAND_OK:
             PQclear(r);
