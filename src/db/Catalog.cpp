@@ -4,6 +4,26 @@
 #include "db/Database.h"
 #include "db/Driver.h"
 
+TCatalogList::~TCatalogList() {
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+TDatabase& TCatalogList::Attach(const QString& databaseName) {
+    TDatabase& db = OpenDatabaseNamed(databaseName);
+    database_ = &db;
+    db.RegisterDataSet(this);
+    return db;
+}
+
+void TCatalogList::CloseCursor() {
+    if (database_) database_->UnregisterDataSet(this);
+    database_ = nullptr;
+    pending_.clear();
+}
+
 void TCatalogList::OpenCursor() {
     for (const Column& c : ListColumns()) AddField(CreateField(this, ColumnInfo{c.name, c.type, c.size, 0}));
     pending_ = ListRows();
@@ -54,7 +74,7 @@ std::vector<TCatalogList::Column> TDatabaseItems::ListColumns() const {
 
 std::vector<std::vector<std::optional<QString>>> TDatabaseItems::ListRows() {
     std::vector<std::vector<std::optional<QString>>> rows;
-    for (const QString& name : OpenDatabaseNamed(databaseName_).Connection().Tables()) rows.push_back({name});
+    for (const QString& name : Attach(databaseName_).Connection().Tables()) rows.push_back({name});
     return rows;
 }
 
@@ -79,7 +99,7 @@ std::vector<TCatalogList::Column> TTableItems::ListColumns() const {
 std::vector<std::vector<std::optional<QString>>> TTableItems::ListRows() {
     std::vector<std::vector<std::optional<QString>>> rows;
     int num = 0;
-    for (const auto& [name, type] : OpenDatabaseNamed(databaseName_).Connection().TableColumns(tableName_))
+    for (const auto& [name, type] : Attach(databaseName_).Connection().TableColumns(tableName_))
         rows.push_back({QString::number(++num), name, type});
     return rows;
 }

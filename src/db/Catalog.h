@@ -6,10 +6,13 @@
 
 #include "db/DataSet.h"
 
+class TDatabase;
+
 // Catalogue lists: read-only datasets filled in one go when opened.
 class TCatalogList : public TDataSet {
   public:
     using TDataSet::TDataSet;
+    ~TCatalogList() override;
 
   protected:
     struct Column {
@@ -22,10 +25,13 @@ class TCatalogList : public TDataSet {
     virtual std::vector<std::vector<std::optional<QString>>> ListRows() = 0;
 
     void OpenCursor() override;
-    void CloseCursor() override {}
+    void CloseCursor() override;
     bool FetchRows(RowStore& rows, int maxRows) override;
+    // The open database a list reads: the list closes with it, like any dataset on it.
+    TDatabase& Attach(const QString& databaseName);
 
   private:
+    TDatabase* database_ = nullptr;
     std::vector<std::vector<std::optional<QString>>> pending_;
     size_t next_ = 0;
 };
