@@ -80,8 +80,16 @@ SqlConnection& TQuery::liveConnection() {
     return database_->Connection();
 }
 
+void TQuery::readToEnd() {
+    // A write to the table while its result is still being read could move the written
+    // row ahead of the cursor (SQLite then returns it a second time), so the result is
+    // read to its end first.
+    while (!AllFetched()) FetchMore(16384);
+}
+
 void TQuery::WriteRecord(int row, const std::vector<std::optional<QByteArray>>& values) {
     SqlConnection& conn = liveConnection();
+    readToEnd();
     if (row < 0)
         live_->Insert(conn, values);
     else
@@ -89,5 +97,7 @@ void TQuery::WriteRecord(int row, const std::vector<std::optional<QByteArray>>& 
 }
 
 void TQuery::DeleteRecord(int row) {
-    live_->Remove(liveConnection(), Rows(), row);
+    SqlConnection& conn = liveConnection();
+    readToEnd();
+    live_->Remove(conn, Rows(), row);
 }

@@ -51,6 +51,7 @@ class TQuery : public TDataSet {
 
     QString statement() const;
     SqlConnection& liveConnection();
+    void readToEnd();
 
     QString databaseName_;
     SqlLines sql_{this};
