@@ -340,6 +340,37 @@ TEST_P(Contract, TransactionsCommitAndRollBack) {
     EXPECT_EQ(s->scalar("SELECT COUNT(*) FROM T"), "1");
 }
 
+TEST_P(Contract, ClosingAResultBeforeItsEndKeepsTheTransactionAndItsWork) {
+    numbers("T", 0);
+    s->db().StartTransaction();
+    s->exec("INSERT INTO T VALUES (1, 'kept')");
+    TQuery* q =
+        s->query(pg() ? QStringLiteral("SELECT g FROM generate_series(1, 300000) g")
+                      : QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g "
+                                       "WHERE x < 300000) SELECT x FROM g"));
+    q->Open();
+    q->Next();
+    q->Close();
+    EXPECT_TRUE(s->db().InTransaction());
+    s->exec("INSERT INTO T VALUES (2, 'also kept')");
+    s->db().Commit();
+    EXPECT_EQ(s->scalar("SELECT COUNT(*) FROM T"), "2");
+}
+
+TEST_P(Contract, BookmarkOfAnEmptyResultLeadsNowhereWithoutError) {
+    numbers("T", 0);
+    TQuery* q = s->query("SELECT * FROM T");
+    q->Open();
+    const auto mark = q->GetBookmark();
+    q->DisableControls();
+    int n = 0;
+    for (q->First(); !q->Eof(); q->Next()) ++n;
+    EXPECT_NO_THROW(q->GotoBookmark(mark));
+    q->EnableControls();
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(q->RecNo(), 0);
+}
+
 // ---- catalogue ----------------------------------------------------------------------
 
 TEST_P(Contract, CatalogueListsTablesWithSystemTablesAndColumns) {
@@ -372,7 +403,43 @@ TEST_P(Contract, CatalogueListsTablesWithSystemTablesAndColumns) {
     EXPECT_NE(errorOf([&] { cols.Open(); }), "<no database error>");
 }
 
+TEST_P(Contract, CatalogueListsCloseWithTheirDatabase) {
+    numbers("EMP", 0);
+    TDatabaseItems tables;
+    tables.SetDatabaseName("X");
+    tables.Open();
+    TTableItems cols;
+    cols.SetDatabaseName("X");
+    cols.SetTableName(pg() ? "emp" : "EMP");
+    cols.Open();
+    s->db().Close();
+    EXPECT_FALSE(tables.Active());
+    EXPECT_FALSE(cols.Active());
+    tables.Open();  // and they open it again by themselves
+    EXPECT_TRUE(s->db().Connected());
+    EXPECT_FALSE(tables.IsEmpty());
+}
+
 // ---- live query ----------------------------------------------------------------------------
+TEST_P(Contract, LiveEditThatMovesARowInTheOrderStillShowsItOnce) {
+    s->exec("CREATE TABLE T (ID INTEGER, V INTEGER)");
+    s->exec("CREATE INDEX T_V ON T (V)");
+    s->exec(pg() ? QStringLiteral("INSERT INTO T SELECT g, g FROM generate_series(1, 3000) g")
+                 : QStringLiteral(
+                       "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 3000) "
+                       "INSERT INTO T SELECT x, x FROM g"));
+    TQuery* q = s->query("SELECT * FROM T\n ORDER BY V", true);
+    q->Open();
+    ASSERT_TRUE(q->CanModify());
+    q->Edit();
+    q->FieldByName("V")->SetAsString("100000");
+    q->Post();
+    EXPECT_EQ(q->RecordCount(), 3000);
+    int ones = 0;
+    for (q->First(); !q->Eof(); q->Next())
+        if (q->FieldByName("ID")->AsString() == "1") ++ones;
+    EXPECT_EQ(ones, 1);
+}
 
 TEST_P(Contract, LiveQueryWritesEditsInsertsAndDeletesAtOnce) {
     numbers("T", 3);
