@@ -48,6 +48,15 @@ bool hasTime(std::string_view raw, size_t pos) {
            allDigits(raw.substr(pos + 3, 2)) && raw[pos + 5] == ':' && allDigits(raw.substr(pos + 6, 2));
 }
 
+// Fractional seconds other than zero after "YYYY-MM-DD HH:MM:SS" (a half second past
+// midnight is not midnight).
+bool hasFraction(std::string_view raw) {
+    if (raw.size() <= 19 || raw[19] != '.') return false;
+    for (size_t i = 20; i < raw.size() && isDigit(raw[i]); ++i)
+        if (raw[i] != '0') return true;
+    return false;
+}
+
 bool hasDateTime(std::string_view raw) {
     return hasDate(raw) && raw.size() >= 19 && (raw[10] == ' ' || raw[10] == 'T') && hasTime(raw, 11);
 }
@@ -246,7 +255,7 @@ QByteArray TBooleanField::ParseText(const QString& text) const {
 
 QString TDateTimeField::FormatValue(std::string_view raw) const {
     if (hasDateTime(raw)) {
-        if (raw.substr(11, 8) == "00:00:00") return fromUtf8(raw.substr(0, 10));
+        if (raw.substr(11, 8) == "00:00:00" && !hasFraction(raw)) return fromUtf8(raw.substr(0, 10));
         return fromUtf8(raw.substr(0, 10)) + QChar(' ') + fromUtf8(raw.substr(11, 8));
     }
     if (hasDate(raw) && raw.size() == 10) return fromUtf8(raw);

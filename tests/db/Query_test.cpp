@@ -253,6 +253,17 @@ TEST_P(Contract, ValuesAsTextFollowTheRegionalSettings) {
     EXPECT_FALSE(q->FieldByName("c")->Value().isValid());
 }
 
+TEST_P(Contract, OnlyAnExactMidnightShowsTheDateAlone) {
+    s->exec("CREATE TABLE W (i INTEGER, ts TIMESTAMP)");
+    s->exec("INSERT INTO W VALUES (1, '2024-03-02 00:00:00.5')");
+    s->exec("INSERT INTO W VALUES (2, '2024-03-02 00:00:00.000')");
+    TQuery* q = s->query("SELECT ts FROM W ORDER BY i");
+    q->Open();
+    EXPECT_EQ(q->Fields(0)->AsString(), "2024-03-02 00:00:00");
+    q->Next();
+    EXPECT_EQ(q->Fields(0)->AsString(), "2024-03-02");
+}
+
 TEST_P(Contract, FieldClassesAndDisplayWidthsFollowTheDeclaredTypes) {
     s->exec(
         "CREATE TABLE V (i INTEGER, s SMALLINT, b BIGINT, f DOUBLE PRECISION, n NUMERIC(10,2), c "
