@@ -139,6 +139,20 @@ TEST_P(OneLineQuery, StatementWithoutRowsIsExecutedAndAnsweredOk) {
     EXPECT_EQ(m->StatusBar->PanelText(1), "before");
 }
 
+TEST_P(OneLineQuery, DefinitionsInsertsAndDeletesAreAnsweredOkToo) {
+    Workbench wb(GetParam());
+    wb.connect();
+    TFMain* m = wb.main();
+    const QStringList statements = {"CREATE TABLE made_here (id INTEGER)", "INSERT INTO made_here VALUES (3)",
+                                    "INSERT INTO made_here VALUES (4)", "DELETE FROM made_here WHERE id = 3"};
+    for (const QString& sql : statements) runFromField(m, m->SQL2, sql);
+    EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"OK !", "OK !", "OK !", "OK !"}));
+    EXPECT_EQ(m->H->Lines().ToStringList(), statements);
+    EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM made_here"), "1");
+    EXPECT_EQ(wb.scalar("SELECT id FROM made_here"), "4");
+    EXPECT_EQ(m->Light->BrushColor(), clGreen);
+}
+
 TEST_P(OneLineQuery, DatabaseErrorIsShownAndKeptInTheHistory) {
     Workbench wb(GetParam());
     wb.connect();
@@ -199,6 +213,25 @@ TEST_P(OneLineQuery, WithoutAliasNothingRunsAndTheLightStaysAsItWas) {
     EXPECT_EQ(m->H->Lines().Count(), 0);
     EXPECT_EQ(m->Light->BrushColor(), clGreen);
     EXPECT_FALSE(m->MainQuery->Active());
+}
+
+TEST(OneLineQueryConnection, ConnectionThatCannotBeOpenedRunsNothing) {
+    Workbench wb(Backend::Sqlite);
+    // The alias points at a folder, which no database can be opened in.
+    testenv::WriteFile(testenv::Root() + "/../config/zorvantic/aliases.conf",
+                       "[TEST]\nTYPE=SQLITE\nPATH=" + testenv::Root().toUtf8() + "\n");
+    wb.show();
+    wb.selectAlias();
+    TFMain* m = wb.main();
+    m->StatusBar->SetPanelText(1, "before");
+    runFromField(m, m->SQL1, "SELECT 1");
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_FALSE(m->Database->Connected());
+    EXPECT_EQ(m->H->Lines().Count(), 0);
+    EXPECT_EQ(m->Light->BrushColor(), clGreen);
+    EXPECT_FALSE(m->MainQuery->Active());
+    EXPECT_EQ(m->StatusBar->PanelText(1), "before");
 }
 
 TEST_P(OneLineQuery, LongResultIsShownWithoutFetchingEveryRow) {
