@@ -24,8 +24,12 @@ class TDBGrid::Follower : public TDataSetObserver {
         switch (event) {
             case TDataEvent::Opened:
             case TDataEvent::Closed:
-            case TDataEvent::Refreshed:
                 grid_->RefreshColumns();
+                [[fallthrough]];
+            case TDataEvent::Refreshed:
+                // After a walk with the controls detached the fields are the same: the
+                // columns keep the widths the user gave them.
+                if (!grid_->columnsMatchFields()) grid_->RefreshColumns();
                 [[fallthrough]];
             case TDataEvent::Scrolled:
                 grid_->followCursor();
@@ -111,6 +115,15 @@ void TDBGrid::RefreshColumns() {
             12;
         View()->setColumnWidth(i, width);
     }
+}
+
+bool TDBGrid::columnsMatchFields() const {
+    TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+    const int fields = (ds != nullptr && ds->Active()) ? ds->FieldCount() : 0;
+    if (fields != ColumnCount()) return false;
+    for (int i = 0; i < fields; ++i)
+        if (columns_[static_cast<size_t>(i)].FieldName != ds->Fields(i)->FieldName()) return false;
+    return true;
 }
 
 void TDBGrid::followCursor() {

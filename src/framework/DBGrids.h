@@ -59,6 +59,7 @@ class TDBGrid : public TWinControl {
   private:
     class Follower;
     void followCursor();
+    bool columnsMatchFields() const;
 
     TDataSource* source_ = nullptr;
     std::unique_ptr<DataSetModel> model_;

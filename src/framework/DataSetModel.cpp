@@ -161,8 +161,35 @@ void DataSetModel::DataSetEvent(TDataSet*, TDataEvent event, int row) {
             break;
         case TDataEvent::Scrolled:
             break;
+        case TDataEvent::Refreshed:
+            refreshInPlace();
+            break;
         default:
             resync();
             break;
     }
+}
+
+void DataSetModel::refreshInPlace() {
+    // With the same columns the view keeps its column widths and scroll position:
+    // only rows come or go and every cell is read again.
+    TDataSet* ds = DataSet();
+    const int columns = !fieldNames_.isEmpty()            ? static_cast<int>(fieldNames_.size())
+                        : (ds != nullptr && ds->Active()) ? ds->FieldCount()
+                                                          : 0;
+    if (columns != columns_) {
+        resync();
+        return;
+    }
+    const int rows = datasetRows();
+    if (rows < rows_) {
+        changing_ = true;
+        beginRemoveRows(QModelIndex(), rows, rows_ - 1);
+        rows_ = rows;
+        endRemoveRows();
+        changing_ = false;
+    }
+    growTo(rows);
+    if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
+    if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
 }

@@ -37,6 +37,7 @@ class DataSetModel : public QAbstractTableModel, public TDataSetObserver {
   private:
     int datasetRows() const;
     void resync();
+    void refreshInPlace();
     void growTo(int rows);
 
     TDataSource* source_;

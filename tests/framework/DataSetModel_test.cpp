@@ -6,6 +6,7 @@
 #include "db/DataSource.h"
 #include "db/Database.h"
 #include "db/Query.h"
+#include "framework/DBGrids.h"
 #include "framework/DataSetModel.h"
 #include "support/TestEnv.h"
 
@@ -95,6 +96,31 @@ TEST_F(ModelOverQuery, EditingACellOfALiveResultWritesTheTable) {
     EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);  // the conversion error was shown
     query.Cancel();
     EXPECT_EQ(model.data(model.index(0, 0), Qt::DisplayRole).toString(), "3");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ModelOverQuery, GridKeepsColumnWidthsAndFollowsTheCursorAfterAWalk) {
+    TComponent owner;
+    auto* grid = new TDBGrid(&owner);
+    grid->SetDataSource(&source);
+    QAbstractItemModelTester tester(grid->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    query.SQL().Add("SELECT * FROM T ORDER BY ID");
+    query.Open();
+    ASSERT_EQ(grid->ColumnCount(), 2);
+    EXPECT_EQ(grid->Columns(1).Title.Caption, "NAME");
+    grid->View()->setColumnWidth(1, 333);
+    query.DisableControls();
+    for (query.First(); !query.Eof(); query.Next()) {
+    }
+    query.EnableControls();
+    EXPECT_EQ(grid->View()->columnWidth(1), 333) << "a walk with detached controls keeps the user's widths";
+    EXPECT_EQ(grid->View()->currentIndex().row(), query.RecNo() - 1) << "the grid ends on the dataset's row";
+    EXPECT_EQ(grid->Model()->rowCount(), 2000);
+    query.Close();
+    EXPECT_EQ(grid->ColumnCount(), 0);
 }
 
 }  // namespace
