@@ -25,6 +25,18 @@ TEST(MainWindowCommandLine, UnknownKeysAreReportedAndTheRestStillRuns) {
     EXPECT_FALSE(wb.app().Terminated());
 }
 
+TEST(MainWindowCommandLine, DoubleQuotesGroupBlanksAndAreDropped) {
+    Workbench wb(Backend::Sqlite);
+    wb.show();
+    // Quotes around the value alone read like quotes around the whole parameter.
+    wb.main()->ProcessCommandLine({"USERNAME=\"ann lee\""});
+    EXPECT_EQ(wb.main()->EUserName->Text(), "ann lee");
+    wb.main()->ProcessCommandLine({"\"USERNAME=bo b\"", "\"\"PASSWORD=p\"w\""});
+    EXPECT_EQ(wb.main()->EUserName->Text(), "bo b");
+    EXPECT_EQ(wb.main()->EPassword->Text(), "pw");
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+}
+
 TEST(MainWindowCommandLine, AliasMustMatchLetterForLetterAndConnectsAtOnce) {
     Workbench wb(Backend::Sqlite);
     wb.show();
