@@ -72,6 +72,20 @@ TEST(MainWindowCommandLine, ExportOfAFailedStatementStillAsksToEnd) {
     EXPECT_TRUE(wb.app().Terminated());
 }
 
+TEST(MainWindowCommandLine, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
+    Workbench wb(Backend::Sqlite);
+    auto* eksport = wb.app().CreateForm<TFEksport>();
+    ExportRunning = false;
+    wb.seed("CREATE TABLE emp (id INTEGER)");
+    wb.connect();
+    wb.main()->ProcessCommandLine({"EXPORT=s emp"});
+    EXPECT_TRUE(wb.main()->MainQuery->Active());
+    EXPECT_TRUE(wb.main()->MainQuery->SQL().Text().startsWith("SELECT * FROM  emp"));
+    EXPECT_EQ(eksport->TABLENAME->Text(), "EMP");
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+    EXPECT_TRUE(wb.app().Terminated());
+}
+
 TEST(MainWindowExport, ExportButtonNeedsAnOpenResult) {
     Workbench wb(Backend::Sqlite);
     auto* eksport = wb.app().CreateForm<TFEksport>();
