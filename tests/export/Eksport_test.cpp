@@ -12,6 +12,7 @@
 #include "framework/StdCtrls.h"
 #include "framework/rtl/Exception.h"
 #include "platform/Launcher.h"
+#include "platform/Registry.h"
 
 using exporttest::Backend;
 using exporttest::FileBytes;
@@ -111,6 +112,18 @@ TEST_F(ExportWindow, StoredOptionsComeBackTrimmedOnEveryShowing) {
     EXPECT_EQ(FEksport->TABLENAME->Text(), "STORED");
     EXPECT_EQ(FEksport->Sep->Text(), "");
     EXPECT_TRUE(FEksport->Transpon->Checked());
+}
+
+TEST_F(ExportWindow, OptionsAreSavedWhenTheOpenWindowIsDestroyedAtExit) {
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->TABLENAME->SetText("ATEXIT");
+    FEksport->Sep->SetText(";");
+    delete FEksport;
+    EXPECT_EQ(FEksport, nullptr);
+    platform::TRegistry reg(platform::RootKey::CurrentUser);
+    ASSERT_TRUE(reg.OpenKey("Software\\Veri", false));
+    EXPECT_EQ(reg.ReadString("TABLENAME.Text"), "ATEXIT");
+    EXPECT_EQ(reg.ReadString("Sep.Text"), ";");
 }
 
 TEST_F(ExportWindow, DoubtfulStatusLocksTheScriptUntilEmptiedOrUnlocked) {
