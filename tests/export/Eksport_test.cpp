@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QTest>
 
 #include "ExportTestSupport.h"
 #include "common/FileMode.h"
@@ -98,6 +100,14 @@ TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsForTheCurrentColumns) {
     EXPECT_EQ(FEksport->TABLENAME->Text(), "EMP");
 
     FEksport->BClose->Click();
+    EXPECT_FALSE(FEksport->Visible());
+    EXPECT_FALSE(ExportRunning);
+}
+
+TEST_F(ExportWindow, EscClosesTheWindowLikeTheCloseButton) {
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->Sep->SetFocus();
+    QTest::keyClick(FEksport->Sep->LineEdit(), Qt::Key_Escape);
     EXPECT_FALSE(FEksport->Visible());
     EXPECT_FALSE(ExportRunning);
 }
