@@ -236,7 +236,7 @@ class TFMain : public TForm {
     // ---- command line (MainWindowCommandLine.cpp) ----
     // Processes the program's parameters in order; the last step of the first show.
     void ProcessCommandLine();
-    // The same for parameters given here (each one KEY=VALUE).
+    // The same for parameters given here (each one KEY=VALUE; double quotes dropped).
     void ProcessCommandLine(const QStringList& parameters);
 
     // ---- one-line queries (MainWindowQueries.cpp) ----

@@ -19,7 +19,7 @@ constexpr int kMaxParameterLength = 4096;
 }  // namespace
 
 void TFMain::ProcessCommandLine() {
-    // The shell has split the parameters already; quotes have grouped blanks.
+    // The shell has split the parameters already and grouped blanks in quotes.
     ProcessCommandLine(QCoreApplication::arguments().mid(1));
 }
 
@@ -29,7 +29,11 @@ void TFMain::ProcessCommandLine(const QStringList& parameters) {
     Dispatch([&] {
         const TCharSet equals{QChar('=')};
         for (const QString& whole : parameters) {
-            const QString parameter = whole.left(kMaxParameterLength);
+            // Double quotes only group blanks and are never part of a parameter, so a
+            // quoted value reads like a quoted whole even when no shell removed them.
+            QString parameter = whole;
+            parameter.remove(QChar('"'));
+            parameter.truncate(kMaxParameterLength);
             const QString key = Cut(UpperCase(ExtractField(1, parameter, equals)), 255);
             const QString value = ExtractField(2, parameter, equals);
             if (key == QLatin1String("ALIAS")) {

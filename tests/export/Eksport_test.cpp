@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QTest>
 
 #include "ExportTestSupport.h"
 #include "common/FileMode.h"
@@ -12,6 +14,7 @@
 #include "framework/StdCtrls.h"
 #include "framework/rtl/Exception.h"
 #include "platform/Launcher.h"
+#include "platform/Registry.h"
 
 using exporttest::Backend;
 using exporttest::FileBytes;
@@ -101,6 +104,14 @@ TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsForTheCurrentColumns) {
     EXPECT_FALSE(ExportRunning);
 }
 
+TEST_F(ExportWindow, EscClosesTheWindowLikeTheCloseButton) {
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->Sep->SetFocus();
+    QTest::keyClick(FEksport->Sep->LineEdit(), Qt::Key_Escape);
+    EXPECT_FALSE(FEksport->Visible());
+    EXPECT_FALSE(ExportRunning);
+}
+
 TEST_F(ExportWindow, StoredOptionsComeBackTrimmedOnEveryShowing) {
     ShowEksport(src.query(), src.grid(), "");
     FEksport->TABLENAME->SetText("STORED");
@@ -111,6 +122,18 @@ TEST_F(ExportWindow, StoredOptionsComeBackTrimmedOnEveryShowing) {
     EXPECT_EQ(FEksport->TABLENAME->Text(), "STORED");
     EXPECT_EQ(FEksport->Sep->Text(), "");
     EXPECT_TRUE(FEksport->Transpon->Checked());
+}
+
+TEST_F(ExportWindow, OptionsAreSavedWhenTheOpenWindowIsDestroyedAtExit) {
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->TABLENAME->SetText("ATEXIT");
+    FEksport->Sep->SetText(";");
+    delete FEksport;
+    EXPECT_EQ(FEksport, nullptr);
+    platform::TRegistry reg(platform::RootKey::CurrentUser);
+    ASSERT_TRUE(reg.OpenKey("Software\\Veri", false));
+    EXPECT_EQ(reg.ReadString("TABLENAME.Text"), "ATEXIT");
+    EXPECT_EQ(reg.ReadString("Sep.Text"), ";");
 }
 
 TEST_F(ExportWindow, DoubtfulStatusLocksTheScriptUntilEmptiedOrUnlocked) {

@@ -25,6 +25,18 @@ TEST(MainWindowCommandLine, UnknownKeysAreReportedAndTheRestStillRuns) {
     EXPECT_FALSE(wb.app().Terminated());
 }
 
+TEST(MainWindowCommandLine, DoubleQuotesGroupBlanksAndAreDropped) {
+    Workbench wb(Backend::Sqlite);
+    wb.show();
+    // Quotes around the value alone read like quotes around the whole parameter.
+    wb.main()->ProcessCommandLine({"USERNAME=\"ann lee\""});
+    EXPECT_EQ(wb.main()->EUserName->Text(), "ann lee");
+    wb.main()->ProcessCommandLine({"\"USERNAME=bo b\"", "\"\"PASSWORD=p\"w\""});
+    EXPECT_EQ(wb.main()->EUserName->Text(), "bo b");
+    EXPECT_EQ(wb.main()->EPassword->Text(), "pw");
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+}
+
 TEST(MainWindowCommandLine, AliasMustMatchLetterForLetterAndConnectsAtOnce) {
     Workbench wb(Backend::Sqlite);
     wb.show();
@@ -57,6 +69,20 @@ TEST(MainWindowCommandLine, ExportOfAFailedStatementStillAsksToEnd) {
     EXPECT_FALSE(wb.main()->MainQuery->Active());
     EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);  // the database error of the statement
     EXPECT_TRUE(eksport->Visible());                 // shown without a configuration: nothing to write
+    EXPECT_TRUE(wb.app().Terminated());
+}
+
+TEST(MainWindowCommandLine, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
+    Workbench wb(Backend::Sqlite);
+    auto* eksport = wb.app().CreateForm<TFEksport>();
+    ExportRunning = false;
+    wb.seed("CREATE TABLE emp (id INTEGER)");
+    wb.connect();
+    wb.main()->ProcessCommandLine({"EXPORT=s emp"});
+    EXPECT_TRUE(wb.main()->MainQuery->Active());
+    EXPECT_TRUE(wb.main()->MainQuery->SQL().Text().startsWith("SELECT * FROM  emp"));
+    EXPECT_EQ(eksport->TABLENAME->Text(), "EMP");
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
     EXPECT_TRUE(wb.app().Terminated());
 }
 
