@@ -142,6 +142,18 @@ TEST_F(ScriptPage, AfterCloseNothingIsAskedAndNewOpensAScriptAgain) {
     EXPECT_TRUE(scriptOpen());
 }
 
+TEST_F(ScriptPage, NewOpenAndCloseLeaveTheErrorMemoAndTheSideMemo) {
+    m()->MErrorsAndWarnings->Lines().Add("Error: BOGUS");
+    m()->AssistMemo->Lines().Add("beside");
+    writeWindowsFile("c:\\other.sql", "other");
+    dialogs().fileAnswers = {QString("c:\\other.sql")};
+    m()->BloadClick(nullptr);
+    m()->BZamknijClick(nullptr);
+    m()->BNewClick(nullptr);
+    EXPECT_EQ(m()->MErrorsAndWarnings->Lines().ToStringList(), QStringList({"Error: BOGUS"}));
+    EXPECT_EQ(m()->AssistMemo->Lines().ToStringList(), QStringList({"beside"}));
+}
+
 TEST_F(ScriptPage, ClosingTheWindowWithCancelKeepsItOpenButTheStoredPropertiesAreSaved) {
     m()->ChStopOnError->SetChecked(false);
     type("x");
