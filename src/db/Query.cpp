@@ -32,7 +32,9 @@ void TQuery::SetRequestLive(bool live) {
 }
 
 QString TQuery::statement() const {
-    return sql_.Lines().join(QChar('\n'));
+    // The SQL text as the lines stand, each ended by CR LF, so a literal that spans lines
+    // keeps the line breaks it was written with.
+    return sql_.Text();
 }
 
 bool TQuery::CanModify() const {

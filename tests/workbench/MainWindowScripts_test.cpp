@@ -9,6 +9,7 @@
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
 #include "framework/Dispatch.h"
+#include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "platform/Codepage.h"
 #include "platform/Launcher.h"
@@ -141,6 +142,18 @@ TEST_F(ScriptPage, AfterCloseNothingIsAskedAndNewOpensAScriptAgain) {
     EXPECT_TRUE(scriptOpen());
 }
 
+TEST_F(ScriptPage, NewOpenAndCloseLeaveTheErrorMemoAndTheSideMemo) {
+    m()->MErrorsAndWarnings->Lines().Add("Error: BOGUS");
+    m()->AssistMemo->Lines().Add("beside");
+    writeWindowsFile("c:\\other.sql", "other");
+    dialogs().fileAnswers = {QString("c:\\other.sql")};
+    m()->BloadClick(nullptr);
+    m()->BZamknijClick(nullptr);
+    m()->BNewClick(nullptr);
+    EXPECT_EQ(m()->MErrorsAndWarnings->Lines().ToStringList(), QStringList({"Error: BOGUS"}));
+    EXPECT_EQ(m()->AssistMemo->Lines().ToStringList(), QStringList({"beside"}));
+}
+
 TEST_F(ScriptPage, ClosingTheWindowWithCancelKeepsItOpenButTheStoredPropertiesAreSaved) {
     m()->ChStopOnError->SetChecked(false);
     type("x");
@@ -155,6 +168,17 @@ TEST_F(ScriptPage, ClosingTheWindowWithCancelKeepsItOpenButTheStoredPropertiesAr
     dialogs().answers = {platform::IDNO};
     m()->Close();
     EXPECT_FALSE(m()->Visible());
+}
+
+TEST_F(ScriptPage, ClosingTheWindowWhenTheScriptCannotBeSavedKeepsItOpen) {
+    m()->OpenDialog1->SetFileName("c:\\no such folder\\a.sql");
+    type("keep me");
+    dialogs().answers = {platform::IDYES};
+    m()->Zakocz1->Click();
+    EXPECT_TRUE(m()->Visible());
+    ASSERT_EQ(dialogs().boxes.size(), 2u);
+    EXPECT_EQ(dialogs().boxes[1].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(m()->EScript->Text(), "keep me\r\n");
 }
 
 TEST_F(ScriptPage, OpenReadsMixedBreaksAndPolishLettersAndSaveWritesThemBackWithCrLf) {
@@ -174,6 +198,17 @@ TEST_F(ScriptPage, OpenReadsMixedBreaksAndPolishLettersAndSaveWritesThemBackWith
 
     m()->BSaveClick(nullptr);
     EXPECT_EQ(bytesOf(name), "za\xBF\xF3\xB3\xE6\r\nG\xCA\x8CL\xA5\xA0x\r\nc\r\n\r\nlast\r\n");
+}
+
+TEST_F(ScriptPage, EveryByteOfAScriptFileSurvivesOpenAndSave) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        if (b != '\r' && b != '\n') all.append(static_cast<char>(b));
+    writeWindowsFile("c:\\bytes.sql", all);
+    dialogs().fileAnswers = {QString("c:\\bytes.sql")};
+    m()->BloadClick(nullptr);
+    m()->BSaveClick(nullptr);
+    EXPECT_EQ(bytesOf("c:\\bytes.sql").toHex(), all.toHex());
 }
 
 TEST_F(ScriptPage, OpeningTheEditorsOwnTextKeepsTheModifiedMark) {

@@ -166,6 +166,19 @@ TEST_P(ScriptRunner, LongLinesReachTheDatabaseWhole) {
     EXPECT_EQ(sum(), "9000");
 }
 
+TEST_P(ScriptRunner, AStatementWithRowsRunsWithoutAnEntry) {
+    const QStringList memo = run("SELECT n FROM log;\nINSERT INTO log VALUES (1);\nSELECT 1");
+    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
+    EXPECT_EQ(sum(), "1");
+}
+
+TEST_P(ScriptRunner, EachLineOfAStatementReachesTheDatabaseEndedByCrLf) {
+    // A literal that spans two lines keeps the script's CR LF between them.
+    const QStringList memo = run("INSERT INTO log VALUES (LENGTH('a\nb'));");
+    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
+    EXPECT_EQ(sum(), "4");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ScriptRunner, testing::Values(Backend::Sqlite, Backend::Postgres),
                          wbtest::ParamName);
 
