@@ -43,10 +43,16 @@ QByteArray ToCp1250(const QString& text) {
     QByteArray out;
     out.reserve(text.size());
     const auto& reverse = reverseTable();
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
         if (u < 0x80) {
             out.append(static_cast<char>(u));
+            continue;
+        }
+        // A surrogate pair is one character outside the code page: one "?", not two.
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out.append('?');
+            ++i;
             continue;
         }
         const auto it = reverse.constFind(u);

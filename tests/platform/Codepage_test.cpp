@@ -31,4 +31,6 @@ TEST(Codepage, CharacterOutsideTheCodePageBecomesQuestionMark) {
                                                              "?z"));
     // Latin-1 letters absent from the code page are not passed through as their byte.
     EXPECT_EQ(ToCp1250(QStringLiteral("\u00E0")), QByteArray("?"));
+    // A character beyond the 16-bit range is one character, so one "?".
+    EXPECT_EQ(ToCp1250(QStringLiteral("a\U0001F600b")), QByteArray("a?b"));
 }
