@@ -25,43 +25,55 @@ QString qtFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
+}  // namespace
+
+void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& r) {
+    box.setWindowTitle(r.caption);
+    // The text is shown as it stands: a message holding "<b>" or an SQL text with
+    // tags must not be taken for markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(r.text);
+    switch (r.icon) {
+        case BoxIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case BoxIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case BoxIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case BoxIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case BoxIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+    }
+    switch (r.buttons) {
+        case BoxButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case BoxButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        case BoxButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+    }
+    if (r.defaultAnswer == IDYES) box.setDefaultButton(QMessageBox::Yes);
+    if (r.defaultAnswer == IDNO) box.setDefaultButton(QMessageBox::No);
+    // Task-modal and application-modal are the same here: every window waits.
+    box.setWindowModality(Qt::ApplicationModal);
+}
+
+namespace {
+
 class QtDialogs : public DialogProvider {
   public:
     int messageBox(const MessageBoxRequest& r) override {
         QMessageBox box;
-        box.setWindowTitle(r.caption);
-        box.setText(r.text);
-        switch (r.icon) {
-            case BoxIcon::None:
-                box.setIcon(QMessageBox::NoIcon);
-                break;
-            case BoxIcon::Information:
-                box.setIcon(QMessageBox::Information);
-                break;
-            case BoxIcon::Warning:
-                box.setIcon(QMessageBox::Warning);
-                break;
-            case BoxIcon::Error:
-                box.setIcon(QMessageBox::Critical);
-                break;
-            case BoxIcon::Question:
-                box.setIcon(QMessageBox::Question);
-                break;
-        }
-        switch (r.buttons) {
-            case BoxButtons::Ok:
-                box.setStandardButtons(QMessageBox::Ok);
-                break;
-            case BoxButtons::YesNo:
-                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-                break;
-            case BoxButtons::YesNoCancel:
-                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-                break;
-        }
-        if (r.defaultAnswer == IDYES) box.setDefaultButton(QMessageBox::Yes);
-        if (r.defaultAnswer == IDNO) box.setDefaultButton(QMessageBox::No);
-        box.setWindowModality(r.taskModal ? Qt::ApplicationModal : Qt::ApplicationModal);
+        PrepareMessageBox(box, r);
         switch (box.exec()) {
             case QMessageBox::Yes:
                 return IDYES;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+class QMessageBox;
 class QWidget;
 
 // Every modal box and dialog of the program goes through this one seam, so that
@@ -64,6 +65,10 @@ class DialogProvider {
     // `modalResult` reads the form's result after the run.
     virtual int runModal(QWidget* form, const QString& formName, const std::function<int()>& modalResult) = 0;
 };
+
+// Caption, text (plain, never markup), icon, buttons, default button and modality of
+// the real box for a request.
+void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& request);
 
 // The provider in force (the Qt one unless a test installed another).
 DialogProvider& Dialogs();
