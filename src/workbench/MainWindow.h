@@ -223,13 +223,6 @@ class TFMain : public TForm {
     void FormShow(TObject* sender);
     void FormClose(TObject* sender, TCloseAction& action);
     void BExportClick(TObject* sender);
-    void BSuperUnionClick(TObject* sender);
-    void SpeedButton2Click(TObject* sender);
-    void BMultifileExportClick(TObject* sender);
-    void BToolClick(TObject* sender);
-    void SpeedButton3Click(TObject* sender);
-    void SpeedButton4Click(TObject* sender);
-    void Oprogramie1Click(TObject* sender);
     void Zakocz1Click(TObject* sender);
     void PageControl1Change(TObject* sender);
 
