@@ -1,6 +1,5 @@
 #include "workbench/ScriptFile.h"
 
-
 #include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"

@@ -1,5 +1,5 @@
-#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
 #include "TestEnv.h"
 #include "platform/Paths.h"
