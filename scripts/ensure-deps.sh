@@ -10,7 +10,7 @@ packages=(
     libpq-dev postgresql
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev
-    xvfb xauth
+    xvfb xauth xdg-utils
 )
 
 missing=()
