@@ -5,32 +5,10 @@
 #include <QFileInfo>
 
 #include "framework/rtl/Exception.h"
+#include "platform/Codepage.h"
 #include "platform/Paths.h"
 
 namespace {
-
-// Windows-1250 bytes 0x80..0xFF as Unicode (0 where the code page has no character).
-const char16_t kCp1250High[128] = {
-    0x20AC, 0,      0x201A, 0,      0x201E, 0x2026, 0x2020, 0x2021, 0,      0x2030, 0x0160, 0x2039, 0x015A,
-    0x0164, 0x017D, 0x0179, 0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0,      0x2122,
-    0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, 0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6,
-    0x00A7, 0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, 0x00B0, 0x00B1, 0x02DB, 0x0142,
-    0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, 0x0154,
-    0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD,
-    0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA,
-    0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4,
-    0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9};
-
-QString fromCp1250(const QByteArray& bytes) {
-    QString out;
-    out.reserve(bytes.size());
-    for (char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        out += b < 0x80 ? QChar(b) : QChar(kCp1250High[b - 0x80] ? kCp1250High[b - 0x80] : u'?');
-    }
-    return out;
-}
 
 const char kDefaultFile[] =
     "; Database aliases: one section per alias.\r\n"
@@ -47,10 +25,9 @@ void writeDefault(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, f.errorString()));
-    // The data folder's path is written as it is; non-Latin-1 letters in it become '?'.
-    f.write(QString::fromLatin1(kDefaultFile)
-                .arg(platform::DataFolder() + QStringLiteral("/local.db"))
-                .toLatin1());
+    // Like every text file of the program, in Windows-1250.
+    f.write(platform::ToCp1250(
+        QString::fromLatin1(kDefaultFile).arg(platform::DataFolder() + QStringLiteral("/local.db"))));
 }
 
 [[noreturn]] void malformed(const QString& path, int line, const QString& what) {
@@ -69,7 +46,7 @@ std::vector<AliasInfo> ReadAliases() {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(path, f.errorString()));
-    const QStringList lines = fromCp1250(f.readAll()).split(QChar('\n'));
+    const QStringList lines = platform::FromCp1250(f.readAll()).split(QChar('\n'));
 
     std::vector<AliasInfo> aliases;
     std::vector<int> sectionLines;

@@ -1,7 +1,5 @@
 #include "export/ExportFile.h"
 
-#include <array>
-
 #include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
@@ -9,21 +7,6 @@
 namespace {
 
 constexpr qsizetype kFlushAt = 1 << 16;
-
-// Byte of every UTF-16 code unit in Windows-1250 ('?' where it has none); built once
-// from the program's code page so both directions always agree.
-const std::array<char, 65536>& encodingTable() {
-    static const std::array<char, 65536> table = [] {
-        std::array<char, 65536> t;
-        t.fill('?');
-        for (int b = 0; b < 256; ++b) {
-            const QString u = platform::FromCp1250(QByteArray(1, static_cast<char>(b)));
-            t[u.at(0).unicode()] = static_cast<char>(b);
-        }
-        return t;
-    }();
-    return table;
-}
 
 }  // namespace
 
@@ -44,22 +27,20 @@ ExportFile::~ExportFile() {
 }
 
 void ExportFile::Write(const QString& text) {
-    const auto& table = encodingTable();
     const qsizetype start = buffer_.size();
     buffer_.resize(start + text.size());
     char* out = buffer_.data() + start;
-    for (const QChar c : text) *out++ = table[c.unicode()];
+    for (const QChar c : text) *out++ = platform::Cp1250Byte(c);
     if (buffer_.size() >= kFlushAt) flush();
 }
 
 void ExportFile::Write(QChar c) {
-    buffer_.append(encodingTable()[c.unicode()]);
+    buffer_.append(platform::Cp1250Byte(c));
 }
 
 void ExportFile::WriteDoubling(const QString& text, QChar doubled) {
-    const auto& table = encodingTable();
     for (const QChar c : text) {
-        const char b = table[c.unicode()];
+        const char b = platform::Cp1250Byte(c);
         buffer_.append(b);
         if (c == doubled) buffer_.append(b);
     }

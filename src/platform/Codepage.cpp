@@ -1,6 +1,5 @@
 #include "platform/Codepage.h"
 
-#include <QHash>
 #include <array>
 
 namespace platform {
@@ -28,10 +27,13 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // F8
 };
 
-const QHash<char16_t, char>& reverseTable() {
-    static const QHash<char16_t, char> table = [] {
-        QHash<char16_t, char> t;
-        for (int i = 0; i < 128; ++i) t.insert(kUpperHalf[i], static_cast<char>(0x80 + i));
+// The byte of every UTF-16 code unit, '?' where the code page has none.
+const std::array<char, 65536>& byteTable() {
+    static const std::array<char, 65536> table = [] {
+        std::array<char, 65536> t;
+        t.fill('?');
+        for (int b = 0; b < 0x80; ++b) t[static_cast<size_t>(b)] = static_cast<char>(b);
+        for (int i = 0; i < 128; ++i) t[kUpperHalf[static_cast<size_t>(i)]] = static_cast<char>(0x80 + i);
         return t;
     }();
     return table;
@@ -42,23 +44,21 @@ const QHash<char16_t, char>& reverseTable() {
 QByteArray ToCp1250(const QString& text) {
     QByteArray out;
     out.reserve(text.size());
-    const auto& reverse = reverseTable();
+    const auto& table = byteTable();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        if (u < 0x80) {
-            out.append(static_cast<char>(u));
-            continue;
-        }
         // A surrogate pair is one character outside the code page: one "?", not two.
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             out.append('?');
             ++i;
             continue;
         }
-        const auto it = reverse.constFind(u);
-        out.append(it != reverse.constEnd() ? it.value() : '?');
+        out.append(table[text[i].unicode()]);
     }
     return out;
+}
+
+char Cp1250Byte(QChar c) {
+    return byteTable()[c.unicode()];
 }
 
 QString FromCp1250(const QByteArray& bytes) {

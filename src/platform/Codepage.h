@@ -11,6 +11,9 @@ namespace platform {
 
 // A character outside the code page is written as "?".
 QByteArray ToCp1250(const QString& text);
+// The byte of one UTF-16 code unit ('?' when the code page has none), for writers
+// that encode as they go.
+char Cp1250Byte(QChar c);
 QString FromCp1250(const QByteArray& bytes);
 
 }  // namespace platform
