@@ -1,23 +1,14 @@
 #include "export/ExportConfiguration.h"
 
-#include <QFile>
-
 #include "framework/rtl/Exception.h"
-#include "platform/Codepage.h"
-#include "platform/Paths.h"
+#include "platform/TextFiles.h"
 
 namespace {
 
 // Reads the file's lines as a text file does: CR LF, LF or CR ends a line.
 class LineReader {
   public:
-    explicit LineReader(const QString& fileName) {
-        QFile file(platform::MapPath(fileName));
-        if (!file.open(QIODevice::ReadOnly))
-            throw EInOutError(
-                QStringLiteral("Cannot open file \"%1\": %2").arg(fileName, file.errorString()));
-        text_ = platform::FromCp1250(file.readAll());
-    }
+    explicit LineReader(const QString& fileName) : text_(platform::ReadTextFile(fileName)) {}
 
     // Skips blanks and line ends, takes the word up to the next blank or line end, then
     // drops the rest of its line.
@@ -83,13 +74,7 @@ void SaveExportConfiguration(const QString& fileName, const ExportConfiguration&
     for (const QString* s : {&c.fileName, &c.tableName, &c.lineBreakCount, &c.emptyValue}) line(*s);
     for (bool b : {c.runAfter, c.semicolon, c.emptyLine, c.createTable, c.doubleApostrophes, c.lockDoubtful})
         line(boolLine(b));
-
-    QFile file(platform::MapPath(fileName));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EInOutError(QStringLiteral("Cannot create file \"%1\": %2").arg(fileName, file.errorString()));
-    const QByteArray bytes = platform::ToCp1250(text);
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw EInOutError(QStringLiteral("Cannot write file \"%1\": %2").arg(fileName, file.errorString()));
+    platform::WriteTextFile(fileName, text);
 }
 
 int ReadConfigurationRowCount(const QString& fileName) {
