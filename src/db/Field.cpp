@@ -176,30 +176,8 @@ QByteArray TLargeintField::ParseText(const QString& text) const {
 
 // Floating point and decimal -----------------------------------------------------
 
-// The text FloatToStr gives (15 significant digits, classic exponent), built with
-// to_chars: a grid or an export formats millions of these.
 QString TFloatField::FormatValue(std::string_view raw) const {
-    double v = parseDouble(raw);
-    if (!std::isfinite(v)) return FloatToStr(v);
-    if (v == 0) v = 0;  // negative zero shows as 0
-    char buf[40];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-    std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
-    QString out;
-    const size_t e = text.find('e');
-    if (e == std::string_view::npos) {
-        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    } else {
-        std::string_view exponent = text.substr(e + 1);
-        const bool negative = !exponent.empty() && exponent[0] == '-';
-        if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
-        while (exponent.size() > 1 && exponent[0] == '0') exponent.remove_prefix(1);
-        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(e)) + QChar('E') +
-              (negative ? QStringLiteral("-") : QString()) +
-              QString::fromLatin1(exponent.data(), static_cast<qsizetype>(exponent.size()));
-    }
-    if (DecimalSeparator() != '.') out.replace(QChar('.'), DecimalSeparator());
-    return out;
+    return FloatToStr(parseDouble(raw));
 }
 
 QVariant TFloatField::ToVariant(std::string_view raw) const {

@@ -1,9 +1,11 @@
 #include "framework/rtl/SysUtils.h"
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 
 #include "framework/rtl/Exception.h"
 
@@ -172,17 +174,25 @@ long double StrToFloat(const QString& text) {
 QString FloatToStr(double value) {
     if (std::isnan(value)) return QStringLiteral("NAN");
     if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    QString text = QString::number(value, 'g', 15);
-    // Classic form of the exponent: "1E20", "1E-5".
-    const qsizetype e = text.indexOf(QChar('e'));
-    if (e >= 0) {
-        QString mantissa = text.left(e);
-        QString exponent = text.mid(e + 1);
-        bool negative = exponent.startsWith(QChar('-'));
-        exponent.remove(0, (exponent.startsWith(QChar('-')) || exponent.startsWith(QChar('+'))) ? 1 : 0);
-        while (exponent.size() > 1 && exponent.startsWith(QChar('0'))) exponent.remove(0, 1);
-        text = mantissa + QChar('E') + (negative ? QStringLiteral("-") : QString()) + exponent;
+    if (value == 0) value = 0;  // negative zero shows as 0
+    // to_chars: grids and exports format millions of these.
+    char buffer[40];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
+    QString out;
+    const size_t e = text.find('e');
+    if (e == std::string_view::npos) {
+        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    } else {
+        // Classic form of the exponent: "1E20", "1E-5".
+        std::string_view exponent = text.substr(e + 1);
+        const bool negative = !exponent.empty() && exponent[0] == '-';
+        if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
+        while (exponent.size() > 1 && exponent[0] == '0') exponent.remove_prefix(1);
+        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(e)) + QChar('E') +
+              (negative ? QStringLiteral("-") : QString()) +
+              QString::fromLatin1(exponent.data(), static_cast<qsizetype>(exponent.size()));
     }
-    text.replace(QChar('.'), DecimalSeparator());
-    return text;
+    if (DecimalSeparator() != QChar('.')) out.replace(QChar('.'), DecimalSeparator());
+    return out;
 }
