@@ -30,6 +30,22 @@ QString withFullStop(QString text) {
 QString currentTitle() {
     return g_application != nullptr ? g_application->Title() : platform::ApplicationTitle();
 }
+
+void showBox(const QString& text, platform::BoxIcon icon) {
+    platform::MessageBoxRequest request;
+    request.text = text;
+    request.caption = currentTitle();
+    request.icon = icon;
+    request.buttons = platform::BoxButtons::Ok;
+    platform::Dialogs().messageBox(request);
+}
+
+// The default error box, titled with the application title.
+void showErrorBox(const std::exception& e) {
+    const auto* ex = dynamic_cast<const Exception*>(&e);
+    showBox(withFullStop(ex != nullptr ? ex->Message() : QString::fromUtf8(e.what())),
+            platform::BoxIcon::Error);
+}
 }  // namespace
 
 TApplication* Application() {
@@ -46,11 +62,9 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Run() {
-    running_ = true;
     if (mainForm_ != nullptr && !terminated_) Dispatch([this] { mainForm_->Show(); });
     if (!terminated_ && mainForm_ != nullptr && mainForm_->Visible()) QApplication::exec();
     QApplication::processEvents();
-    running_ = false;
 }
 
 void TApplication::Terminate() {
@@ -69,42 +83,20 @@ void TApplication::MainFormClosed() {
 }
 
 void TApplication::HandleException(const std::exception& e) {
-    QString message;
-    if (const auto* ex = dynamic_cast<const Exception*>(&e))
-        message = ex->Message();
-    else
-        message = QString::fromUtf8(e.what());
-    platform::MessageBoxRequest request;
-    request.text = withFullStop(message);
-    request.caption = title_;
-    request.icon = platform::BoxIcon::Error;
-    request.buttons = platform::BoxButtons::Ok;
-    platform::Dialogs().messageBox(request);
+    showErrorBox(e);
 }
 
 void ShowMessage(const QString& text) {
-    platform::MessageBoxRequest request;
-    request.text = text;
-    request.caption = currentTitle();
-    request.icon = platform::BoxIcon::None;
-    request.buttons = platform::BoxButtons::Ok;
-    platform::Dialogs().messageBox(request);
+    showBox(text, platform::BoxIcon::None);
 }
 
 void Dispatch(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        if (g_application != nullptr) {
+        if (g_application != nullptr)
             g_application->HandleException(e);
-        } else {
-            platform::MessageBoxRequest request;
-            request.text =
-                withFullStop(dynamic_cast<const Exception*>(&e) ? static_cast<const Exception&>(e).Message()
-                                                                : QString::fromUtf8(e.what()));
-            request.caption = currentTitle();
-            request.icon = platform::BoxIcon::Error;
-            platform::Dialogs().messageBox(request);
-        }
+        else
+            showErrorBox(e);
     }
 }

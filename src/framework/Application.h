@@ -46,7 +46,6 @@ class TApplication : public TComponent {
     QString title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
-    bool running_ = false;
 };
 
 // The application object of the run (nullptr before one exists).
