@@ -13,17 +13,9 @@
 
 using dbtest::Backend;
 using dbtest::Scratch;
+using dbtest::errorOf;
 
 namespace {
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no database error>");
-}
 
 // ---- SQLite texts that are no valid text --------------------------------------------
 

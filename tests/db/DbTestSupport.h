@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "db/Database.h"
@@ -35,5 +36,8 @@ class Scratch {
     std::unique_ptr<TComponent> owner_;
     TDatabase* db_ = nullptr;
 };
+
+// The message of the database error `f` raises ("<no database error>" when none).
+QString errorOf(const std::function<void()>& f);
 
 }  // namespace dbtest

@@ -7,6 +7,7 @@
 
 using dbtest::Backend;
 using dbtest::Scratch;
+using dbtest::errorOf;
 
 namespace {
 
@@ -32,15 +33,6 @@ class Contract : public ::testing::TestWithParam<Backend> {
 
     std::unique_ptr<Scratch> s;
 };
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no database error>");
-}
 
 struct Recorder : TDataSetObserver {
     std::vector<TDataEvent> events;
