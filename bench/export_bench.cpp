@@ -35,6 +35,18 @@ struct RunResult {
     int status = -1;
 };
 
+// Waits for a child started at t0: its time, its own peak memory and its exit status.
+RunResult waitFor(pid_t pid, Clock::time_point t0) {
+    RunResult r;
+    int status = 0;
+    rusage u{};
+    wait4(pid, &status, 0, &u);
+    r.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    r.peakKb = u.ru_maxrss;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
 // Runs a program (stdout to `output` when given) and waits; its own peak memory.
 RunResult spawn(const std::vector<std::string>& argv, const QString& output = QString()) {
     const auto t0 = Clock::now();
@@ -50,14 +62,7 @@ RunResult spawn(const std::vector<std::string>& argv, const QString& output = QS
         execvp(args[0], args.data());
         _exit(127);
     }
-    RunResult r;
-    int status = 0;
-    rusage u{};
-    wait4(pid, &status, 0, &u);
-    r.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    r.peakKb = u.ru_maxrss;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return waitFor(pid, t0);
 }
 
 // The text export in a child process, so that its peak memory is its own.
@@ -79,14 +84,7 @@ RunResult textExportInChild(const QString& output) {
         WriteTextExport(q, columns, {output, ",", "\"", false});
         _exit(0);
     }
-    RunResult r;
-    int status = 0;
-    rusage u{};
-    wait4(pid, &status, 0, &u);
-    r.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    r.peakKb = u.ru_maxrss;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return waitFor(pid, t0);
 }
 
 void print(const char* label, const RunResult& r, const QString& file) {
