@@ -92,16 +92,18 @@ void TFMain::RefreshTablesClick(TObject*) {
     DBItems->Open();
     const int kind = KindOfHint->ItemIndex();
     Repaint();
-    TStrings& hints = HINTS->Lines();
+    // The whole list at once: one change of the memo, not one per line.
+    auto setSuggestions = [this](const QStringList& lines) {
+        HINTS->SetText(lines.isEmpty() ? QString()
+                                       : lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    };
     switch (kind) {
         case 0: {
             DBItems->DisableControls();
             QStringList names;
             for (DBItems->First(); !DBItems->Eof(); DBItems->Next())
                 names << UpperCase(DBItems->FieldByName(QStringLiteral("NAME"))->AsString());
-            hints.Clear();
-            HINTS->SetText(names.isEmpty() ? QString()
-                                           : names.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+            setSuggestions(names);
             DBItems->EnableControls();
             break;
         }
@@ -122,14 +124,13 @@ void TFMain::RefreshTablesClick(TObject*) {
                 } catch (const std::exception&) {
                 }
             }
-            HINTS->SetText(entries.isEmpty() ? QString()
-                                             : entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+            setSuggestions(entries);
             TableItems->EnableControls();
             DBItems->EnableControls();
             break;
         }
         case 2:
-            hints.Clear();
+            HINTS->Lines().Clear();
             break;
         default:
             break;
