@@ -165,6 +165,15 @@ void TMemoLines::Clear() {
     NotifyChanged();
 }
 
+QStringList TMemoLines::ToStringList() const {
+    const QTextDocument* d = docOf(memo_);
+    QStringList lines;
+    const int count = Count();
+    lines.reserve(count);
+    for (QTextBlock b = d->begin(); b.isValid() && lines.size() < count; b = b.next()) lines.append(b.text());
+    return lines;
+}
+
 QString TMemoLines::Text() const {
     return TStrings::Text();
 }

@@ -55,6 +55,8 @@ class TMemoLines : public TStrings {
     void Clear() override;
     QString Text() const override;
     void SetText(const QString& text) override;
+    // One walk over the editor's blocks, not a search per line.
+    QStringList ToStringList() const override;
 
   private:
     TMemo* memo_;

@@ -1,9 +1,5 @@
 // The "SQL Scripts" page: the script's file operations, the save question, the script
 // runner and the script status bar.
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextDocument>
-
 #include "common/MessageBoxes.h"
 #include "db/Query.h"
 #include "framework/Buttons.h"
@@ -33,20 +29,6 @@ QString namePart(const QString& fileName) {
     const qsizetype cut = std::max({fileName.lastIndexOf(QChar('\\')), fileName.lastIndexOf(QChar('/')),
                                     fileName.lastIndexOf(QChar(':'))});
     return fileName.mid(cut + 1);
-}
-
-// The editor's lines taken in one walk over its blocks (a break at the very end starts
-// no further line), so a long script is not searched line by line.
-QStringList memoLines(const TMemo* memo) {
-    const QTextDocument* doc = memo->Editor()->document();
-    QStringList lines;
-    lines.reserve(doc->blockCount());
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) lines.append(b.text());
-    if (lines.size() == 1 && lines[0].isEmpty())
-        lines.clear();
-    else if (lines.size() > 1 && lines.back().isEmpty())
-        lines.removeLast();
-    return lines;
 }
 
 void emptyEditor(TMemo* editor) {
@@ -190,7 +172,7 @@ void TFMain::BExecSQLClick(TObject*) {
         return failed;
     };
     const bool stopped =
-        script::RunStatements(memoLines(EScript), ChStopOnError->Checked(), executeCollected);
+        script::RunStatements(EScript->Lines().ToStringList(), ChStopOnError->Checked(), executeCollected);
     if (stopped)
         ShowError(QStringLiteral("Executing of the script has benn stopped due error"));
     else

@@ -76,7 +76,8 @@ class TStrings : public TObject {
     void AddStrings(const TStrings& other);
     void Assign(const TStrings& other);
     void Assign(const QStringList& lines);
-    QStringList ToStringList() const;
+    // Every line at once (storages that walk faster in one go override it).
+    virtual QStringList ToStringList() const;
 
     // Lines each followed by CR LF; set: lines split at CR LF, lone CR or lone LF,
     // and a break at the very end starts no further line.
