@@ -137,3 +137,16 @@ class TDataSet : public TComponent {
     int disableCount_ = 0;
     std::vector<TDataSetObserver*> observers_;
 };
+
+// Keeps a dataset's attached controls from following it for a scope (a walk); they
+// are attached again when the scope ends, also through an error.
+class TControlsDisabled {
+  public:
+    explicit TControlsDisabled(TDataSet& dataSet) : dataSet_(dataSet) { dataSet_.DisableControls(); }
+    ~TControlsDisabled() { dataSet_.EnableControls(); }
+    TControlsDisabled(const TControlsDisabled&) = delete;
+    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
+
+  private:
+    TDataSet& dataSet_;
+};

@@ -31,16 +31,6 @@ QString FormatSQLValue(const QString& value, const QString& emptyValue, const QS
 
 namespace {
 
-// The grid's display updates stay off for the walk and come back whatever happens.
-class SuspendedControls {
-  public:
-    explicit SuspendedControls(TDataSet& ds) : ds_(ds) { ds_.DisableControls(); }
-    ~SuspendedControls() { ds_.EnableControls(); }
-
-  private:
-    TDataSet& ds_;
-};
-
 // Fields are looked up by name on the first record, once the dataset has shown it is open.
 class ColumnFields {
   public:
@@ -71,7 +61,7 @@ void writeQuoted(ExportFile& out, const QString& value, const QString& delimiter
 
 void WriteTextExport(TDataSet& dataSet, const std::vector<ExportColumn>& columns,
                      const TextExportOptions& options) {
-    SuspendedControls suspended(dataSet);
+    TControlsDisabled suspended(dataSet);
     ExportFile out(options.fileName);
     ColumnFields fields(dataSet, columns);
     const size_t n = columns.size();
@@ -107,7 +97,7 @@ void WriteTextExport(TDataSet& dataSet, const std::vector<ExportColumn>& columns
 
 void WriteSqlScript(TDataSet& dataSet, const std::vector<ExportColumn>& columns,
                     const std::vector<SqlColumnDef>& defs, const SqlExportOptions& options) {
-    SuspendedControls suspended(dataSet);
+    TControlsDisabled suspended(dataSet);
     ExportFile out(options.fileName);
     const int32_t breakEvery = StrToInt(options.lineBreakCount);
     const size_t n = columns.size();

@@ -18,18 +18,6 @@ enum Quoting { kByFieldClass = 0, kAlwaysQuoted = 1, kNeverQuoted = 2 };
 // Past this many records the user is asked whether the list should grow on.
 constexpr int kPiecesBeforeQuestion = 256;
 
-// Controls are reattached even when reading a value fails, so the grid never stays frozen.
-class ControlsDetached {
-  public:
-    explicit ControlsDetached(TDataSet* dataSet) : dataSet_(dataSet) { dataSet_->DisableControls(); }
-    ~ControlsDetached() { dataSet_->EnableControls(); }
-    ControlsDetached(const ControlsDetached&) = delete;
-    ControlsDetached& operator=(const ControlsDetached&) = delete;
-
-  private:
-    TDataSet* dataSet_;
-};
-
 }  // namespace
 
 bool FieldNeedsQuotes(const TField* field) {
@@ -72,7 +60,8 @@ void TFMain::GridTitleClick(TColumn& column) {
 
     QString list;
     {
-        ControlsDetached detached(MainQuery);
+        // Reattached even when reading a value fails, so the grid never stays frozen.
+        TControlsDisabled detached(*MainQuery);
         int records = 0;
         MainQuery->First();
         while (!MainQuery->Eof()) {
