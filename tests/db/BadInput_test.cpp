@@ -12,8 +12,8 @@
 #include "support/TestEnv.h"
 
 using dbtest::Backend;
-using dbtest::Scratch;
 using dbtest::errorOf;
+using dbtest::Scratch;
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "framework/rtl/SysUtils.h"
 
 using dbtest::Backend;
-using dbtest::Scratch;
 using dbtest::errorOf;
+using dbtest::Scratch;
 
 namespace {
 
