@@ -17,7 +17,7 @@
 #include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Query.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 namespace {
 

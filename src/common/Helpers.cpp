@@ -5,8 +5,8 @@
 
 #include "common/MessageBoxes.h"
 #include "framework/Application.h"
-#include "framework/rtl/SysUtils.h"
 #include "platform/Launcher.h"
+#include "rtl/SysUtils.h"
 
 void RunProgram(const QString& fileName, const QString& params, const QString& dir, int showCmd) {
     platform::ShellExecute(fileName, params, dir, showCmd);

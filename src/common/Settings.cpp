@@ -4,10 +4,10 @@
 #include <array>
 
 #include "common/MessageBoxes.h"
-#include "framework/rtl/SysUtils.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "rtl/SysUtils.h"
 
 namespace {
 

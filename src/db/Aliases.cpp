@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
+#include "rtl/Exception.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "db/Field.h"
 #include "db/RowStore.h"
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 

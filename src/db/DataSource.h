@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/DataSet.h"
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 // The named link between a dataset and its data-aware controls. Controls observe the
 // dataset through it, so swapping the dataset re-points every control at once.

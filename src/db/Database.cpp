@@ -5,7 +5,7 @@
 #include "db/Aliases.h"
 #include "db/DataSet.h"
 #include "db/Driver.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 namespace {
 

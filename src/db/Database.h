@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 class SqlConnection;
 class TDataSet;

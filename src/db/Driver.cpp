@@ -3,7 +3,7 @@
 #include "db/Aliases.h"
 #include "db/PostgresDriver.h"
 #include "db/SqliteDriver.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 const char* const kNoCursorMessage = "Error creating cursor handle";
 

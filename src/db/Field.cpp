@@ -8,8 +8,8 @@
 #include <string>
 
 #include "db/DataSet.h"
-#include "framework/rtl/Exception.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/Exception.h"
+#include "rtl/SysUtils.h"
 
 namespace {
 

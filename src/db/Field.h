@@ -4,7 +4,7 @@
 #include <QVariant>
 #include <string_view>
 
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 class TDataSet;
 

@@ -4,7 +4,7 @@
 
 #include "db/Driver.h"
 #include "db/RowStore.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 namespace {
 

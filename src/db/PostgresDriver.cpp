@@ -1,6 +1,6 @@
 #include "db/PostgresDriver.h"
 
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 namespace {
 

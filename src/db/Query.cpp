@@ -3,7 +3,7 @@
 #include "db/Database.h"
 #include "db/Driver.h"
 #include "db/LiveTable.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 TQuery::TQuery(TComponent* owner) : TDataSet(owner) {}
 

@@ -6,8 +6,8 @@
 #include <charconv>
 #include <cstring>
 
-#include "framework/rtl/Exception.h"
 #include "platform/Paths.h"
+#include "rtl/Exception.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "framework/Grids.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/SysUtils.h"
 #include "platform/Launcher.h"
+#include "rtl/SysUtils.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "export/ExportConfiguration.h"
 
-#include "framework/rtl/Exception.h"
 #include "platform/TextFiles.h"
+#include "rtl/Exception.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "export/ExportFile.h"
 
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
+#include "rtl/Exception.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "db/DataSet.h"
 #include "db/Field.h"
 #include "export/ExportFile.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/SysUtils.h"
 
 QString QuoteValue(const QString& value, const QString& delimiter) {
     if (delimiter.isEmpty()) return value;

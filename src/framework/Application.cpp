@@ -4,9 +4,9 @@
 #include <QTimer>
 
 #include "framework/Dispatch.h"
-#include "framework/rtl/Exception.h"
 #include "platform/DialogSeam.h"
 #include "platform/Files.h"
+#include "rtl/Exception.h"
 
 namespace {
 TApplication* g_application = nullptr;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/Graphics.h"
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 class TWinControl;
 class TPopupMenu;

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "framework/Graphics.h"
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 // File dialogs as components: they keep the name chosen last. Execute runs the dialog
 // through the dialog seam and answers whether the user confirmed.

@@ -3,7 +3,7 @@
 #include "framework/ComCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/SysUtils.h"
 
 TFormStorage::TFormStorage(TForm* form) : TComponent(form), form_(form) {
     form->AddShowHook([this] { Restore(); });

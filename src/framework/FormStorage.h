@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 class TForm;
 

@@ -5,7 +5,7 @@
 #include <QMenuBar>
 #include <QPoint>
 
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 // A menu item: with sub-items it is a menu, otherwise an action with OnClick.
 class TMenuItem : public TComponent {

@@ -4,10 +4,10 @@
 #include <QFileInfo>
 #include <vector>
 
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
+#include "rtl/Exception.h"
 
 namespace platform {
 

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/RegistryHive.h"
 #include "platform/TextFiles.h"
+#include "rtl/Exception.h"
 
 namespace platform {
 

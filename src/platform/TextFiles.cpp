@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
+#include "rtl/Exception.h"
 
 namespace platform {
 

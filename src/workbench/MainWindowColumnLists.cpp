@@ -5,8 +5,8 @@
 #include "db/Query.h"
 #include "framework/DBGrids.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/SysUtils.h"
 #include "platform/DialogSeam.h"
+#include "rtl/SysUtils.h"
 #include "workbench/ColumnLists.h"
 #include "workbench/MainWindow.h"
 

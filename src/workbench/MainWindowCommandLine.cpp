@@ -8,7 +8,7 @@
 #include "framework/Application.h"
 #include "framework/Dispatch.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/SysUtils.h"
 #include "workbench/MainWindow.h"
 
 namespace {

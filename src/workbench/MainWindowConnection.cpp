@@ -9,7 +9,7 @@
 #include "framework/DBGrids.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/SysUtils.h"
 #include "workbench/MainWindow.h"
 
 bool TFMain::EnsureConnected() {

@@ -11,8 +11,8 @@
 #include "framework/DBGrids.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/Exception.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/Exception.h"
+#include "rtl/SysUtils.h"
 #include "workbench/MainWindow.h"
 
 namespace {

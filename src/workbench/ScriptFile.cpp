@@ -1,9 +1,9 @@
 #include "workbench/ScriptFile.h"
 
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
+#include "rtl/Exception.h"
 
 namespace script {
 

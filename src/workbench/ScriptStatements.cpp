@@ -1,6 +1,6 @@
 #include "workbench/ScriptStatements.h"
 
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 namespace script {
 

@@ -4,10 +4,10 @@
 
 #include "common/MessageBoxes.h"
 #include "common/Settings.h"
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "rtl/Exception.h"
 #include "support/TestEnv.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "db/Aliases.h"
 #include "db/Catalog.h"
 #include "db/RowStore.h"
-#include "framework/rtl/Exception.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/Exception.h"
+#include "rtl/SysUtils.h"
 #include "support/TestEnv.h"
 
 using dbtest::Backend;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "db/Aliases.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 #include "support/TestEnv.h"
 
 namespace dbtest {

@@ -2,8 +2,8 @@
 
 #include "DbTestSupport.h"
 #include "db/Catalog.h"
-#include "framework/rtl/Exception.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/Exception.h"
+#include "rtl/SysUtils.h"
 
 using dbtest::Backend;
 using dbtest::errorOf;

@@ -12,9 +12,9 @@
 #include "framework/Grids.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/Exception.h"
 #include "platform/Launcher.h"
 #include "platform/Registry.h"
+#include "rtl/Exception.h"
 
 using exporttest::Backend;
 using exporttest::FileBytes;

@@ -2,8 +2,8 @@
 
 #include "TestEnv.h"
 #include "export/ExportConfiguration.h"
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
+#include "rtl/Exception.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "db/Database.h"
 #include "export/Eksport.h"
 #include "framework/DBGrids.h"
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
+#include "rtl/Exception.h"
 
 namespace exporttest {
 

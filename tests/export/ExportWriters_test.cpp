@@ -3,7 +3,7 @@
 #include "ExportTestSupport.h"
 #include "db/Field.h"
 #include "export/ExportWriters.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 using exporttest::Cp;
 using exporttest::FileBytes;

@@ -8,7 +8,7 @@
 #include "framework/ComCtrls.h"
 #include "framework/Dispatch.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <QFile>
 
-#include "framework/rtl/Exception.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "rtl/Exception.h"
 #include "support/TestEnv.h"
 
 using namespace platform;

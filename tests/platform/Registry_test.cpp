@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "framework/rtl/Exception.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "rtl/Exception.h"
 #include "support/TestEnv.h"
 
 using namespace platform;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <QDir>
 
-#include "framework/rtl/Exception.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
+#include "rtl/Exception.h"
 #include "support/TestEnv.h"
 
 using namespace platform;

@@ -3,8 +3,8 @@
 #include <QUuid>
 
 #include "TestEnv.h"
-#include "framework/rtl/Exception.h"
 #include "platform/Paths.h"
+#include "rtl/Exception.h"
 
 namespace testenv {
 

@@ -13,7 +13,7 @@
 #include "framework/DBGrids.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 using wbtest::Backend;
 using wbtest::Workbench;

@@ -7,7 +7,7 @@
 #include "db/Field.h"
 #include "db/Query.h"
 #include "framework/StdCtrls.h"
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 namespace wbtest {
 

@@ -2,8 +2,8 @@
 
 #include "TestEnv.h"
 
-#include "framework/rtl/Exception.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/Exception.h"
+#include "rtl/SysUtils.h"
 
 namespace {
 

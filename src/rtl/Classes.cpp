@@ -1,9 +1,9 @@
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 #include <algorithm>
 
-#include "framework/rtl/Exception.h"
-#include "framework/rtl/SysUtils.h"
+#include "rtl/Exception.h"
+#include "rtl/SysUtils.h"
 
 // ---- TComponent ------------------------------------------------------------
 

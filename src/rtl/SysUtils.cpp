@@ -1,4 +1,4 @@
-#include "framework/rtl/SysUtils.h"
+#include "rtl/SysUtils.h"
 
 #include <charconv>
 #include <clocale>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "TestEnv.h"
 
-#include "framework/rtl/Classes.h"
+#include "rtl/Classes.h"
 
 namespace {
 

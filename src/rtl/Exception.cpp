@@ -1,4 +1,4 @@
-#include "framework/rtl/Exception.h"
+#include "rtl/Exception.h"
 
 #include <utility>
 
