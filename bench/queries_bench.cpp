@@ -14,7 +14,7 @@
 #include "framework/Application.h"
 #include "framework/DBGrids.h"
 #include "framework/StdCtrls.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 #include "workbench/MainWindow.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "db/Aliases.h"
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ScriptFile.h"
 

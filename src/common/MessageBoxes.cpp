@@ -1,7 +1,7 @@
 #include "common/MessageBoxes.h"
 
 #include "common/Settings.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "framework/Dispatch.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 #include "platform/Files.h"
 #include "rtl/Exception.h"
 

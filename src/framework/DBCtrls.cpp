@@ -5,7 +5,7 @@
 
 #include "db/DataSource.h"
 #include "framework/Dispatch.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 namespace {
 

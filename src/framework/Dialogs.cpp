@@ -1,6 +1,6 @@
 #include "framework/Dialogs.h"
 
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "framework/EventHook.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 namespace framework_detail {
 

@@ -5,7 +5,7 @@
 #include "db/Query.h"
 #include "framework/DBGrids.h"
 #include "framework/StdCtrls.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 #include "rtl/SysUtils.h"
 #include "workbench/ColumnLists.h"
 #include "workbench/MainWindow.h"

@@ -6,7 +6,7 @@
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
 #include "framework/StdCtrls.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 #include "platform/Launcher.h"
 #include "rtl/Exception.h"
 #include "workbench/MainWindow.h"

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <ostream>
 
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 // Every test runs in a fresh temporary folder: HOME, XDG_CONFIG_HOME and
 // XDG_DATA_HOME point into it and it is the working folder. Every modal box and

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 using platform::MessageBoxRequest;
 

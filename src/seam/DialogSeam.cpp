@@ -1,4 +1,4 @@
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 #include <QApplication>
 #include <QEventLoop>
