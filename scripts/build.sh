@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Configures (once) and builds everything into build/, printing only warnings and errors.
+# Configures and builds everything into build/ (or $ZV_BUILD_DIR). Shows one line per
+# compiled or linked file, so a first build visibly moves, and nothing but warnings and
+# errors when everything is up to date. Extra arguments go to CMake's configure step.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-if [ ! -f build/CMakeCache.txt ]; then
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+build_dir="${ZV_BUILD_DIR:-build}"
+if [ ! -f "$build_dir/CMakeCache.txt" ] || (($#)); then
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null || exit 1
 fi
-cmake --build build --parallel "$(nproc)" 2>&1 | grep -Ev '^\[ *[0-9]+%\]|Automatic MOC|^gmake|^make|^$'
+cmake --build "$build_dir" --parallel "$(nproc)" 2>&1 |
+    grep --line-buffered -Ev 'Built target|Automatic MOC|^gmake|^make|^$'
 status=${PIPESTATUS[0]}
 exit "$status"

@@ -66,7 +66,7 @@ QString FromCp1250(const QByteArray& bytes) {
     out.reserve(bytes.size());
     for (const char b : bytes) {
         const auto u = static_cast<unsigned char>(b);
-        out.append(u < 0x80 ? QChar(u) : QChar(kUpperHalf[u - 0x80]));
+        out.append(u < 0x80 ? QChar(char16_t(u)) : QChar(kUpperHalf[u - 0x80]));
     }
     return out;
 }

@@ -15,11 +15,11 @@ bool matchFrom(const QString& name, qsizetype n, const QString& mask, qsizetype 
     // Iterative match with one backtracking point for the last "*".
     qsizetype starMask = -1, starName = 0;
     while (n < name.size()) {
-        if (m < mask.size() && mask[m] == QChar('*')) {
+        if (m < mask.size() && mask[m] == QLatin1Char('*')) {
             starMask = m++;
             starName = n;
         } else if (m < mask.size() &&
-                   (mask[m] == QChar('?') || name[n].toCaseFolded() == mask[m].toCaseFolded())) {
+                   (mask[m] == QLatin1Char('?') || name[n].toCaseFolded() == mask[m].toCaseFolded())) {
             ++n;
             ++m;
         } else if (starMask >= 0) {
@@ -29,7 +29,7 @@ bool matchFrom(const QString& name, qsizetype n, const QString& mask, qsizetype 
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == QChar('*')) ++m;
+    while (m < mask.size() && mask[m] == QLatin1Char('*')) ++m;
     return m == mask.size();
 }
 
@@ -42,7 +42,7 @@ bool MatchesMask(const QString& name, const QString& mask) {
 
 void DeleteFiles(const QString& dir, const QString& mask) {
     const QString pattern = MapPath(dir + mask);
-    const qsizetype slash = pattern.lastIndexOf(QChar('/'));
+    const qsizetype slash = pattern.lastIndexOf(QLatin1Char('/'));
     const QString folder =
         slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : pattern.left(slash));
     const QString wildcard = pattern.mid(slash + 1);
@@ -65,13 +65,13 @@ void DeleteFiles(const QString& dir, const QString& mask) {
 
 QString CurrentDir() {
     QString path = QDir::currentPath();
-    while (path.size() > 1 && path.endsWith(QChar('/'))) path.chop(1);
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
     return path;
 }
 
 QString ApplicationTitle() {
     QString name = QCoreApplication::applicationName();
-    const qsizetype dot = name.indexOf(QChar('.'));
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0) name.truncate(dot);
     if (name.isEmpty()) return name;
     return name.left(1).toUpper() + name.mid(1).toLower();

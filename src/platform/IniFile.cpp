@@ -25,7 +25,7 @@ bool same(const QString& a, const QString& b) {
 }
 
 bool isComment(const QString& t) {
-    return t.startsWith(QChar(';')) || t.startsWith(QChar('#'));
+    return t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'));
 }
 
 Line classify(const QString& raw) {
@@ -33,12 +33,12 @@ Line classify(const QString& raw) {
     line.raw = raw;
     const QString t = raw.trimmed();
     if (t.isEmpty() || isComment(t)) return line;
-    if (t.startsWith(QChar('[')) && t.endsWith(QChar(']')) && t.size() >= 2) {
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')) && t.size() >= 2) {
         line.kind = Line::Section;
         line.name = t.mid(1, t.size() - 2).trimmed();
         return line;
     }
-    const qsizetype eq = t.indexOf(QChar('='));
+    const qsizetype eq = t.indexOf(QLatin1Char('='));
     if (eq > 0 && !t.left(eq).trimmed().isEmpty()) {
         line.kind = Line::Pair;
         line.name = t.left(eq).trimmed();
@@ -59,10 +59,10 @@ std::vector<Line> readLines(const QString& path, bool forWriting = false) {
         if (forWriting) throw;
         return lines;
     }
-    QStringList raws = text.split(QChar('\n'));
+    QStringList raws = text.split(QLatin1Char('\n'));
     if (!raws.isEmpty() && raws.last().isEmpty()) raws.removeLast();
     for (QString& raw : raws) {
-        if (raw.endsWith(QChar('\r'))) raw.chop(1);
+        if (raw.endsWith(QLatin1Char('\r'))) raw.chop(1);
         lines.push_back(classify(raw));
     }
     return lines;
@@ -70,7 +70,7 @@ std::vector<Line> readLines(const QString& path, bool forWriting = false) {
 
 void writeLines(const QString& path, const std::vector<Line>& lines) {
     QString text;
-    for (const Line& l : lines) text += l.raw + QChar('\n');
+    for (const Line& l : lines) text += l.raw + QLatin1Char('\n');
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw EInOutError(QStringLiteral("Cannot create folder \"%1\" for \"%2\"").arg(folder, path));
@@ -91,16 +91,16 @@ std::pair<qsizetype, qsizetype> sectionRange(const std::vector<Line>& lines, con
 }
 
 bool hasFolder(const QString& name) {
-    return name.contains(QChar('/')) || name.contains(QChar('\\')) ||
-           (name.size() >= 2 && name[1] == QChar(':'));
+    return name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
+           (name.size() >= 2 && name[1] == QLatin1Char(':'));
 }
 
 }  // namespace
 
 QString IniFilePath(const QString& fileName) {
     if (hasFolder(fileName)) return MapPath(fileName);
-    const QString name = fileName.contains(QChar('.')) ? fileName : fileName + QStringLiteral(".ini");
-    return ConfigFolder() + QChar('/') + name;
+    const QString name = fileName.contains(QLatin1Char('.')) ? fileName : fileName + QStringLiteral(".ini");
+    return ConfigFolder() + QLatin1Char('/') + name;
 }
 
 TIniFile::TIniFile(const QString& fileName) : path_(IniFilePath(fileName)) {}
@@ -120,13 +120,13 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     pair.kind = Line::Pair;
     pair.name = key.trimmed();
     pair.value = value;
-    pair.raw = pair.name + QChar('=') + value;
+    pair.raw = pair.name + QLatin1Char('=') + value;
     const auto [begin, end] = sectionRange(lines, section);
     if (begin < 0) {
         Line header;
         header.kind = Line::Section;
         header.name = section;
-        header.raw = QChar('[') + section + QChar(']');
+        header.raw = QLatin1Char('[') + section + QLatin1Char(']');
         lines.push_back(header);
         lines.push_back(pair);
     } else {
@@ -135,7 +135,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
             if (lines[i].kind == Line::Pair && same(lines[i].name, key.trimmed())) {
                 // The key keeps the letter case it was first written with.
                 pair.name = lines[i].name;
-                pair.raw = pair.name + QChar('=') + value;
+                pair.raw = pair.name + QLatin1Char('=') + value;
                 lines[i] = pair;
                 replaced = true;
             }

@@ -19,7 +19,7 @@ CommandRunner& runner() {
 
 QString baseName(const QString& windowsName) {
     QString name = windowsName.trimmed();
-    const qsizetype cut = std::max(name.lastIndexOf(QChar('\\')), name.lastIndexOf(QChar('/')));
+    const qsizetype cut = std::max(name.lastIndexOf(QLatin1Char('\\')), name.lastIndexOf(QLatin1Char('/')));
     return name.mid(cut + 1);
 }
 
@@ -32,7 +32,7 @@ bool isNotepad(const QString& program) {
 // Notepad takes a file name in double quotes as one name; the quotes are not part of it.
 QString unquoted(const QString& s) {
     const QString t = s.trimmed();
-    if (t.size() >= 2 && t.startsWith(QChar('"')) && t.endsWith(QChar('"'))) return t.mid(1, t.size() - 2);
+    if (t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"'))) return t.mid(1, t.size() - 2);
     return t;
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 QString xdgFolder(const char* variable, const QString& fallbackUnderHome) {
     QString base = qEnvironmentVariable(variable);
-    if (base.isEmpty()) base = QDir::homePath() + QChar('/') + fallbackUnderHome;
+    if (base.isEmpty()) base = QDir::homePath() + QLatin1Char('/') + fallbackUnderHome;
     return base + QStringLiteral("/zorvantic");
 }
 
@@ -26,23 +26,23 @@ QString DataFolder() {
 namespace {
 
 bool namesDrive(const QString& path) {
-    return path.size() >= 2 && path[1] == QChar(':') && path[0].unicode() < 128 && path[0].isLetter();
+    return path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].unicode() < 128 && path[0].isLetter();
 }
 
 }  // namespace
 
 void EnsureDriveRoot(const QString& windowsPath) {
-    if (namesDrive(windowsPath)) QDir().mkpath(MapPath(windowsPath.left(2) + QChar('\\')));
+    if (namesDrive(windowsPath)) QDir().mkpath(MapPath(windowsPath.left(2) + QLatin1Char('\\')));
 }
 
 QString MapPath(const QString& windowsPath) {
     QString path = windowsPath;
-    path.replace(QChar('\\'), QChar('/'));
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (namesDrive(path)) {
         const QChar drive = path[0].toLower();
         QString rest = path.mid(2);
-        while (rest.startsWith(QChar('/'))) rest.remove(0, 1);
-        return DataFolder() + QStringLiteral("/drive_") + drive + QChar('/') + rest;
+        while (rest.startsWith(QLatin1Char('/'))) rest.remove(0, 1);
+        return DataFolder() + QStringLiteral("/drive_") + drive + QLatin1Char('/') + rest;
     }
     return path;
 }

@@ -45,8 +45,8 @@ bool store(RootKey root, const Loaded& loaded) {
 }
 
 QString normalized(const QString& path) {
-    QStringList parts = path.split(QChar('\\'), Qt::SkipEmptyParts);
-    return parts.join(QChar('\\'));
+    QStringList parts = path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    return parts.join(QLatin1Char('\\'));
 }
 
 [[noreturn]] void failedToSet(const QString& name) {
@@ -61,7 +61,7 @@ QString RootKeyName(RootKey root) {
 }
 
 QString HiveFileName(RootKey root) {
-    return ConfigFolder() + QChar('/') + RootKeyName(root) + QStringLiteral(".reg");
+    return ConfigFolder() + QLatin1Char('/') + RootKeyName(root) + QStringLiteral(".reg");
 }
 
 TRegistry::TRegistry(RootKey root) : root_(root) {}
@@ -72,13 +72,13 @@ void TRegistry::SetRootKey(RootKey root) {
 }
 
 QString TRegistry::fullCurrentPath() const {
-    return currentPath_.isEmpty() ? RootKeyName(root_) : RootKeyName(root_) + QChar('\\') + currentPath_;
+    return currentPath_.isEmpty() ? RootKeyName(root_) : RootKeyName(root_) + QLatin1Char('\\') + currentPath_;
 }
 
 QString TRegistry::resolve(const QString& key) const {
-    const bool absolute = key.startsWith(QChar('\\')) || !open_;
-    const QString below = normalized(absolute ? key : currentPath_ + QChar('\\') + key);
-    return below.isEmpty() ? RootKeyName(root_) : RootKeyName(root_) + QChar('\\') + below;
+    const bool absolute = key.startsWith(QLatin1Char('\\')) || !open_;
+    const QString below = normalized(absolute ? key : currentPath_ + QLatin1Char('\\') + key);
+    return below.isEmpty() ? RootKeyName(root_) : RootKeyName(root_) + QLatin1Char('\\') + below;
 }
 
 bool TRegistry::OpenKey(const QString& key, bool canCreate) {

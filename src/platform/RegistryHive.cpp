@@ -17,13 +17,13 @@ QString escape(const QString& s) {
     QString out;
     out.reserve(s.size() + 2);
     for (const QChar c : s) {
-        if (c == QChar('\\'))
+        if (c == QLatin1Char('\\'))
             out += QStringLiteral("\\\\");
-        else if (c == QChar('"'))
+        else if (c == QLatin1Char('"'))
             out += QStringLiteral("\\\"");
-        else if (c == QChar('\n'))
+        else if (c == QLatin1Char('\n'))
             out += QStringLiteral("\\n");
-        else if (c == QChar('\r'))
+        else if (c == QLatin1Char('\r'))
             out += QStringLiteral("\\r");
         else
             out += c;
@@ -35,23 +35,23 @@ QString escape(const QString& s) {
 // closing quote. A backslash before anything other than \ " n r stays as written,
 // which is kinder to hand-edited files than rejecting the line.
 std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
-    if (pos >= line.size() || line[pos] != QChar('"')) return std::nullopt;
+    if (pos >= line.size() || line[pos] != QLatin1Char('"')) return std::nullopt;
     QString out;
     for (qsizetype i = pos + 1; i < line.size(); ++i) {
         const QChar c = line[i];
-        if (c == QChar('"')) {
+        if (c == QLatin1Char('"')) {
             pos = i + 1;
             return out;
         }
-        if (c == QChar('\\') && i + 1 < line.size()) {
+        if (c == QLatin1Char('\\') && i + 1 < line.size()) {
             const QChar n = line[i + 1];
-            if (n == QChar('\\') || n == QChar('"')) {
+            if (n == QLatin1Char('\\') || n == QLatin1Char('"')) {
                 out += n;
                 ++i;
                 continue;
             }
-            if (n == QChar('n') || n == QChar('r')) {
-                out += n == QChar('n') ? QChar('\n') : QChar('\r');
+            if (n == QLatin1Char('n') || n == QLatin1Char('r')) {
+                out += n == QLatin1Char('n') ? QLatin1Char('\n') : QLatin1Char('\r');
                 ++i;
                 continue;
             }
@@ -62,7 +62,7 @@ std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
 }
 
 void skipBlanks(const QString& line, qsizetype& pos) {
-    while (pos < line.size() && (line[pos] == QChar(' ') || line[pos] == QChar('\t'))) ++pos;
+    while (pos < line.size() && (line[pos] == QLatin1Char(' ') || line[pos] == QLatin1Char('\t'))) ++pos;
 }
 
 bool isBlank(const QString& line) {
@@ -73,10 +73,10 @@ bool isBlank(const QString& line) {
 // request of the import format) is not a key here.
 std::optional<QString> keyPath(const QString& line) {
     const QString t = line.trimmed();
-    if (t.size() < 3 || !t.startsWith(QChar('[')) || !t.endsWith(QChar(']')) || t[1] == QChar('-'))
+    if (t.size() < 3 || !t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')) || t[1] == QLatin1Char('-'))
         return std::nullopt;
     const QString path = t.mid(1, t.size() - 2);
-    if (path.contains(QChar('[')) || path.contains(QChar(']'))) return std::nullopt;
+    if (path.contains(QLatin1Char('[')) || path.contains(QLatin1Char(']'))) return std::nullopt;
     return path;
 }
 
@@ -91,7 +91,7 @@ std::optional<ParsedValue> parseValueLine(const QString& line) {
     ParsedValue v;
     qsizetype pos = 0;
     skipBlanks(line, pos);
-    if (pos < line.size() && line[pos] == QChar('@')) {
+    if (pos < line.size() && line[pos] == QLatin1Char('@')) {
         ++pos;
     } else {
         auto name = readQuoted(line, pos);
@@ -99,10 +99,10 @@ std::optional<ParsedValue> parseValueLine(const QString& line) {
         v.name = *name;
     }
     skipBlanks(line, pos);
-    if (pos >= line.size() || line[pos] != QChar('=')) return std::nullopt;
+    if (pos >= line.size() || line[pos] != QLatin1Char('=')) return std::nullopt;
     ++pos;
     skipBlanks(line, pos);
-    if (pos < line.size() && line[pos] == QChar('"')) {
+    if (pos < line.size() && line[pos] == QLatin1Char('"')) {
         auto text = readQuoted(line, pos);
         if (!text) return std::nullopt;
         skipBlanks(line, pos);
@@ -113,21 +113,21 @@ std::optional<ParsedValue> parseValueLine(const QString& line) {
     }
     // Another type (dword:, hex:, hex(2):...): kept as written, not readable as a string.
     const QString data = line.mid(pos).trimmed();
-    if (data.isEmpty() || (!data.contains(QChar(':')) && data != QStringLiteral("-"))) return std::nullopt;
-    v.continues = data.endsWith(QChar('\\'));
+    if (data.isEmpty() || (!data.contains(QLatin1Char(':')) && data != QStringLiteral("-"))) return std::nullopt;
+    v.continues = data.endsWith(QLatin1Char('\\'));
     return v;
 }
 
 // A line without its line break: "\r" of a CR LF file is not part of the data.
 QString stripCr(const QString& line) {
-    return line.endsWith(QChar('\r')) ? line.chopped(1) : line;
+    return line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
 }
 
 }  // namespace
 
 RegistryHive RegistryHive::Parse(const QString& text) {
     RegistryHive hive;
-    QStringList lines = text.split(QChar('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     HiveKey* current = nullptr;
     bool headerSeen = false;
@@ -159,7 +159,7 @@ RegistryHive RegistryHive::Parse(const QString& text) {
             while (continues && i + 1 < lines.size()) {
                 const QString next = stripCr(lines[++i]);
                 entry.lines << next;
-                continues = next.trimmed().endsWith(QChar('\\'));
+                continues = next.trimmed().endsWith(QLatin1Char('\\'));
             }
         } else {
             entry.lines << raw;
@@ -174,11 +174,11 @@ RegistryHive RegistryHive::Parse(const QString& text) {
 
 QString RegistryHive::Format() const {
     QString out = kHeader + QStringLiteral("\n\n");
-    if (!preamble_.isEmpty()) out += preamble_.join(QChar('\n')) + QStringLiteral("\n\n");
+    if (!preamble_.isEmpty()) out += preamble_.join(QLatin1Char('\n')) + QStringLiteral("\n\n");
     for (const HiveKey& key : keys_) {
-        out += key.headerLine + QChar('\n');
-        for (const HiveEntry& e : key.entries) out += e.lines.join(QChar('\n')) + QChar('\n');
-        out += QChar('\n');
+        out += key.headerLine + QLatin1Char('\n');
+        for (const HiveEntry& e : key.entries) out += e.lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+        out += QLatin1Char('\n');
     }
     return out;
 }
@@ -195,19 +195,19 @@ const HiveKey* RegistryHive::FindKey(const QString& path) const {
 
 HiveKey& RegistryHive::AddKey(const QString& path) {
     if (HiveKey* existing = FindKey(path)) return *existing;
-    keys_.push_back(HiveKey{path, QChar('[') + path + QChar(']'), {}});
+    keys_.push_back(HiveKey{path, QLatin1Char('[') + path + QLatin1Char(']'), {}});
     return keys_.back();
 }
 
 bool RegistryHive::HasKey(const QString& path) const {
-    const QString prefix = path + QChar('\\');
+    const QString prefix = path + QLatin1Char('\\');
     for (const HiveKey& key : keys_)
         if (sameName(key.path, path) || key.path.startsWith(prefix, Qt::CaseInsensitive)) return true;
     return false;
 }
 
 bool RegistryHive::RemoveKeyTree(const QString& path) {
-    const QString prefix = path + QChar('\\');
+    const QString prefix = path + QLatin1Char('\\');
     const auto before = keys_.size();
     std::erase_if(keys_, [&](const HiveKey& key) {
         return sameName(key.path, path) || key.path.startsWith(prefix, Qt::CaseInsensitive);
@@ -223,8 +223,8 @@ const HiveEntry* RegistryHive::FindValue(const HiveKey& key, const QString& name
 }
 
 QString RegistryHive::FormatStringValue(const QString& name, const QString& value) {
-    const QString left = name.isEmpty() ? QStringLiteral("@") : QChar('"') + escape(name) + QChar('"');
-    return left + QStringLiteral("=\"") + escape(value) + QChar('"');
+    const QString left = name.isEmpty() ? QStringLiteral("@") : QLatin1Char('"') + escape(name) + QLatin1Char('"');
+    return left + QStringLiteral("=\"") + escape(value) + QLatin1Char('"');
 }
 
 void RegistryHive::SetString(HiveKey& key, const QString& name, const QString& value) {

@@ -116,9 +116,9 @@ void TStrings::SetText(const QString& text) {
     qsizetype i = 0;
     while (i < n) {
         const QChar c = text[i];
-        if (c == QChar('\r') || c == QChar('\n')) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             Add(text.mid(start, i - start));
-            if (c == QChar('\r') && i + 1 < n && text[i + 1] == QChar('\n')) ++i;
+            if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n')) ++i;
             start = i + 1;
         }
         ++i;
@@ -135,15 +135,15 @@ QString TStrings::CommaText() const {
         const QString item = Get(i);
         bool quote = false;
         for (QChar c : item)
-            if (c.unicode() <= 32 || c == QChar('"') || c == QChar(',')) {
+            if (c.unicode() <= 32 || c == QLatin1Char('"') || c == QLatin1Char(',')) {
                 quote = true;
                 break;
             }
-        if (i > 0) r += QChar(',');
+        if (i > 0) r += QLatin1Char(',');
         if (quote) {
             QString inner = item;
             inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-            r += QChar('"') + inner + QChar('"');
+            r += QLatin1Char('"') + inner + QLatin1Char('"');
         } else {
             r += item;
         }
@@ -165,12 +165,12 @@ void TStrings::SetCommaText(const QString& text) {
     skipBlanks();
     while (p < n) {
         QString item;
-        if (s[p] == QChar('"')) {
+        if (s[p] == QLatin1Char('"')) {
             ++p;
             while (p < n) {
-                if (s[p] == QChar('"')) {
-                    if (p + 1 < n && s[p + 1] == QChar('"')) {
-                        item += QChar('"');
+                if (s[p] == QLatin1Char('"')) {
+                    if (p + 1 < n && s[p + 1] == QLatin1Char('"')) {
+                        item += QLatin1Char('"');
                         p += 2;
                         continue;
                     }
@@ -181,12 +181,12 @@ void TStrings::SetCommaText(const QString& text) {
             }
         } else {
             const qsizetype start = p;
-            while (p < n && s[p].unicode() > 32 && s[p] != QChar(',')) ++p;
+            while (p < n && s[p].unicode() > 32 && s[p] != QLatin1Char(',')) ++p;
             item = s.mid(start, p - start);
         }
         Add(item);
         skipBlanks();
-        if (p < n && s[p] == QChar(',')) {
+        if (p < n && s[p] == QLatin1Char(',')) {
             do {
                 ++p;
             } while (p < n && s[p].unicode() >= 1 && s[p].unicode() <= 32);
@@ -197,14 +197,14 @@ void TStrings::SetCommaText(const QString& text) {
 
 QString TStrings::Names(int index) const {
     const QString line = Get(index);
-    const qsizetype eq = line.indexOf(QChar('='));
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
     return eq >= 0 ? line.left(eq) : QString();
 }
 
 int TStrings::IndexOfName(const QString& name) const {
     for (int i = 0; i < Count(); ++i) {
         const QString line = Get(i);
-        const qsizetype eq = line.indexOf(QChar('='));
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq >= 0 && line.left(eq).compare(name, Qt::CaseInsensitive) == 0) return i;
     }
     return -1;
@@ -214,7 +214,7 @@ QString TStrings::Values(const QString& name) const {
     const int i = IndexOfName(name);
     if (i < 0) return QString();
     const QString line = Get(i);
-    return line.mid(line.indexOf(QChar('=')) + 1);
+    return line.mid(line.indexOf(QLatin1Char('=')) + 1);
 }
 
 void TStrings::SetValue(const QString& name, const QString& value) {
@@ -223,7 +223,7 @@ void TStrings::SetValue(const QString& name, const QString& value) {
         if (i >= 0) Delete(i);
         return;
     }
-    const QString line = name + QChar('=') + value;
+    const QString line = name + QLatin1Char('=') + value;
     if (i >= 0)
         Put(i, line);
     else

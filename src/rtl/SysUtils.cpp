@@ -27,7 +27,7 @@ QChar separatorFromEnvironment() {
         const char* value = std::getenv(name);
         if (value == nullptr || *value == '\0') continue;
         QByteArray saved = std::setlocale(LC_NUMERIC, nullptr);
-        QChar result('.');
+        QChar result = QLatin1Char('.');
         if (std::setlocale(LC_NUMERIC, value) != nullptr) {
             const char* point = std::localeconv()->decimal_point;
             if (point != nullptr && *point != '\0') result = QChar::fromLatin1(*point);
@@ -35,7 +35,7 @@ QChar separatorFromEnvironment() {
         std::setlocale(LC_NUMERIC, saved.constData());
         return result;
     }
-    return QChar('.');
+    return QLatin1Char('.');
 }
 
 }  // namespace
@@ -59,30 +59,30 @@ QString TrimRight(const QString& s) {
 QString UpperCase(const QString& s) {
     QString r = s;
     for (QChar& c : r)
-        if (c >= QChar('a') && c <= QChar('z')) c = QChar(c.unicode() - 32);
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
     return r;
 }
 
 QString LowerCase(const QString& s) {
     QString r = s;
     for (QChar& c : r)
-        if (c >= QChar('A') && c <= QChar('Z')) c = QChar(c.unicode() + 32);
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
     return r;
 }
 
 bool TryStrToInt(const QString& s, int32_t& value) {
     qsizetype i = 0;
-    while (i < s.size() && s[i] == QChar(' ')) ++i;
+    while (i < s.size() && s[i] == QLatin1Char(' ')) ++i;
     if (i >= s.size()) return false;
     bool hex = false;
     bool negative = false;
-    if (s[i] == QChar('-') || s[i] == QChar('+')) {
-        negative = s[i] == QChar('-');
+    if (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+')) {
+        negative = s[i] == QLatin1Char('-');
         ++i;
-    } else if (s[i] == QChar('$') || s[i] == QChar('x') || s[i] == QChar('X')) {
+    } else if (s[i] == QLatin1Char('$') || s[i] == QLatin1Char('x') || s[i] == QLatin1Char('X')) {
         hex = true;
         ++i;
-    } else if (s[i] == QChar('0') && i + 1 < s.size() && (s[i + 1] == QChar('x') || s[i + 1] == QChar('X'))) {
+    } else if (s[i] == QLatin1Char('0') && i + 1 < s.size() && (s[i + 1] == QLatin1Char('x') || s[i + 1] == QLatin1Char('X'))) {
         hex = true;
         i += 2;
     }
@@ -128,7 +128,7 @@ QString IntToStr(int64_t value) {
 }
 
 QString IntToHex(int32_t value, int digits) {
-    return QString::number(static_cast<uint32_t>(value), 16).toUpper().rightJustified(digits, QChar('0'));
+    return QString::number(static_cast<uint32_t>(value), 16).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
 
 QChar DecimalSeparator() {
@@ -151,7 +151,7 @@ long double StrToFloat(const QString& text) {
         while (i < s.size() && s[i].isDigit() && s[i].unicode() < 128) c.append(char(s[i++].unicode()));
         return i - start;
     };
-    if (i < s.size() && (s[i] == QChar('-') || s[i] == QChar('+'))) c.append(char(s[i++].unicode()));
+    if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+'))) c.append(char(s[i++].unicode()));
     qsizetype intDigits = digits();
     qsizetype fracDigits = 0;
     if (i < s.size() && s[i] == sep) {
@@ -160,10 +160,10 @@ long double StrToFloat(const QString& text) {
         fracDigits = digits();
     }
     bool ok = intDigits + fracDigits > 0;
-    if (ok && i < s.size() && (s[i] == QChar('e') || s[i] == QChar('E'))) {
+    if (ok && i < s.size() && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
         c.append('e');
         ++i;
-        if (i < s.size() && (s[i] == QChar('-') || s[i] == QChar('+'))) c.append(char(s[i++].unicode()));
+        if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+'))) c.append(char(s[i++].unicode()));
         ok = digits() > 0;
     }
     if (!ok || i != s.size())
@@ -189,10 +189,10 @@ QString FloatToStr(double value) {
         const bool negative = !exponent.empty() && exponent[0] == '-';
         if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
         while (exponent.size() > 1 && exponent[0] == '0') exponent.remove_prefix(1);
-        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(e)) + QChar('E') +
+        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(e)) + QLatin1Char('E') +
               (negative ? QStringLiteral("-") : QString()) +
               QString::fromLatin1(exponent.data(), static_cast<qsizetype>(exponent.size()));
     }
-    if (DecimalSeparator() != QChar('.')) out.replace(QChar('.'), DecimalSeparator());
+    if (DecimalSeparator() != QLatin1Char('.')) out.replace(QLatin1Char('.'), DecimalSeparator());
     return out;
 }
