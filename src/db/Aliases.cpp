@@ -6,6 +6,7 @@
 
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
+#include "platform/TextFiles.h"
 #include "rtl/Exception.h"
 
 namespace {
@@ -22,12 +23,13 @@ const char kDefaultFile[] =
 
 void writeDefault(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, f.errorString()));
-    // Like every text file of the program, in Windows-1250.
-    f.write(platform::ToCp1250(
-        QString::fromLatin1(kDefaultFile).arg(platform::DataFolder() + QStringLiteral("/local.db"))));
+    // Like every text file of the program, in Windows-1250, and replaced whole.
+    try {
+        platform::ReplaceFile(path, platform::ToCp1250(QString::fromLatin1(kDefaultFile)
+                                                           .arg(platform::DataFolder() + QStringLiteral("/local.db"))));
+    } catch (const EInOutError& e) {
+        throw EDatabaseError(e.Message());
+    }
 }
 
 [[noreturn]] void malformed(const QString& path, int line, const QString& what) {

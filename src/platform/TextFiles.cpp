@@ -1,7 +1,12 @@
 #include "platform/TextFiles.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
@@ -15,6 +20,10 @@ namespace {
     throw EInOutError(QStringLiteral("Cannot %1 file \"%2\": %3").arg(what, path, reason));
 }
 
+[[noreturn]] void failErrno(const QString& what, const QString& path, int error) {
+    fail(what, path, QString::fromLocal8Bit(std::strerror(error)));
+}
+
 // `shownName` is the name the user gave (Windows form), used in the error text.
 QByteArray readBytes(const QString& localPath, const QString& shownName) {
     QFile file(localPath);
@@ -24,21 +33,96 @@ QByteArray readBytes(const QString& localPath, const QString& shownName) {
     return bytes;
 }
 
+qint64& writeBudget() {
+    static qint64 budget = -1;
+    return budget;
+}
+
+// write(2) until every byte is out; false with errno set on the first failure.
+bool writeAll(int fd, const char* data, qint64 size) {
+    while (size > 0) {
+        qint64 chunk = size;
+        qint64& budget = writeBudget();
+        if (budget >= 0) {
+            if (budget == 0) {
+                errno = ENOSPC;
+                return false;
+            }
+            chunk = std::min(chunk, budget);
+        }
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(chunk));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (budget >= 0) budget -= n;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+mode_t modeFor(const QString& localPath) {
+    const QFileInfo target(localPath);
+    if (target.absolutePath() == QFileInfo(ConfigFolder()).absoluteFilePath()) return S_IRUSR | S_IWUSR;
+    struct stat st {};
+    if (::stat(QFile::encodeName(localPath).constData(), &st) == 0) return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Closes the descriptor and removes the temporary file unless released.
+struct TemporaryFile {
+    int fd = -1;
+    QByteArray path;
+    ~TemporaryFile() {
+        if (fd >= 0) ::close(fd);
+        if (!path.isEmpty()) ::unlink(path.constData());
+    }
+};
+
 }  // namespace
 
 QByteArray ReadLocalFile(const QString& localPath) {
     return readBytes(localPath, localPath);
 }
 
-void ReplaceFile(const QString& localPath, const QByteArray& bytes) {
-    QSaveFile file(localPath);
-    if (!file.open(QIODevice::WriteOnly)) fail(QStringLiteral("create"), localPath, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        fail(QStringLiteral("write"), localPath, reason);
+void FailWritesAfter(qint64 bytes) {
+    writeBudget() = bytes < 0 ? -1 : bytes;
+}
+
+namespace {
+
+void replaceWhole(const QString& localPath, const QString& shownName, const QByteArray& bytes) {
+    const QFileInfo info(localPath);
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    TemporaryFile temp;
+    temp.path = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                                  QStringLiteral(".XXXXXX"));
+    temp.fd = ::mkstemp(temp.path.data());
+    if (temp.fd < 0) {
+        const int error = errno;
+        temp.path.clear();
+        failErrno(QStringLiteral("create"), shownName, error);
     }
-    if (!file.commit()) fail(QStringLiteral("write"), localPath, file.errorString());
+    // Whatever a write, the flush to the disk or the close reports is the reason:
+    // a full disk may show only at fsync or close.
+    const QString write = QStringLiteral("write");
+    if (::fchmod(temp.fd, modeFor(localPath)) != 0) failErrno(write, shownName, errno);
+    if (!writeAll(temp.fd, bytes.constData(), bytes.size())) failErrno(write, shownName, errno);
+    if (::fsync(temp.fd) != 0) failErrno(write, shownName, errno);
+    const int fd = temp.fd;
+    temp.fd = -1;
+    if (::close(fd) != 0) failErrno(write, shownName, errno);
+    if (::rename(temp.path.constData(), target.constData()) != 0) failErrno(write, shownName, errno);
+    temp.path.clear();
+}
+
+}  // namespace
+
+void ReplaceFile(const QString& localPath, const QByteArray& bytes) {
+    replaceWhole(localPath, localPath, bytes);
 }
 
 QString ReadTextFile(const QString& fileName) {
@@ -46,13 +130,7 @@ QString ReadTextFile(const QString& fileName) {
 }
 
 void WriteTextFile(const QString& fileName, const QString& text) {
-    const QString path = MapPath(fileName);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        fail(QStringLiteral("create"), fileName, file.errorString());
-    const QByteArray bytes = ToCp1250(text);
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        fail(QStringLiteral("write"), fileName, file.errorString());
+    replaceWhole(MapPath(fileName), fileName, ToCp1250(text));
 }
 
 }  // namespace platform

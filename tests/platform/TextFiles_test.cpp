@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QProcess>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
@@ -16,7 +19,7 @@ TEST(TextFiles, WriteThenReadThroughDriveMapping) {
     EXPECT_EQ(ReadTextFile(QStringLiteral("c:\\out\\a.txt")), QStringLiteral("Zażółć\r\ngęślą"));
 }
 
-TEST(TextFiles, WritingTruncatesALongerFile) {
+TEST(TextFiles, WritingReplacesALongerFileWhole) {
     testenv::WriteFile("f.txt", "0123456789");
     WriteTextFile(QStringLiteral("f.txt"), QStringLiteral("ab"));
     EXPECT_EQ(testenv::ReadFile("f.txt"), QByteArray("ab"));
@@ -40,4 +43,80 @@ TEST(TextFiles, ReplaceFileLeavesNoTemporaryBehind) {
     EXPECT_EQ(QDir(testenv::Root()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("r.txt")});
     EXPECT_THROW(ReplaceFile(testenv::Root() + QStringLiteral("/nofolder/r.txt"), "x"), EInOutError);
+}
+
+namespace {
+
+// Turns the injected write failure off again whatever the test does.
+struct WriteFailure {
+    explicit WriteFailure(qint64 afterBytes) { FailWritesAfter(afterBytes); }
+    ~WriteFailure() { FailWritesAfter(-1); }
+};
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+mode_t modeOf(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 0777;
+}
+
+}  // namespace
+
+// A write that fails part-way (a full disk) leaves the old content, no temporary file,
+// and gives the system's reason; both the plain replacement and the Windows-named one.
+TEST(TextFiles, FailedWriteKeepsTheOldFileWholeAndSaysWhy) {
+    const QString path = testenv::Root() + QStringLiteral("/keep.txt");
+    testenv::WriteFile(path, "old content");
+    for (const qint64 after : {qint64(0), qint64(5), qint64(4095)}) {
+        WriteFailure full(after);
+        try {
+            ReplaceFile(path, QByteArray(10000, 'x'));
+            FAIL() << "no error after " << after << " bytes";
+        } catch (const EInOutError& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("No space left on device"))) << e.Message().toStdString();
+        }
+        EXPECT_THROW(WriteTextFile(QStringLiteral("keep.txt"), QStringLiteral("new")), EInOutError);
+        EXPECT_EQ(testenv::ReadFile(path), QByteArray("old content"));
+        EXPECT_EQ(filesIn(testenv::Root()), QStringList{QStringLiteral("keep.txt")});
+    }
+    ReplaceFile(path, "new");
+    EXPECT_EQ(testenv::ReadFile(path), QByteArray("new"));
+}
+
+// The settings folder holds the user name and stored SQL: readable by the owner only.
+// Elsewhere a replaced file keeps its permissions.
+TEST(TextFiles, FilesInTheSettingsFolderAreOwnerOnly) {
+    QDir().mkpath(ConfigFolder());
+    const QString own = ConfigFolder() + QStringLiteral("/a.reg");
+    ReplaceFile(own, "x");
+    EXPECT_EQ(modeOf(own), mode_t(0600));
+    const QString shared = testenv::Root() + QStringLiteral("/shared.txt");
+    testenv::WriteFile(shared, "x");
+    ::chmod(QFile::encodeName(shared).constData(), 0644);
+    ReplaceFile(shared, "y");
+    EXPECT_EQ(modeOf(shared), mode_t(0644));
+}
+
+// A real full disk: a 1 MB tmpfs, where the test may mount one (root).
+TEST(TextFiles, RealFullDiskKeepsTheOldFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+    const QString mount = testenv::Root() + QStringLiteral("/small");
+    QDir().mkpath(mount);
+    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                                    QStringLiteral("size=1m"), QStringLiteral("tmpfs"), mount}) != 0)
+        GTEST_SKIP() << "tmpfs cannot be mounted here";
+    const QString path = mount + QStringLiteral("/settings.reg");
+    testenv::WriteFile(path, QByteArray(400 * 1024, 'o'));
+    try {
+        ReplaceFile(path, QByteArray(800 * 1024, 'n'));
+        ADD_FAILURE() << "a 800 kB file beside a 400 kB one fitted in 1 MB";
+    } catch (const EInOutError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("No space left on device"))) << e.Message().toStdString();
+    }
+    EXPECT_EQ(testenv::ReadFile(path), QByteArray(400 * 1024, 'o'));
+    EXPECT_EQ(filesIn(mount), QStringList{QStringLiteral("settings.reg")});
+    QProcess::execute(QStringLiteral("umount"), {mount});
 }
