@@ -1,5 +1,7 @@
 #include "framework/FormStorage.h"
 
+#include <exception>
+
 #include "framework/ComCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -40,14 +42,24 @@ void TFormStorage::Restore() {
                 form_->SetWindowState(TWindowState::wsNormal);
         }
     }
+    std::exception_ptr unreadable;
     for (const QString& entry : storedProps_.Lines()) {
         const qsizetype dot = entry.indexOf(QChar('.'));
         if (dot < 0) continue;
         TComponent* c = form_->FindComponent(entry.left(dot));
         if (c == nullptr) continue;
         const QString property = entry.mid(dot + 1);
+        // A value that cannot be read (stored with another type) is reported once the
+        // others are restored; the next save then replaces it with a readable one.
+        bool stored = false;
+        try {
+            stored = backend_->Read(entry, value);
+        } catch (...) {
+            if (!unreadable) unreadable = std::current_exception();
+            continue;
+        }
         // Texts come back trimmed also when nothing is stored yet.
-        if (!backend_->Read(entry, value)) {
+        if (!stored) {
             if (property.compare(QLatin1String("Text"), Qt::CaseInsensitive) == 0)
                 writeProperty(c, property, Trim(readProperty(c, property)));
             continue;
@@ -56,6 +68,7 @@ void TFormStorage::Restore() {
     }
     restoredOnce_ = true;
     savedSinceRestore_ = false;
+    if (unreadable) std::rethrow_exception(unreadable);
 }
 
 void TFormStorage::Save() {

@@ -6,6 +6,8 @@
 #include "framework/Application.h"
 #include "framework/FormStorage.h"
 #include "framework/StdCtrls.h"
+#include "framework/StorageBackends.h"
+#include "platform/Registry.h"
 
 namespace {
 
@@ -91,6 +93,28 @@ TEST(FormStorage, SavesWhenAskedToCloseAndAtDestructionIfNotSavedSince) {
         f.user->SetText("at exit");
     }
     EXPECT_EQ(values["EUserName.Text"], "at exit");
+}
+
+// A value stored with another type is reported once, does not stop the other values
+// from coming back, and is replaced by the next save so the next start is clean.
+TEST(FormStorage, WronglyTypedValueIsReportedOnceAndReplacedOnSave) {
+    testenv::WriteFile(platform::HiveFileName(platform::RootKey::CurrentUser),
+                       "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Morvane\\T]\n"
+                       "\"EUserName.Text\"=dword:00000001\n\"ChStopOnError.Checked\"=\"0\"\n");
+    std::map<QString, QString> unused;
+    for (const QString& expectedBox : {QStringLiteral("Invalid data type for 'EUserName.Text'"), QString()}) {
+        testenv::Dialogs().clear();
+        TApplication app;
+        StoredForm f(app, unused);
+        f.storage->SetBackend(RegistryStorage(QStringLiteral("Software\\Morvane\\T")));
+        f.form->Show();
+        EXPECT_EQ(testenv::Dialogs().boxTexts(),
+                  expectedBox.isEmpty() ? QStringList() : QStringList{expectedBox});
+        EXPECT_FALSE(f.stop->Checked());
+        if (!expectedBox.isEmpty()) f.user->SetText("adam");
+        else EXPECT_EQ(f.user->Text(), "adam");
+        f.form->Close();
+    }
 }
 
 }  // namespace
