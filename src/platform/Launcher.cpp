@@ -32,7 +32,8 @@ bool isNotepad(const QString& program) {
 // Notepad takes a file name in double quotes as one name; the quotes are not part of it.
 QString unquoted(const QString& s) {
     const QString t = s.trimmed();
-    if (t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"'))) return t.mid(1, t.size() - 2);
+    if (t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"')))
+        return t.mid(1, t.size() - 2);
     return t;
 }
 

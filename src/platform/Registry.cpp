@@ -1,7 +1,8 @@
 #include "platform/Registry.h"
 
+#include <sys/stat.h>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
@@ -20,28 +21,81 @@ struct Loaded {
     bool readable = true;
 };
 
-Loaded load(RootKey root) {
-    const QString path = HiveFileName(root);
-    Loaded result;
-    if (!QFileInfo::exists(path)) return result;
-    try {
-        result.hive = RegistryHive::Parse(FromCp1250(ReadLocalFile(path)));
-    } catch (const EInOutError&) {
-        result.readable = false;
+// What tells a changed file: every write replaces it (a new inode), and an editor that
+// writes in place changes its time or size.
+struct Stamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    bool operator==(const Stamp& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
     }
-    return result;
+};
+
+Stamp stampOf(const QString& path) {
+    Stamp stamp;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return stamp;
+    stamp.exists = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modified = st.st_mtim;
+    return stamp;
 }
 
-bool store(RootKey root, const Loaded& loaded) {
-    // An existing file that could not be read would be lost by writing over it.
-    if (!loaded.readable) return false;
-    if (!QDir().mkpath(ConfigFolder())) return false;
-    try {
-        ReplaceFile(HiveFileName(root), ToCp1250(loaded.hive.Format()));
-    } catch (const EInOutError&) {
-        return false;
+// The parsed hive of each root, read again only when its file changed on disk (another
+// instance of the program or a text editor), so reads and writes cost no parse.
+struct Cached {
+    QString path;
+    Stamp stamp;
+    Loaded loaded;
+    bool valid = false;
+};
+
+Cached& cached(RootKey root) {
+    static Cached roots[2];
+    return roots[root == RootKey::LocalMachine ? 0 : 1];
+}
+
+Loaded& load(RootKey root) {
+    const QString path = HiveFileName(root);
+    Cached& c = cached(root);
+    const Stamp stamp = stampOf(path);
+    if (c.valid && c.path == path && c.stamp == stamp) return c.loaded;
+    c.loaded = Loaded();
+    if (stamp.exists) {
+        try {
+            c.loaded.hive = RegistryHive::Parse(FromCp1250(ReadLocalFile(path)));
+        } catch (const EInOutError&) {
+            c.loaded.readable = false;
+        }
     }
-    return true;
+    c.path = path;
+    c.stamp = stamp;
+    c.valid = true;
+    return c.loaded;
+}
+
+// Writes the cached hive, changed in place by the caller. When the file cannot be
+// replaced the change is dropped: the next read takes the file as it stayed.
+bool store(RootKey root) {
+    Cached& c = cached(root);
+    // An existing file that could not be read would be lost by writing over it.
+    bool written = c.loaded.readable && QDir().mkpath(ConfigFolder());
+    if (written) {
+        try {
+            ReplaceFile(c.path, ToCp1250(c.loaded.hive.Format()));
+        } catch (const EInOutError&) {
+            written = false;
+        }
+    }
+    c.stamp = stampOf(c.path);
+    c.valid = written;
+    return written;
 }
 
 QString normalized(const QString& path) {
@@ -72,7 +126,8 @@ void TRegistry::SetRootKey(RootKey root) {
 }
 
 QString TRegistry::fullCurrentPath() const {
-    return currentPath_.isEmpty() ? RootKeyName(root_) : RootKeyName(root_) + QLatin1Char('\\') + currentPath_;
+    return currentPath_.isEmpty() ? RootKeyName(root_)
+                                  : RootKeyName(root_) + QLatin1Char('\\') + currentPath_;
 }
 
 QString TRegistry::resolve(const QString& key) const {
@@ -83,12 +138,12 @@ QString TRegistry::resolve(const QString& key) const {
 
 bool TRegistry::OpenKey(const QString& key, bool canCreate) {
     const QString full = resolve(key);
-    Loaded loaded = load(root_);
+    Loaded& loaded = load(root_);
     const bool isRoot = full == RootKeyName(root_);
     if (!isRoot && !loaded.hive.HasKey(full)) {
         if (!canCreate) return false;
         loaded.hive.AddKey(full);
-        if (!store(root_, loaded)) return false;
+        if (!store(root_)) return false;
     }
     currentPath_ = full.mid(RootKeyName(root_).size() + 1);
     open_ = true;
@@ -102,7 +157,7 @@ void TRegistry::CloseKey() {
 
 QString TRegistry::ReadString(const QString& name) const {
     if (!open_) return QString();
-    const Loaded loaded = load(root_);
+    const Loaded& loaded = load(root_);
     const HiveKey* key = loaded.hive.FindKey(fullCurrentPath());
     const HiveEntry* value = key != nullptr ? RegistryHive::FindValue(*key, name) : nullptr;
     if (value == nullptr) return QString();
@@ -112,31 +167,36 @@ QString TRegistry::ReadString(const QString& name) const {
 
 void TRegistry::WriteString(const QString& name, const QString& value) {
     if (!open_) failedToSet(name);
-    Loaded loaded = load(root_);
+    Loaded& loaded = load(root_);
+    // Windows save every stored value when they close: an unchanged one costs no write.
+    if (const HiveKey* existing = loaded.hive.FindKey(fullCurrentPath())) {
+        const HiveEntry* stored = RegistryHive::FindValue(*existing, name);
+        if (stored != nullptr && stored->isString && stored->text == value) return;
+    }
     // A key another object deleted meanwhile comes back, as the open handle would keep it.
     HiveKey& key = loaded.hive.AddKey(fullCurrentPath());
     RegistryHive::SetString(key, name, value);
-    if (!store(root_, loaded)) failedToSet(name);
+    if (!store(root_)) failedToSet(name);
 }
 
 bool TRegistry::ValueExists(const QString& name) const {
     if (!open_) return false;
-    const Loaded loaded = load(root_);
+    const Loaded& loaded = load(root_);
     const HiveKey* key = loaded.hive.FindKey(fullCurrentPath());
     return key != nullptr && RegistryHive::FindValue(*key, name) != nullptr;
 }
 
 bool TRegistry::DeleteValue(const QString& name) {
     if (!open_) return false;
-    Loaded loaded = load(root_);
+    Loaded& loaded = load(root_);
     HiveKey* key = loaded.hive.FindKey(fullCurrentPath());
     if (key == nullptr || !RegistryHive::RemoveValue(*key, name)) return false;
-    return store(root_, loaded);
+    return store(root_);
 }
 
 QStringList TRegistry::GetValueNames() const {
     if (!open_) return {};
-    const Loaded loaded = load(root_);
+    const Loaded& loaded = load(root_);
     const HiveKey* key = loaded.hive.FindKey(fullCurrentPath());
     return key != nullptr ? RegistryHive::ValueNames(*key) : QStringList();
 }
@@ -149,9 +209,9 @@ bool TRegistry::KeyExists(const QString& key) const {
 bool TRegistry::DeleteKey(const QString& key) {
     const QString full = resolve(key);
     if (full == RootKeyName(root_)) return false;
-    Loaded loaded = load(root_);
+    Loaded& loaded = load(root_);
     if (!loaded.hive.RemoveKeyTree(full)) return false;
-    return store(root_, loaded);
+    return store(root_);
 }
 
 }  // namespace platform

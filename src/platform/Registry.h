@@ -7,8 +7,9 @@
 // settings folder ($XDG_CONFIG_HOME/zorvantic/HKEY_LOCAL_MACHINE.reg and
 // HKEY_CURRENT_USER.reg), Windows-1250, readable and editable with a text editor.
 // Key and value names compare without letter case; a backslash in a value name is
-// part of the name. Nothing is cached: every operation reads the file again and
-// every write replaces it atomically, so two objects never lose each other's values.
+// part of the name. Each root's parsed file is kept in memory and read again when the
+// file changed on disk; every write replaces the file whole, so two objects (or two
+// instances of the program) never lose each other's values.
 namespace platform {
 
 enum class RootKey { LocalMachine, CurrentUser };

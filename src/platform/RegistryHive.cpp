@@ -73,7 +73,8 @@ bool isBlank(const QString& line) {
 // request of the import format) is not a key here.
 std::optional<QString> keyPath(const QString& line) {
     const QString t = line.trimmed();
-    if (t.size() < 3 || !t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')) || t[1] == QLatin1Char('-'))
+    if (t.size() < 3 || !t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')) ||
+        t[1] == QLatin1Char('-'))
         return std::nullopt;
     const QString path = t.mid(1, t.size() - 2);
     if (path.contains(QLatin1Char('[')) || path.contains(QLatin1Char(']'))) return std::nullopt;
@@ -113,7 +114,8 @@ std::optional<ParsedValue> parseValueLine(const QString& line) {
     }
     // Another type (dword:, hex:, hex(2):...): kept as written, not readable as a string.
     const QString data = line.mid(pos).trimmed();
-    if (data.isEmpty() || (!data.contains(QLatin1Char(':')) && data != QStringLiteral("-"))) return std::nullopt;
+    if (data.isEmpty() || (!data.contains(QLatin1Char(':')) && data != QStringLiteral("-")))
+        return std::nullopt;
     v.continues = data.endsWith(QLatin1Char('\\'));
     return v;
 }
@@ -143,6 +145,7 @@ RegistryHive RegistryHive::Parse(const QString& text) {
             current = hive.FindKey(*path);
             if (current == nullptr) {
                 hive.keys_.push_back(HiveKey{*path, line, {}});
+                hive.index(hive.keys_.size() - 1);
                 current = &hive.keys_.back();
             }
             continue;
@@ -173,20 +176,53 @@ RegistryHive RegistryHive::Parse(const QString& text) {
 }
 
 QString RegistryHive::Format() const {
-    QString out = kHeader + QStringLiteral("\n\n");
-    if (!preamble_.isEmpty()) out += preamble_.join(QLatin1Char('\n')) + QStringLiteral("\n\n");
+    qsizetype size = kHeader.size() + 2;
+    for (const QString& line : preamble_) size += line.size() + 1;
     for (const HiveKey& key : keys_) {
-        out += key.headerLine + QLatin1Char('\n');
-        for (const HiveEntry& e : key.entries) out += e.lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
-        out += QLatin1Char('\n');
+        size += key.headerLine.size() + 2;
+        for (const HiveEntry& e : key.entries)
+            for (const QString& line : e.lines) size += line.size() + 1;
+    }
+    QString out;
+    out.reserve(size + 2);
+    const QLatin1Char newline('\n');
+    out += kHeader;
+    out += newline;
+    out += newline;
+    if (!preamble_.isEmpty()) {
+        for (const QString& line : preamble_) out += line, out += newline;
+        out += newline;
+    }
+    for (const HiveKey& key : keys_) {
+        out += key.headerLine;
+        out += newline;
+        for (const HiveEntry& e : key.entries)
+            for (const QString& line : e.lines) out += line, out += newline;
+        out += newline;
     }
     return out;
 }
 
+void RegistryHive::index(size_t at) {
+    QString folded = keys_[at].path.toCaseFolded();
+    byPath_.insert(folded, at);
+    for (qsizetype slash = folded.lastIndexOf(QLatin1Char('\\')); slash > 0;
+         slash = folded.lastIndexOf(QLatin1Char('\\'), slash - 1)) {
+        folded.truncate(slash);
+        if (parents_.contains(folded)) break;  // and so are all of its own parents
+        parents_.insert(folded);
+    }
+}
+
+void RegistryHive::reindex() {
+    byPath_.clear();
+    parents_.clear();
+    for (size_t i = 0; i < keys_.size(); ++i) index(i);
+}
+
 HiveKey* RegistryHive::FindKey(const QString& path) {
-    for (HiveKey& key : keys_)
-        if (sameName(key.path, path)) return &key;
-    return nullptr;
+    const auto found = byPath_.constFind(path.toCaseFolded());
+    return found == byPath_.constEnd() ? nullptr : &keys_[*found];
 }
 
 const HiveKey* RegistryHive::FindKey(const QString& path) const {
@@ -196,23 +232,23 @@ const HiveKey* RegistryHive::FindKey(const QString& path) const {
 HiveKey& RegistryHive::AddKey(const QString& path) {
     if (HiveKey* existing = FindKey(path)) return *existing;
     keys_.push_back(HiveKey{path, QLatin1Char('[') + path + QLatin1Char(']'), {}});
+    index(keys_.size() - 1);
     return keys_.back();
 }
 
 bool RegistryHive::HasKey(const QString& path) const {
-    const QString prefix = path + QLatin1Char('\\');
-    for (const HiveKey& key : keys_)
-        if (sameName(key.path, path) || key.path.startsWith(prefix, Qt::CaseInsensitive)) return true;
-    return false;
+    const QString folded = path.toCaseFolded();
+    return byPath_.contains(folded) || parents_.contains(folded);
 }
 
 bool RegistryHive::RemoveKeyTree(const QString& path) {
+    if (!HasKey(path)) return false;
     const QString prefix = path + QLatin1Char('\\');
-    const auto before = keys_.size();
     std::erase_if(keys_, [&](const HiveKey& key) {
         return sameName(key.path, path) || key.path.startsWith(prefix, Qt::CaseInsensitive);
     });
-    return keys_.size() != before;
+    reindex();
+    return true;
 }
 
 const HiveEntry* RegistryHive::FindValue(const HiveKey& key, const QString& name) {
@@ -223,7 +259,8 @@ const HiveEntry* RegistryHive::FindValue(const HiveKey& key, const QString& name
 }
 
 QString RegistryHive::FormatStringValue(const QString& name, const QString& value) {
-    const QString left = name.isEmpty() ? QStringLiteral("@") : QLatin1Char('"') + escape(name) + QLatin1Char('"');
+    const QString left =
+        name.isEmpty() ? QStringLiteral("@") : QLatin1Char('"') + escape(name) + QLatin1Char('"');
     return left + QStringLiteral("=\"") + escape(value) + QLatin1Char('"');
 }
 
@@ -246,11 +283,13 @@ bool RegistryHive::RemoveValue(HiveKey& key, const QString& name) {
 
 QStringList RegistryHive::ValueNames(const HiveKey& key) {
     QStringList names;
+    QSet<QString> seen;
     for (const HiveEntry& e : key.entries) {
         if (!e.isValue) continue;
-        bool seen = false;
-        for (const QString& n : names) seen = seen || sameName(n, e.name);
-        if (!seen) names << e.name;
+        const QString folded = e.name.toCaseFolded();
+        if (seen.contains(folded)) continue;
+        seen.insert(folded);
+        names << e.name;
     }
     return names;
 }

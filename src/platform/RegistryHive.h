@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -46,8 +48,14 @@ class RegistryHive {
     static QString FormatStringValue(const QString& name, const QString& value);
 
   private:
+    void index(size_t at);
+    void reindex();
+
     QStringList preamble_;  // lines before the first key other than the header and blanks
     std::vector<HiveKey> keys_;
+    // Case-folded paths: of every key (to its place in keys_), and of every key's parents.
+    QHash<QString, size_t> byPath_;
+    QSet<QString> parents_;
 };
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "platform/TextFiles.h"
 #include "rtl/Exception.h"
 #include "support/TestEnv.h"
 
@@ -206,4 +207,20 @@ TEST(Registry, HiveThatCannotBeReadIsNeverOverwritten) {
     EXPECT_FALSE(reg.OpenKey(kKey, true));
     EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QString());
     EXPECT_TRUE(QFileInfo(HiveFileName(RootKey::LocalMachine)).isDir());
+}
+
+// Another instance (or an editor) changing the file is seen at the next read, even at
+// the same size; a write the disk refuses changes neither the file nor what is read.
+TEST(Registry, ChangesOnDiskAreSeenAndAFailedWriteChangesNothing) {
+    TRegistry reg = openedMachineKey();
+    reg.WriteString(QStringLiteral("User"), QStringLiteral("adam"));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("User")), QStringLiteral("adam"));
+    writeHive("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\n\"User\"=\"ewa_\"\n");
+    EXPECT_EQ(reg.ReadString(QStringLiteral("User")), QStringLiteral("ewa_"));
+    const QByteArray before = hiveBytes();
+    FailWritesAfter(3);
+    EXPECT_THROW(reg.WriteString(QStringLiteral("User"), QStringLiteral("lost")), ERegistryException);
+    FailWritesAfter(-1);
+    EXPECT_EQ(hiveBytes(), before);
+    EXPECT_EQ(reg.ReadString(QStringLiteral("User")), QStringLiteral("ewa_"));
 }

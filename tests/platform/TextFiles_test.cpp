@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <QDir>
-#include <QProcess>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
+#include <QProcess>
 
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
@@ -76,7 +76,8 @@ TEST(TextFiles, FailedWriteKeepsTheOldFileWholeAndSaysWhy) {
             ReplaceFile(path, QByteArray(10000, 'x'));
             FAIL() << "no error after " << after << " bytes";
         } catch (const EInOutError& e) {
-            EXPECT_TRUE(e.Message().contains(QStringLiteral("No space left on device"))) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("No space left on device")))
+                << e.Message().toStdString();
         }
         EXPECT_THROW(WriteTextFile(QStringLiteral("keep.txt"), QStringLiteral("new")), EInOutError);
         EXPECT_EQ(testenv::ReadFile(path), QByteArray("old content"));
@@ -105,8 +106,9 @@ TEST(TextFiles, RealFullDiskKeepsTheOldFile) {
     if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
     const QString mount = testenv::Root() + QStringLiteral("/small");
     QDir().mkpath(mount);
-    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                                    QStringLiteral("size=1m"), QStringLiteral("tmpfs"), mount}) != 0)
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=1m"), QStringLiteral("tmpfs"), mount}) != 0)
         GTEST_SKIP() << "tmpfs cannot be mounted here";
     const QString path = mount + QStringLiteral("/settings.reg");
     testenv::WriteFile(path, QByteArray(400 * 1024, 'o'));
@@ -114,7 +116,8 @@ TEST(TextFiles, RealFullDiskKeepsTheOldFile) {
         ReplaceFile(path, QByteArray(800 * 1024, 'n'));
         ADD_FAILURE() << "a 800 kB file beside a 400 kB one fitted in 1 MB";
     } catch (const EInOutError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("No space left on device"))) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("No space left on device")))
+            << e.Message().toStdString();
     }
     EXPECT_EQ(testenv::ReadFile(path), QByteArray(400 * 1024, 'o'));
     EXPECT_EQ(filesIn(mount), QStringList{QStringLiteral("settings.reg")});
