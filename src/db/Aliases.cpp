@@ -25,8 +25,10 @@ void writeDefault(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Like every text file of the program, in Windows-1250, and replaced whole.
     try {
-        platform::ReplaceFile(path, platform::ToCp1250(QString::fromLatin1(kDefaultFile)
-                                                           .arg(platform::DataFolder() + QStringLiteral("/local.db"))));
+        platform::ReplaceFile(
+            path,
+            platform::ToCp1250(
+                QString::fromLatin1(kDefaultFile).arg(platform::DataFolder() + QStringLiteral("/local.db"))));
     } catch (const EInOutError& e) {
         throw EDatabaseError(e.Message());
     }

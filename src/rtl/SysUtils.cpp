@@ -82,7 +82,8 @@ bool TryStrToInt(const QString& s, int32_t& value) {
     } else if (s[i] == QLatin1Char('$') || s[i] == QLatin1Char('x') || s[i] == QLatin1Char('X')) {
         hex = true;
         ++i;
-    } else if (s[i] == QLatin1Char('0') && i + 1 < s.size() && (s[i + 1] == QLatin1Char('x') || s[i + 1] == QLatin1Char('X'))) {
+    } else if (s[i] == QLatin1Char('0') && i + 1 < s.size() &&
+               (s[i + 1] == QLatin1Char('x') || s[i + 1] == QLatin1Char('X'))) {
         hex = true;
         i += 2;
     }
@@ -128,7 +129,9 @@ QString IntToStr(int64_t value) {
 }
 
 QString IntToHex(int32_t value, int digits) {
-    return QString::number(static_cast<uint32_t>(value), 16).toUpper().rightJustified(digits, QLatin1Char('0'));
+    return QString::number(static_cast<uint32_t>(value), 16)
+        .toUpper()
+        .rightJustified(digits, QLatin1Char('0'));
 }
 
 QChar DecimalSeparator() {
@@ -151,7 +154,8 @@ long double StrToFloat(const QString& text) {
         while (i < s.size() && s[i].isDigit() && s[i].unicode() < 128) c.append(char(s[i++].unicode()));
         return i - start;
     };
-    if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+'))) c.append(char(s[i++].unicode()));
+    if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+')))
+        c.append(char(s[i++].unicode()));
     qsizetype intDigits = digits();
     qsizetype fracDigits = 0;
     if (i < s.size() && s[i] == sep) {
@@ -163,7 +167,8 @@ long double StrToFloat(const QString& text) {
     if (ok && i < s.size() && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
         c.append('e');
         ++i;
-        if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+'))) c.append(char(s[i++].unicode()));
+        if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+')))
+            c.append(char(s[i++].unicode()));
         ok = digits() > 0;
     }
     if (!ok || i != s.size())

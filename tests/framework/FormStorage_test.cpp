@@ -111,8 +111,10 @@ TEST(FormStorage, WronglyTypedValueIsReportedOnceAndReplacedOnSave) {
         EXPECT_EQ(testenv::Dialogs().boxTexts(),
                   expectedBox.isEmpty() ? QStringList() : QStringList{expectedBox});
         EXPECT_FALSE(f.stop->Checked());
-        if (!expectedBox.isEmpty()) f.user->SetText("adam");
-        else EXPECT_EQ(f.user->Text(), "adam");
+        if (!expectedBox.isEmpty())
+            f.user->SetText("adam");
+        else
+            EXPECT_EQ(f.user->Text(), "adam");
         f.form->Close();
     }
 }
