@@ -6,9 +6,9 @@
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
 #include "framework/StdCtrls.h"
-#include "seam/DialogSeam.h"
 #include "platform/Launcher.h"
 #include "rtl/Exception.h"
+#include "seam/DialogSeam.h"
 #include "workbench/MainWindow.h"
 #include "workbench/ScriptFile.h"
 #include "workbench/ScriptStatements.h"
@@ -151,11 +151,17 @@ void TFMain::BExecSQLClick(TObject*) {
     MainQuery->SQL().Clear();
 
     TStrings& errors = MErrorsAndWarnings->Lines();
-    auto executeCollected = [this, &errors](QStringList& buffer) {
+    auto executeCollected = [this, &errors](QStringList& buffer, int firstLine) {
         if (buffer.isEmpty()) return true;
         bool failed = true;
         QString message;
         try {
+            // The database would stop reading at a NUL and run the statement's first part.
+            for (qsizetype i = 0; i < buffer.size(); ++i)
+                if (buffer[i].contains(QChar(u'\0')))
+                    throw EDatabaseError(
+                        QStringLiteral("Line %1 holds a NUL character; the statement was not run")
+                            .arg(firstLine + i));
             MainQuery->SQL().Assign(buffer);
             MainQuery->ExecSQL();
             failed = false;

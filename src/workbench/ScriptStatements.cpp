@@ -14,21 +14,24 @@ LineRole RoleOf(const QString& line) {
 
 bool RunStatements(const QStringList& lines, bool stopOnError, const ExecuteCollected& execute) {
     QStringList buffer;
+    int firstLine = 1;
     bool failed = false;
-    for (const QString& line : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
         const LineRole role = RoleOf(line);
         if (role == LineRole::Skipped) continue;
+        if (buffer.isEmpty()) firstLine = static_cast<int>(i) + 1;
         if (role == LineRole::Part) {
             buffer.append(line);
             continue;
         }
         buffer.append(line.left(line.size() - 1));
-        failed = execute(buffer);
+        failed = execute(buffer, firstLine);
         if (failed && stopOnError) return true;
     }
     // What follows the last ending line is one more statement; how it ends does not
     // decide how the run ends.
-    execute(buffer);
+    execute(buffer, firstLine);
     return false;
 }
 

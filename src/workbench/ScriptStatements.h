@@ -18,9 +18,10 @@ enum class LineRole {
 // "--..." lines are skipped; a line whose last character is ";" ends a statement.
 LineRole RoleOf(const QString& line);
 
-// Runs `execute` on the buffer of collected lines. It returns true when it executed
-// nothing or the statement failed, and empties the buffer once it has executed it.
-using ExecuteCollected = std::function<bool(QStringList& buffer)>;
+// Runs `execute` on the buffer of collected lines; `firstLine` is the script's line
+// number (from 1) of the buffer's first line. It returns true when it executed nothing
+// or the statement failed, and empties the buffer once it has executed it.
+using ExecuteCollected = std::function<bool(QStringList& buffer, int firstLine)>;
 
 // Walks the script: each ending line executes the statement gathered so far; the
 // lines after the last ending line are executed once more at the end. With

@@ -179,6 +179,18 @@ TEST_P(ScriptRunner, EachLineOfAStatementReachesTheDatabaseEndedByCrLf) {
     EXPECT_EQ(sum(), "4");
 }
 
+// The database would read only up to a NUL and run the start of the statement.
+TEST_P(ScriptRunner, AStatementHoldingANulIsAnErrorNamingItsLineAndNeverRuns) {
+    m()->ChStopOnError->SetChecked(false);
+    QString script =
+        "INSERT INTO log VALUES (1);\nINSERT INTO log\nVALUES (2)#, (8);\nINSERT INTO log VALUES (4);";
+    script[script.indexOf('#')] = QChar(u'\0');
+    const QStringList memo = run(script);
+    EXPECT_EQ(sum(), "5");
+    ASSERT_EQ(entries(memo).size(), 1) << memo.join("|").toStdString();
+    EXPECT_TRUE(memo.join("\n").contains("Line 3 holds a NUL character")) << memo.join("|").toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ScriptRunner, testing::Values(Backend::Sqlite, Backend::Postgres),
                          wbtest::ParamName);
 

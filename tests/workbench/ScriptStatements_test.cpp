@@ -21,10 +21,12 @@ TEST(ScriptStatements, LineRoles) {
 struct Recorder {
     QStringList failing;
     QList<QStringList> executed;
+    QList<int> firstLines;
     script::ExecuteCollected fn() {
-        return [this](QStringList& buffer) {
+        return [this](QStringList& buffer, int firstLine) {
             if (buffer.isEmpty()) return true;
             executed.append(buffer);
+            firstLines.append(firstLine);
             const bool failed = failing.contains(buffer.join("|"));
             buffer.clear();
             return failed;
@@ -36,6 +38,7 @@ TEST(ScriptStatements, StatementsAndTheRestAfterTheLastEnd) {
     Recorder r;
     EXPECT_FALSE(script::RunStatements({"a", "REM x", "b;", ";", "c;;", "", "d"}, true, r.fn()));
     EXPECT_EQ(r.executed, (QList<QStringList>{{"a", "b"}, {"c;"}, {"", "d"}}));
+    EXPECT_EQ(r.firstLines, (QList<int>{1, 5, 6}));
 
     Recorder empty;
     EXPECT_FALSE(script::RunStatements({}, true, empty.fn()));
