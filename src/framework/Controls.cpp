@@ -189,6 +189,7 @@ void TControl::FireClick() {
 TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {}
 
 TWinControl::~TWinControl() {
+    delete inputHook_.data();
     DestroyComponents();
     for (TControl* c : children_) c->parent_ = nullptr;
     children_.clear();
@@ -266,7 +267,7 @@ bool TWinControl::Focused() const {
 void TWinControl::WatchInput() {
     if (inputWatched_ || FocusWidget() == nullptr) return;
     inputWatched_ = true;
-    new EventHook(FocusWidget(), [this](QObject*, QEvent* e) {
+    inputHook_ = new EventHook(FocusWidget(), [this](QObject*, QEvent* e) {
         switch (e->type()) {
             case QEvent::KeyPress:
             case QEvent::KeyRelease: {

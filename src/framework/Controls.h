@@ -153,4 +153,7 @@ class TWinControl : public TControl {
     std::vector<TControl*> children_;
     bool layoutWatched_ = false;
     bool inputWatched_ = false;
+    // The input watch calls this object's handlers: it goes before the object does, so
+    // the focus loss of a widget being destroyed never reaches a half-destroyed control.
+    QPointer<QObject> inputHook_;
 };
