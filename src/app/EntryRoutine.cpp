@@ -35,6 +35,7 @@ int RunZorvantic(int argc, char** argv) {
     application->DestroyComponents();
     FIntro = nullptr;
     FinalizeConfiguration();
+    const int exitCode = application->ExitCode();
     delete application;
-    return 0;
+    return exitCode;
 }

@@ -192,6 +192,7 @@ void TFEksport::LoadConfiguration(const QString& fileName) {
 }
 
 void TFEksport::BitBtn9Click(TObject*) {
+    ExportWritten = false;
     if (PageControl->ActivePage() == TabSheet1)
         ExportAsText();
     else
@@ -205,6 +206,7 @@ void TFEksport::ExportAsText() {
     o.delimiter = Ogranicznik->Text();
     o.transpose = Transpon->Checked();
     WriteTextExport(*ExportDataSet, columnsOf(ExportGrid), o);
+    ExportWritten = true;
     if (RunAfterGenerating->Checked()) openInNotepad(o.fileName);
 }
 
@@ -237,6 +239,7 @@ void TFEksport::ExportAsSQLScript() {
     o.emptyLine = EmptyLine->Checked();
     o.createTable = CreateTable->Checked();
     WriteSqlScript(*ExportDataSet, columns, defs, o);
+    ExportWritten = true;
     if (RunAfterGenerating2->Checked()) openInNotepad(o.fileName);
 }
 

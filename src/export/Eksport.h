@@ -115,6 +115,9 @@ class TFEksport : public TForm {
     // The guessed definition of the dataset's field named `name`.
     TOracleFieldDef GetOracleFieldDef(const QString& name) const;
 
+    // Whether the last export wrote its whole file (an unattended run reports it).
+    bool ExportWritten = false;
+
   private:
     friend void ShowEksport(TQuery* dataSet, TDBGrid* grid, const QString& configFile);
     void buildTextPage();

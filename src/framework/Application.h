@@ -34,6 +34,9 @@ class TApplication : public TComponent {
     // program stops when the message loop next runs.
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // The program's exit status (0 unless a run without a user set another).
+    int ExitCode() const { return exitCode_; }
+    void SetExitCode(int code) { exitCode_ = code; }
     void ProcessMessages();
 
     // The default error box for an error no handler caught.
@@ -46,6 +49,7 @@ class TApplication : public TComponent {
     QString title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    int exitCode_ = 0;
 };
 
 // The application object of the run (nullptr before one exists).

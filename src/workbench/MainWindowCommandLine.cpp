@@ -50,10 +50,16 @@ void TFMain::ProcessCommandLine(const QStringList& parameters) {
                 EPassword->SetText(value);
             } else if (key == QLatin1String("EXPORT")) {
                 const TCharSet semicolon{QChar(';')};
+                const QString configFile = ExtractField(2, value, semicolon);
+                // A calling script learns from the exit status whether the export it asked
+                // for wrote its file; the status stays set when anything below fails.
+                const bool exports = !Trim(configFile).isEmpty();
+                if (exports) Application()->SetExitCode(1);
                 SQL1->SetText(ExtractField(1, value, semicolon));
                 SetActiveControl(SQL1);
                 BWykonajClick(this);
-                ShowEksport(MainQuery, Grid, ExtractField(2, value, semicolon));
+                ShowEksport(MainQuery, Grid, configFile);
+                if (exports && FEksport->ExportWritten) Application()->SetExitCode(0);
                 Application()->Terminate();
             } else {
                 ShowError(QStringLiteral("Unrecognized command:") + key);

@@ -51,7 +51,7 @@ class UnattendedRun : public ::testing::TestWithParam<Backend> {
     void TearDown() override { alias_.reset(); }
 
     // Runs the program; a run that does not end by itself is killed and fails the test.
-    bool run(const QStringList& parameters) {
+    bool run(const QStringList& parameters, int exitCode = 0) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -62,14 +62,14 @@ class UnattendedRun : public ::testing::TestWithParam<Backend> {
             ADD_FAILURE() << "the program did not start";
             return false;
         }
-        if (!p.waitForFinished(120000)) {
+        if (!p.waitForFinished(30000)) {
             p.kill();
             p.waitForFinished();
             ADD_FAILURE() << "the program did not end by itself";
             return false;
         }
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << p.readAllStandardError().toStdString();
-        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_EQ(p.exitCode(), exitCode);
         return true;
     }
 

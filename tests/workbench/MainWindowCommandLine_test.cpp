@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <QFile>
 
 #include "WorkbenchFixture.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "export/Eksport.h"
+#include "export/ExportConfiguration.h"
 #include "framework/Buttons.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -70,6 +72,38 @@ TEST(MainWindowCommandLine, ExportOfAFailedStatementStillAsksToEnd) {
     EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);  // the database error of the statement
     EXPECT_TRUE(eksport->Visible());                 // shown without a configuration: nothing to write
     EXPECT_TRUE(wb.app().Terminated());
+}
+
+// The exit status tells a calling script whether the export wrote its file; the boxes
+// are those of an interactive run.
+TEST(MainWindowCommandLine, ExportThatWritesNoFileSetsAFailureExitStatus) {
+    Workbench wb(Backend::Sqlite);
+    auto* eksport = wb.app().CreateForm<TFEksport>();
+    wb.seed("CREATE TABLE emp (id INTEGER)");
+    wb.connect();
+    ExportConfiguration c;
+    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
+              {"ID", "NUMBER(10)", "", "", ""}};
+    c.fileName = testenv::Root() + "/emp.sql";
+    c.tableName = "EMP";
+    c.lineBreakCount = "0";
+    c.emptyValue = "NULL";
+    c.runAfter = false;
+    SaveExportConfiguration(testenv::Root() + "/emp.cfg", c);
+    const QString cfg = ";" + testenv::Root() + "/emp.cfg";
+    for (const QString& failing : {"EXPORT=select id from emp;" + testenv::Root() + "/missing.cfg",
+                                   "EXPORT=select * from no_such_table" + cfg}) {
+        ExportRunning = false;
+        wb.app().SetExitCode(0);
+        wb.main()->ProcessCommandLine({failing});
+        EXPECT_EQ(wb.app().ExitCode(), 1) << failing.toStdString();
+        EXPECT_FALSE(QFile::exists(c.fileName));
+        eksport->Close();
+    }
+    ExportRunning = false;
+    wb.main()->ProcessCommandLine({"EXPORT=select id from emp" + cfg});
+    EXPECT_EQ(wb.app().ExitCode(), 0) << testenv::Dialogs().boxTexts().join("|").toStdString();
+    EXPECT_TRUE(QFile::exists(c.fileName));
 }
 
 TEST(MainWindowCommandLine, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
