@@ -69,11 +69,21 @@ void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& r) {
 
 namespace {
 
+// The window a box belongs to: the one the user works in (a modal window first), so
+// that the box comes up above it and never behind a window that stays on top.
+QWidget* boxOwner() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
 class QtDialogs : public DialogProvider {
   public:
     int messageBox(const MessageBoxRequest& r) override {
-        QMessageBox box;
+        QWidget* owner = boxOwner();
+        QMessageBox box(owner);
         PrepareMessageBox(box, r);
+        if (owner != nullptr && (owner->windowFlags() & Qt::WindowStaysOnTopHint))
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
         switch (box.exec()) {
             case QMessageBox::Yes:
                 return IDYES;
@@ -88,15 +98,14 @@ class QtDialogs : public DialogProvider {
 
     std::optional<QString> openFile(const FileDialogRequest& r) override {
         const QString start = r.fileName.isEmpty() ? QString() : MapPath(r.fileName);
-        const QString name =
-            QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, start, qtFilter(r.filter));
+        const QString name = QFileDialog::getOpenFileName(boxOwner(), r.title, start, qtFilter(r.filter));
         if (name.isEmpty()) return std::nullopt;
         return name;
     }
 
     std::optional<QString> saveFile(const FileDialogRequest& r) override {
         const QString start = r.fileName.isEmpty() ? QString() : MapPath(r.fileName);
-        QFileDialog dialog(QApplication::activeWindow(), r.title, start, qtFilter(r.filter));
+        QFileDialog dialog(boxOwner(), r.title, start, qtFilter(r.filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(r.defaultExtension);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.confirmOverwrite);
@@ -106,15 +115,15 @@ class QtDialogs : public DialogProvider {
 
     std::optional<QFont> chooseFont(const QFont& initial) override {
         bool ok = false;
-        const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+        const QFont font = QFontDialog::getFont(&ok, initial, boxOwner());
         if (!ok) return std::nullopt;
         return font;
     }
 
     std::optional<QString> inputText(const InputRequest& r) override {
         bool ok = false;
-        const QString text = QInputDialog::getText(QApplication::activeWindow(), r.caption, r.prompt,
-                                                   QLineEdit::Normal, r.defaultValue, &ok);
+        const QString text =
+            QInputDialog::getText(boxOwner(), r.caption, r.prompt, QLineEdit::Normal, r.defaultValue, &ok);
         if (!ok) return std::nullopt;
         return text;
     }

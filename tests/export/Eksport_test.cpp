@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include "ExportTestSupport.h"
 #include "common/FileMode.h"
@@ -271,3 +274,31 @@ TEST_F(ExportWindow, UnopenedQueryStopsTheUnattendedExportBeforeTheEndRequest) {
 }
 
 }  // namespace
+
+// The export window stays on top: a box it raises must come up above it, owned by it and
+// on top as well, or the program looks frozen behind the window.
+TEST_F(ExportWindow, BoxesRaisedFromTheWindowComeUpAboveIt) {
+    ShowEksport(src.query(), src.grid(), "");
+    QWidget* window = FEksport->Widget();
+    ASSERT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    QApplication::setActiveWindow(window);
+    ASSERT_EQ(QApplication::activeWindow(), window);
+
+    platform::SetDialogs(nullptr);  // the real boxes
+    QWidget* parent = nullptr;
+    QWindow* transientParent = nullptr;
+    bool onTop = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr) return;
+        parent = box->parentWidget();
+        transientParent = box->windowHandle() ? box->windowHandle()->transientParent() : nullptr;
+        onTop = box->windowFlags() & Qt::WindowStaysOnTopHint;
+        box->close();
+    });
+    ShowEksport(src.query(), src.grid(), "");  // "Eksport jest już uruchomiony"
+    platform::SetDialogs(&testenv::Dialogs());
+    EXPECT_EQ(parent, window);
+    EXPECT_EQ(transientParent, window->windowHandle());
+    EXPECT_TRUE(onTop);
+}
