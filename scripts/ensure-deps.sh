@@ -11,6 +11,7 @@ packages=(
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev
     xvfb xauth xdg-utils
+    clang libclang-rt-14-dev llvm
 )
 
 missing=()

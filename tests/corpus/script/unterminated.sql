@@ -1,0 +1,5 @@
+INSERT INTO t VALUES ('Za¿ó³æ
+select * from
+-- ;
+REM
+;
