@@ -86,6 +86,11 @@ TEST_P(UnattendedRun, ExportsWithTheStoredConfigurationAndEnds) {
     platform::TRegistry reg(platform::RootKey::CurrentUser);
     ASSERT_TRUE(reg.OpenKey("Software\\Morvane\\TFMain", false));
     EXPECT_EQ(reg.ReadString("SQL1.Text"), "select id, name from emp order by id");
+    // The message captions were written back as the program ended.
+    platform::TRegistry machine(platform::RootKey::LocalMachine);
+    ASSERT_TRUE(machine.OpenKey("SOFTWARE\\Morvane\\Zorvantic", false));
+    EXPECT_EQ(machine.ReadString("Common\\Question"), "Pytanie");
+    EXPECT_EQ(machine.ReadString("Common\\Error"), "Błąd");
 }
 
 TEST_P(UnattendedRun, ExportWithoutConfigurationOnlyShowsTheWindowAndStillEnds) {

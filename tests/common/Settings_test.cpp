@@ -275,6 +275,7 @@ TEST(MessageBoxes, CaptionsIconsButtonsAndAnswers) {
     EXPECT_EQ(d.boxes[2].caption, QuestionCaption);
     EXPECT_EQ(d.boxes[2].icon, platform::BoxIcon::Question);
     EXPECT_EQ(d.boxes[2].buttons, platform::BoxButtons::YesNo);
+    EXPECT_EQ(d.boxes[2].defaultAnswer, platform::IDYES) << "Enter answers Yes";
     for (const auto& b : d.boxes) EXPECT_TRUE(b.taskModal);
     const QString saved = ErrorCaption;
     ErrorCaption = QStringLiteral("Kłopot");

@@ -75,11 +75,14 @@ TEST(BadInput, SettingsHives) {
             wb.show();
             wb.main()->Close();
         }
-        const platform::RegistryHive before = platform::RegistryHive::Parse(platform::FromCp1250(input.bytes));
-        const platform::RegistryHive after = platform::RegistryHive::Parse(platform::FromCp1250(readFile(user)));
+        const platform::RegistryHive before =
+            platform::RegistryHive::Parse(platform::FromCp1250(input.bytes));
+        const platform::RegistryHive after =
+            platform::RegistryHive::Parse(platform::FromCp1250(readFile(user)));
         for (const QString& line : platform::FromCp1250(input.bytes).split('\n')) {
             const QString t = line.trimmed();
-            if (t.startsWith('[') && t.endsWith(']') && !t.startsWith("[-") && before.HasKey(t.mid(1, t.size() - 2))) {
+            if (t.startsWith('[') && t.endsWith(']') && !t.startsWith("[-") &&
+                before.HasKey(t.mid(1, t.size() - 2))) {
                 EXPECT_TRUE(after.HasKey(t.mid(1, t.size() - 2))) << "lost key " << t.toStdString();
             }
         }

@@ -39,11 +39,14 @@ TEST(ScriptFile, ADriveNameMapsUnderItsDriveFolderWhichIsMadeWhenMissing) {
 TEST(ScriptFile, FailuresRaiseAndLeaveTheOldFileAsItWas) {
     testenv::WriteFile("keep.sql", "old text");
     // A character Windows-1250 cannot hold would come back as "?": refused instead.
-    try {
-        script::WriteScriptFile(testenv::Root() + "/keep.sql", QString::fromUtf8("select 'ñ'"));
-        ADD_FAILURE() << "no error";
-    } catch (const EInOutError& e) {
-        EXPECT_TRUE(e.Message().contains(QString::fromUtf8("ñ"))) << e.Message().toStdString();
+    // The first and the last character too.
+    for (const char* text : {"select 'ñ'", "ñ", "ñ select 1", "select 1 ñ"}) {
+        try {
+            script::WriteScriptFile(testenv::Root() + "/keep.sql", QString::fromUtf8(text));
+            ADD_FAILURE() << "no error for " << text;
+        } catch (const EInOutError& e) {
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8("ñ"))) << e.Message().toStdString();
+        }
     }
     EXPECT_EQ(testenv::ReadFile("keep.sql"), "old text");
     EXPECT_THROW(script::ReadScriptFile(testenv::Root() + "/missing.sql"), EInOutError);
