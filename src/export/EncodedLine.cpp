@@ -32,14 +32,10 @@ void EncodedLine::AppendDoubling(const QString& text, QChar doubled) {
     }
 }
 
-void EncodedLine::AppendQuoted(const QString& text, const QString& delimiter) {
-    if (delimiter.isEmpty()) {
-        Append(text);
-        return;
-    }
-    Append(delimiter);
-    AppendDoubling(text, delimiter.at(0));
-    Append(delimiter);
+void EncodedLine::AppendQuoted(const QString& text, QChar quote) {
+    Append(QString(quote));
+    AppendDoubling(text, quote);
+    Append(QString(quote));
 }
 
 void EncodedLine::WriteTo(ExportFile& file) {

@@ -18,8 +18,8 @@ class EncodedLine {
     void Append(char ascii) { bytes_.append(ascii); }
     // The text with every occurrence of `doubled` written twice.
     void AppendDoubling(const QString& text, QChar doubled);
-    // D + text + D with D's first character doubled inside; the text bare when D is empty.
-    void AppendQuoted(const QString& text, const QString& delimiter);
+    // The quote, the text with every quote written twice, the quote.
+    void AppendQuoted(const QString& text, QChar quote);
     // Writes the line and CR LF.
     void WriteTo(ExportFile& file);
     const QByteArray& Bytes() const { return bytes_; }

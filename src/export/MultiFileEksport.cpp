@@ -11,7 +11,6 @@
 #include "db/Query.h"
 #include "export/EncodedLine.h"
 #include "export/ExportFile.h"
-#include "export/ExportWriters.h"
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
@@ -61,7 +60,8 @@ class MultiFileRun {
         : form_(form),
           rows_(rows),
           separator_(form.ESep->Text()),
-          delimiter_(form.EDelimiter->Text()),
+          quoted_(!form.EDelimiter->Text().isEmpty()),
+          quote_(quoted_ ? form.EDelimiter->Text().at(0) : QChar()),
           status_(form.StatusBar) {}
 
     void Run() {
@@ -124,7 +124,10 @@ class MultiFileRun {
         line_.Clear();
         for (size_t i = 0; i < fields_.size(); ++i) {
             if (i > 0) line_.Append(separator_);
-            line_.AppendQuoted(fields_[i]->AsString(), delimiter_);
+            if (quoted_)
+                line_.AppendQuoted(fields_[i]->AsString(), quote_);
+            else
+                line_.Append(fields_[i]->AsString());
         }
         write();
     }
@@ -142,7 +145,9 @@ class MultiFileRun {
     TFMultiFileEksport& form_;
     TDataSet& rows_;
     const QString separator_;
-    const QString delimiter_;
+    // Values are wrapped in the delimiter's first character only.
+    const bool quoted_;
+    const QChar quote_;
     RowStatus status_;
     TField* group_ = nullptr;
     TField* file_ = nullptr;
@@ -167,7 +172,12 @@ TFMultiFileEksport::~TFMultiFileEksport() {
 }
 
 QString TFMultiFileEksport::QuoteFieldValue(const QString& value) const {
-    return QuoteValue(value, EDelimiter->Text());
+    const QString delimiter = EDelimiter->Text();
+    if (delimiter.isEmpty()) return value;
+    const QChar c = delimiter.at(0);
+    QString doubled = value;
+    doubled.replace(c, QString(2, c));
+    return c + doubled + c;
 }
 
 void TFMultiFileEksport::BRefreshClick(TObject*) {

@@ -107,6 +107,14 @@ TFMultiFileEksport::TFMultiFileEksport(TComponent* owner) : TForm(owner) {
 }
 
 void TFMultiFileEksport::buildControls() {
+    // The grid goes before its data source when the window is destroyed.
+    Query = new TQuery(this);
+    Query->SetName(QStringLiteral("Query"));
+    Query->SetDatabaseName(QStringLiteral("X"));
+    DataSource = new TDataSource(this);
+    DataSource->SetName(QStringLiteral("DataSource"));
+    DataSource->SetDataSet(Query);
+
     Panel1 = Dock<TPanel>(this, this, "Panel1", TAlign::alTop, 186);
     int top = 8;
     auto field = [this, &top](TLabel*& label, const char* labelName, const QString& caption, TEdit*& edit,
@@ -172,11 +180,5 @@ void TFMultiFileEksport::buildControls() {
         c->SetColor(clNavyBlue);
     }
 
-    Query = new TQuery(this);
-    Query->SetName(QStringLiteral("Query"));
-    Query->SetDatabaseName(QStringLiteral("X"));
-    DataSource = new TDataSource(this);
-    DataSource->SetName(QStringLiteral("DataSource"));
-    DataSource->SetDataSet(Query);
     DBGrid->SetDataSource(DataSource);
 }

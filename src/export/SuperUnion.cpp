@@ -23,13 +23,8 @@ namespace {
 
 const QString kUnionFile = QStringLiteral("c:\\superunion.csv");
 constexpr qsizetype kMaxTableCell = 255;
-
-// A double quote, the text with every double quote doubled, a double quote.
-void appendCSV(EncodedLine& line, const QString& text) {
-    line.Append('"');
-    line.AppendDoubling(text, QChar('"'));
-    line.Append('"');
-}
+// Every cell is written in double quotes, an empty one too.
+constexpr QChar kQuote(u'"');
 
 // Where each union column's value comes from in the current table: the index of the
 // field of exactly that name (the later one when two share it), or -1.
@@ -92,11 +87,11 @@ void TFSuperUnion::BExportClick(TObject*) {
     const size_t unionWidth = static_cast<size_t>(columns.size());
 
     EncodedLine line(kUnionFile);
-    appendCSV(line, QStringLiteral("TABLE"));
+    line.AppendQuoted(QStringLiteral("TABLE"), kQuote);
     line.Append(',');
     for (size_t k = 0; k < unionWidth; ++k) {
         if (k > 0) line.Append(',');
-        appendCSV(line, columns[static_cast<qsizetype>(k)]);
+        line.AppendQuoted(columns[static_cast<qsizetype>(k)], kQuote);
     }
     line.WriteTo(out);
 
@@ -114,11 +109,11 @@ void TFSuperUnion::BExportClick(TObject*) {
             const QString tableCell = table.left(kMaxTableCell);
             for (Query->First(); !Query->Eof(); Query->Next()) {
                 line.Clear();
-                appendCSV(line, tableCell);
+                line.AppendQuoted(tableCell, kQuote);
                 line.Append(',');
                 for (size_t k = 0; k < unionWidth; ++k) {
                     if (k > 0) line.Append(',');
-                    appendCSV(line, fields[k] != nullptr ? fields[k]->AsString() : QString());
+                    line.AppendQuoted(fields[k] != nullptr ? fields[k]->AsString() : QString(), kQuote);
                 }
                 line.WriteTo(out);
             }
