@@ -4,6 +4,7 @@
 // handlers (status bar and panel included). Runs alternate; medians of several runs.
 //
 //   multifile_union_bench [rows] [runs]
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +38,26 @@ double msSince(Clock::time_point t) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
 }
 
+// CPU time (user and system) of this process or of its waited-for children, in ms:
+// less disturbed than wall time on a busy machine.
+double cpuMs(int who) {
+    rusage u{};
+    getrusage(who, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+struct Times {
+    std::vector<double> wall, cpu;
+    template <class F>
+    void measure(int who, F&& f) {
+        const double c0 = cpuMs(who);
+        const auto t0 = Clock::now();
+        f();
+        wall.push_back(msSince(t0));
+        cpu.push_back(cpuMs(who) - c0);
+    }
+};
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -59,8 +80,7 @@ bool spawn(const std::vector<std::string>& argv, const QString& output = QString
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-double textExport(const QString& output) {
-    const auto t0 = Clock::now();
+void textExport(const QString& output) {
     TQuery q;
     q.SetDatabaseName("X");
     q.SQL().Add("SELECT id, name, amount, day, code FROM big ORDER BY id");
@@ -69,10 +89,9 @@ double textExport(const QString& output) {
     for (int i = 0; i < q.FieldCount(); ++i)
         columns.push_back({q.Fields(i)->FieldName(), q.Fields(i)->FieldName()});
     WriteTextExport(q, columns, {output, "|", "\"", false});
-    return msSince(t0);
 }
 
-double multiFileExport(const QString& base) {
+void multiFileExport(const QString& base) {
     auto* f = Application()->CreateForm<TFMultiFileEksport>();
     f->EGROUP->SetText("CODE");
     f->EFILE->SetText("FNAME");
@@ -82,26 +101,20 @@ double multiFileExport(const QString& base) {
     f->SQL->Lines().Assign(
         QStringList{"SELECT id, name, amount, day, code, fname, dir FROM big ORDER BY id"});
     f->Show();
-    const auto t0 = Clock::now();
     f->BRefreshClick(f);
     f->BExportClick(f);
-    const double ms = msSince(t0);
     delete f;
-    return ms;
 }
 
-double superUnion(const QStringList& tables) {
+void superUnion(const QStringList& tables) {
     auto* f = Application()->CreateForm<TFSuperUnion>();
     f->TableItems->SetDatabaseName("X");
     f->Query->SetDatabaseName("X");
     f->MTables->Lines().Assign(tables);
     f->BRefreshClick(f);
     f->Show();
-    const auto t0 = Clock::now();
     f->BExportClick(f);
-    const double ms = msSince(t0);
     delete f;
-    return ms;
 }
 
 qint64 folderBytes(const QString& path, int& files) {
@@ -180,16 +193,25 @@ int main(int argc, char** argv) {
 
     const QString base = root + "/me";
     QDir().mkpath(base);
-    std::vector<double> text, multi, unionMs, shell;
+    Times text, multi, unionRun, shell;
     for (int r = 0; r < runs; ++r) {
-        text.push_back(textExport(root + "/big.txt"));
-        multi.push_back(multiFileExport(base));
-        unionMs.push_back(superUnion(tables));
-        const auto t0 = Clock::now();
-        if (!spawn({"sqlite3", "-csv", dbFile.toStdString(), unionSql}, root + "/shell.csv")) return 1;
-        shell.push_back(msSince(t0));
-        std::printf("run %d: text %.0f ms, multi-file %.0f ms, super union %.0f ms, sqlite3 -csv %.0f ms\n",
-                    r + 1, text.back(), multi.back(), unionMs.back(), shell.back());
+        // Every run writes new files, as a first export does.
+        QFile::remove(root + "/big.txt");
+        QDir(base).removeRecursively();
+        QDir().mkpath(base);
+        text.measure(RUSAGE_SELF, [&] { textExport(root + "/big.txt"); });
+        multi.measure(RUSAGE_SELF, [&] { multiFileExport(base); });
+        unionRun.measure(RUSAGE_SELF, [&] { superUnion(tables); });
+        bool shellOk = true;
+        shell.measure(RUSAGE_CHILDREN, [&] {
+            shellOk = spawn({"sqlite3", "-csv", dbFile.toStdString(), unionSql}, root + "/shell.csv");
+        });
+        if (!shellOk) return 1;
+        std::printf(
+            "run %d (wall/cpu ms): text %.0f/%.0f, multi-file %.0f/%.0f, super union %.0f/%.0f, "
+            "sqlite3 -csv %.0f/%.0f\n",
+            r + 1, text.wall.back(), text.cpu.back(), multi.wall.back(), multi.cpu.back(),
+            unionRun.wall.back(), unionRun.cpu.back(), shell.wall.back(), shell.cpu.back());
         std::fflush(stdout);
     }
     int files = 0;
@@ -199,11 +221,16 @@ int main(int argc, char** argv) {
     std::printf("100 x 10,000 rows: super union %.1f MB, sqlite3 -csv %.1f MB\n",
                 QFile(root + "/data/zorvantic/drive_c/superunion.csv").size() / 1048576.0,
                 QFile(root + "/shell.csv").size() / 1048576.0);
-    std::printf(
-        "medians of %d runs: text %.0f ms, multi-file %.0f ms (%.2fx); super union %.0f ms, "
-        "sqlite3 -csv %.0f ms (%.2fx)\n",
-        runs, median(text), median(multi), median(multi) / median(text), median(unionMs), median(shell),
-        median(unionMs) / median(shell));
+    auto report = [&](const char* what, const std::vector<double>& t, const std::vector<double>& m,
+                      const std::vector<double>& u, const std::vector<double>& sh) {
+        std::printf(
+            "medians of %d runs, %s: text %.0f ms, multi-file %.0f ms (%.2fx); super union %.0f ms, "
+            "sqlite3 -csv %.0f ms (%.2fx)\n",
+            runs, what, median(t), median(m), median(m) / median(t), median(u), median(sh),
+            median(u) / median(sh));
+    };
+    report("wall", text.wall, multi.wall, unionRun.wall, shell.wall);
+    report("cpu ", text.cpu, multi.cpu, unionRun.cpu, shell.cpu);
     delete application;
     return 0;
 }

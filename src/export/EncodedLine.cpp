@@ -1,5 +1,7 @@
 #include "export/EncodedLine.h"
 
+#include <algorithm>
+
 #include "export/ExportFile.h"
 #include "platform/Codepage.h"
 #include "rtl/Exception.h"
@@ -11,34 +13,36 @@ void EncodedLine::refuse(const QString& text, qsizetype at) const {
             .arg(fileName_, text.mid(at, length)));
 }
 
-void EncodedLine::Append(const QString& text) {
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        const char b = platform::Cp1250Byte(c);
-        if (b == '?' && c != QChar('?')) refuse(text, i);
-        bytes_.append(b);
-    }
+char* EncodedLine::room(qsizetype extra) {
+    if (used_ + extra > bytes_.size()) bytes_.resize(std::max(2 * bytes_.size(), used_ + extra + 256));
+    return bytes_.data() + used_;
 }
 
 void EncodedLine::AppendDoubling(const QString& text, QChar doubled) {
     const qsizetype n = text.size();
+    char* const start = room(2 * n);  // every character doubled at most
+    char* out = start;
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
         const char b = platform::Cp1250Byte(c);
         if (b == '?' && c != QChar('?')) refuse(text, i);
-        bytes_.append(b);
-        if (c == doubled) bytes_.append(b);
+        *out++ = b;
+        if (c == doubled) *out++ = b;
     }
+    used_ += out - start;
 }
 
 void EncodedLine::AppendQuoted(const QString& text, QChar quote) {
-    Append(QString(quote));
+    const char b = platform::Cp1250Byte(quote);
+    if (b == '?' && quote != QChar('?')) refuse(QString(quote), 0);
+    Append(b);
     AppendDoubling(text, quote);
-    Append(QString(quote));
+    Append(b);
 }
 
 void EncodedLine::WriteTo(ExportFile& file) {
-    bytes_.append("\r\n", 2);
-    file.WriteAscii(bytes_.constData(), bytes_.size());
+    char* end = room(2);
+    end[0] = '\r';
+    end[1] = '\n';
+    file.WriteAscii(bytes_.constData(), used_ + 2);
 }

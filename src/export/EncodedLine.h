@@ -13,20 +13,22 @@ class EncodedLine {
   public:
     explicit EncodedLine(const QString& fileName) : fileName_(fileName) {}
 
-    void Clear() { bytes_.resize(0); }
-    void Append(const QString& text);
-    void Append(char ascii) { bytes_.append(ascii); }
+    void Clear() { used_ = 0; }
+    void Append(char ascii) { *room(1) = ascii, ++used_; }
+    void Append(const QString& text) { AppendDoubling(text, QChar(0xFFFF)); }  // a noncharacter
     // The text with every occurrence of `doubled` written twice.
     void AppendDoubling(const QString& text, QChar doubled);
     // The quote, the text with every quote written twice, the quote.
     void AppendQuoted(const QString& text, QChar quote);
     // Writes the line and CR LF.
     void WriteTo(ExportFile& file);
-    const QByteArray& Bytes() const { return bytes_; }
 
   private:
+    // Space for `extra` more bytes after the used ones.
+    char* room(qsizetype extra);
     [[noreturn]] void refuse(const QString& text, qsizetype at) const;
 
     QString fileName_;
-    QByteArray bytes_;
+    QByteArray bytes_;  // a buffer: only the first used_ bytes count
+    qsizetype used_ = 0;
 };

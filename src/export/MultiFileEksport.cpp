@@ -53,6 +53,30 @@ class RowStatus {
     bool pending_ = false;
 };
 
+// Tells whether a field's stored value differs from the one it had when last asked,
+// without turning it into text: runs of equal values are the normal case, so the text
+// is made only where the value changes.
+class ValueWatch {
+  public:
+    void Watch(TField* field) { field_ = field; }
+    bool Changed() {
+        const auto raw = field_->DataSet()->CurrentValue(field_->Index());
+        const bool isNull = !raw.has_value();
+        if (seen_ && isNull == null_ && (isNull || std::string_view(last_.constData(), last_.size()) == *raw))
+            return false;
+        seen_ = true;
+        null_ = isNull;
+        if (!isNull) last_ = QByteArray(raw->data(), static_cast<qsizetype>(raw->size()));
+        return true;
+    }
+
+  private:
+    TField* field_ = nullptr;
+    QByteArray last_;
+    bool null_ = false;
+    bool seen_ = false;
+};
+
 // One export run: the open target file and the values that started it.
 class MultiFileRun {
   public:
@@ -68,10 +92,10 @@ class MultiFileRun {
         rows_.First();
         startTarget();
         while (!rows_.Eof()) {
-            status_.Show(file_->AsString());
+            if (fileWatch_.Changed()) status_.Show(file_->AsString());
             writeRow();
             rows_.Next();
-            if (!rows_.Eof() && group_->AsString().left(kHeldLength) != heldGroup_) {
+            if (!rows_.Eof() && groupWatch_.Changed() && group_->AsString().left(kHeldLength) != heldGroup_) {
                 closeTarget();
                 startTarget();
             }
@@ -85,7 +109,10 @@ class MultiFileRun {
             group_ = rows_.FieldByName(form_.EGROUP->Text());
             file_ = rows_.FieldByName(form_.EFILE->Text());
             folder_ = rows_.FieldByName(form_.EFOLDER->Text());
+            groupWatch_.Watch(group_);
+            fileWatch_.Watch(file_);
         }
+        groupWatch_.Changed();
         heldGroup_ = group_->AsString().left(kHeldLength);
         const QString heldFile = file_->AsString().left(kHeldLength);
         const QString folder = form_.EPath->Text() + folder_->AsString();
@@ -152,6 +179,8 @@ class MultiFileRun {
     TField* group_ = nullptr;
     TField* file_ = nullptr;
     TField* folder_ = nullptr;
+    ValueWatch groupWatch_;
+    ValueWatch fileWatch_;
     std::optional<int64_t> lastColumn_;
     std::vector<TField*> fields_;
     QString heldGroup_;
