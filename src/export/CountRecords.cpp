@@ -6,8 +6,8 @@
 
 #include "db/Field.h"
 #include "db/Query.h"
+#include "export/ListMemo.h"
 #include "framework/Application.h"
-#include "framework/ControlPlacement.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "rtl/SysUtils.h"
@@ -18,13 +18,11 @@ namespace {
 
 constexpr qsizetype kMaxText = 255;
 
-TMemo* listMemo(TComponent* owner, TGroupBox* group, const char* name) {
-    auto* memo = Dock<TMemo>(owner, group, name, TAlign::alClient);
+TMemo* fixedPitchListMemo(TComponent* owner, TGroupBox* group, const char* name) {
+    TMemo* memo = ListMemo(owner, group, name);
     TFont font = memo->Font();
     font.font = FixedsysFont();
     memo->SetFont(font);
-    memo->SetWordWrap(false);
-    memo->SetScrollBars(TScrollStyle::ssBoth);
     return memo;
 }
 
@@ -52,10 +50,10 @@ TFCountRecords::TFCountRecords(TComponent* owner) : TForm(owner) {
 
     GroupBox1 = Dock<TGroupBox>(this, this, "GroupBox1", TAlign::alLeft, 300);
     GroupBox1->SetCaption(QStringLiteral("Take tables into consideration"));
-    MTables = listMemo(this, GroupBox1, "MTables");
+    MTables = fixedPitchListMemo(this, GroupBox1, "MTables");
     GroupBox2 = Dock<TGroupBox>(this, this, "GroupBox2", TAlign::alClient);
     GroupBox2->SetCaption(QStringLiteral("Result window"));
-    MResults = listMemo(this, GroupBox2, "MResults");
+    MResults = fixedPitchListMemo(this, GroupBox2, "MResults");
 
     Query = new TQuery(this);
     Query->SetName(QStringLiteral("Query"));

@@ -5,6 +5,7 @@
 
 #include "db/Catalog.h"
 #include "db/Query.h"
+#include "export/ListMemo.h"
 #include "export/SuperUnion.h"
 #include "framework/ControlPlacement.h"
 #include "framework/ExtCtrls.h"
@@ -29,13 +30,6 @@ QImage unionIllustration() {
     p.setPen(QPen(Qt::darkBlue, 2));
     for (int y = 110; y < 145; y += 8) p.drawLine(22, y, 58, y);
     return image;
-}
-
-TMemo* listMemo(TComponent* owner, TWinControl* parent, const char* name) {
-    auto* memo = Dock<TMemo>(owner, parent, name, TAlign::alClient);
-    memo->SetWordWrap(false);
-    memo->SetScrollBars(TScrollStyle::ssBoth);
-    return memo;
 }
 
 }  // namespace
@@ -66,10 +60,10 @@ TFSuperUnion::TFSuperUnion(TComponent* owner) : TForm(owner) {
     Image1->SetPicture(unionIllustration());
     GroupBox1 = Dock<TGroupBox>(this, this, "GroupBox1", TAlign::alLeft, 260);
     GroupBox1->SetCaption(QStringLiteral("Tables"));
-    MTables = listMemo(this, GroupBox1, "MTables");
+    MTables = ListMemo(this, GroupBox1, "MTables");
     GroupBox2 = Dock<TGroupBox>(this, this, "GroupBox2", TAlign::alClient);
     GroupBox2->SetCaption(QStringLiteral("Columns"));
-    MColumns = listMemo(this, GroupBox2, "MColumns");
+    MColumns = ListMemo(this, GroupBox2, "MColumns");
 
     TableItems = new TTableItems(this);
     TableItems->SetName(QStringLiteral("TableItems"));
