@@ -44,15 +44,15 @@ CrossTableModel::CellKind CrossTableModel::kind(int row, int col) const {
     if (row >= hr) return rowLevels > 0 ? Label : Empty;
     if (col >= hc) {
         if (row < hr - 1) return Label;
-        return p.ColumnDimensions().empty() ? SummaryLabel : Empty;
+        // The row of names says once which summary the values are.
+        return col == hc ? SummaryLabel : Empty;
     }
     // The corner: column dimension names at the right, row dimension names below.
     if (row < hr - 1) {
         if (col == hc - 1) return Caption;
         return row == 0 && col == 0 ? SummaryLabel : Empty;
     }
-    if (col < rowLevels) return Caption;
-    return SummaryLabel;
+    return col < rowLevels ? Caption : Empty;
 }
 
 QString CrossTableModel::valueLabel(int dimension, int value) const {

@@ -42,19 +42,21 @@ TDecisionPivot::TDecisionPivot(TComponent* owner) : TWinControl(owner, new QWidg
     auto* bar = new QHBoxLayout(Widget());
     bar->setContentsMargins(3, 3, 3, 3);  // border width 3
     bar->setSpacing(10);                  // between the groups
-    auto group = [&](const QString& caption, QHBoxLayout*& layout) {
+    auto group = [&](const QString& caption, const char* name, QHBoxLayout*& layout) {
         auto* w = new QWidget;
+        w->setObjectName(QString::fromLatin1(name));
         layout = new QHBoxLayout(w);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(3);
         layout->addWidget(groupLabel(caption));
         w->setAcceptDrops(true);
+        w->setMinimumWidth(120);  // room to drop a button into an empty group
         w->installEventFilter(filter_);
         bar->addWidget(w);
         return w;
     };
-    rows_ = group(QStringLiteral("Rows:"), rowsLayout_);
-    columns_ = group(QStringLiteral("Columns:"), columnsLayout_);
+    rows_ = group(QStringLiteral("Rows:"), "RowsGroup", rowsLayout_);
+    columns_ = group(QStringLiteral("Columns:"), "ColumnsGroup", columnsLayout_);
     auto* summaries = new QWidget;
     auto* sl = new QHBoxLayout(summaries);
     sl->setContentsMargins(0, 0, 0, 0);
@@ -89,6 +91,10 @@ QToolButton* TDecisionPivot::addDimensionButton(QWidget* group, QHBoxLayout* lay
     b->setText(s.Dimensions(d).Caption);
     b->setCheckable(true);  // down: open, broken down by its values
     b->setChecked(source_->Layout().IsOpen(d));
+    // A closed dimension is added up: its button says so at a glance.
+    QFont font = b->font();
+    font.setItalic(!b->isChecked());
+    b->setFont(font);
     b->setMinimumSize(64, 24);
     b->setToolTip(QStringLiteral("Click to open or close; drag to move; right click for more"));
     b->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -127,7 +133,7 @@ void TDecisionPivot::rebuild() {
                          [this, i] { Dispatch([this, i] { source_->SetSummary(i); }); });
     }
     if (layout.Summary >= 0 && layout.Summary < s.SummaryCount())
-        summaryButton_->setText(s.Summaries(layout.Summary).Caption + QStringLiteral(" \u25BE"));
+        summaryButton_->setText(s.Summaries(layout.Summary).Caption);
 }
 
 void TDecisionPivot::showMenu(int d, const QPoint& at) {
@@ -153,17 +159,21 @@ void TDecisionPivot::showMenu(int d, const QPoint& at) {
     });
 }
 
-bool TDecisionPivot::dropPlace(const QPoint& pos, bool& toRows, int& index) const {
-    const QRect rowsRect = rows_->geometry();
-    const QRect columnsRect = columns_->geometry();
-    toRows = pos.x() < (rowsRect.right() + columnsRect.left()) / 2;
+bool TDecisionPivot::dropPlace(QWidget* target, const QPoint& pos, bool& toRows, int& index) const {
+    // A drop on a button counts for the group the button is in.
+    QWidget* group = target;
+    QPoint at = pos;
+    if (group != rows_ && group != columns_ && group != nullptr) {
+        at = group->mapToParent(pos);
+        group = group->parentWidget();
+    }
+    if (group != rows_ && group != columns_) return false;
+    toRows = group == rows_;
     const std::vector<int>& list = toRows ? source_->Layout().Rows : source_->Layout().Columns;
     index = 0;
     for (int d : list) {
         const QToolButton* b = DimensionButton(d);
-        if (b == nullptr) continue;
-        const QPoint centre = b->mapTo(Widget(), b->rect().center());
-        if (pos.x() > centre.x()) ++index;
+        if (b != nullptr && at.x() > b->geometry().center().x()) ++index;
     }
     return true;
 }
@@ -203,12 +213,10 @@ bool TDecisionPivot::eventFilterHook(QObject* watched, QEvent* event) {
         auto* de = static_cast<QDropEvent*>(event);
         if (!de->mimeData()->hasFormat(QString::fromLatin1(kMime))) return false;
         const int d = de->mimeData()->data(QString::fromLatin1(kMime)).toInt();
-        auto* w = static_cast<QWidget*>(watched);
-        const QPoint pos = w->mapTo(Widget(), de->position().toPoint());
         de->acceptProposedAction();
         bool toRows = true;
         int index = -1;
-        if (!dropPlace(pos, toRows, index)) return true;
+        if (!dropPlace(static_cast<QWidget*>(watched), de->position().toPoint(), toRows, index)) return true;
         // Moving within its own group: the button's old place no longer counts.
         const std::vector<int>& list = toRows ? source_->Layout().Rows : source_->Layout().Columns;
         const auto old = std::find(list.begin(), list.end(), d);

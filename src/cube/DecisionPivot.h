@@ -35,8 +35,8 @@ class TDecisionPivot : public TWinControl {
     void rebuild();
     QToolButton* addDimensionButton(QWidget* group, QHBoxLayout* layout, int d);
     void showMenu(int d, const QPoint& at);
-    // Where a drop at `pos` (in the bar's coordinates) puts a dimension.
-    bool dropPlace(const QPoint& pos, bool& toRows, int& index) const;
+    // Where a drop at `pos` on `target` (a group or a button in one) puts a dimension.
+    bool dropPlace(QWidget* target, const QPoint& pos, bool& toRows, int& index) const;
 
     TDecisionSource* source_ = nullptr;
     QWidget* rows_ = nullptr;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QHeaderView>
 #include <QTest>
 #include <QToolButton>
@@ -102,6 +105,28 @@ TEST_F(CubeControls, PivotBarButtonsCloseAndChooseThroughTheControls) {
     ASSERT_NE(pivot->DimensionButton(1), nullptr);
     EXPECT_FALSE(pivot->DimensionButton(1)->isChecked());
     EXPECT_TRUE(pivot->SummaryButton()->text().startsWith("amount"));
+}
+
+TEST_F(CubeControls, DroppingAButtonMovesItsDimension) {
+    pivot->Widget()->resize(800, 30);
+    pivot->Widget()->show();
+    QWidget* columns = pivot->Widget()->findChild<QWidget*>("ColumnsGroup");
+    ASSERT_NE(columns, nullptr);
+    QMimeData mime;
+    mime.setData("application/x-zorvantic-dimension", "0");
+    // Handed the drop as Qt hands it during a drag. Dropped at the right end of the
+    // columns: the regions go across, after the years.
+    QDropEvent drop(QPointF(columns->width() - 2, 5), Qt::MoveAction, &mime, Qt::LeftButton, {});
+    pivot->eventFilterHook(columns, &drop);
+    EXPECT_TRUE(source->Layout().Rows.empty());
+    EXPECT_EQ(source->Layout().Columns, std::vector<int>({1, 0}));
+    // And back to the start of the rows.
+    mime.setData("application/x-zorvantic-dimension", "1");
+    QWidget* rows = pivot->Widget()->findChild<QWidget*>("RowsGroup");
+    QDropEvent back(QPointF(2, 5), Qt::MoveAction, &mime, Qt::LeftButton, {});
+    pivot->eventFilterHook(rows, &back);
+    EXPECT_EQ(source->Layout().Rows, std::vector<int>({1}));
+    EXPECT_EQ(source->Layout().Columns, std::vector<int>({0}));
 }
 
 TEST_F(CubeControls, GridEmptiesWhenTheCubeIsCleared) {
