@@ -89,6 +89,18 @@ TEST_F(CubeControls, GridShowsHeadingsAsCellsAndEveryCombination) {
     EXPECT_EQ(cell(3, 0), "S");
     EXPECT_EQ(cell(1, 2), "9");
     EXPECT_EQ(cell(4, 2), "");
+
+    // Both across: years outside, regions inside.
+    source->MoveDimension(0, false);
+    source->MoveDimension(1, false, 0);
+    ASSERT_EQ(m->columnCount(), 1 + 4);
+    EXPECT_EQ(cell(0, 1), "2001");
+    EXPECT_EQ(cell(0, 2), "");
+    EXPECT_EQ(cell(0, 3), "2002");
+    EXPECT_EQ(cell(1, 1), "N");
+    EXPECT_EQ(cell(1, 2), "S");
+    EXPECT_EQ(cell(1, 3), "N");
+    EXPECT_EQ(cell(3, 2), "4");
 }
 
 TEST_F(CubeControls, PivotBarButtonsCloseAndChooseThroughTheControls) {
