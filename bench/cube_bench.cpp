@@ -89,7 +89,8 @@ std::vector<double> groupBy(const QString& file) {
     long long groups = 0;
     double check = 0;
     while (sqlite3_step(st) == SQLITE_ROW) {
-        for (int c = 0; c < 3; ++c) check += sqlite3_column_bytes(st, c) + (sqlite3_column_text(st, c) ? 0 : 1);
+        for (int c = 0; c < 3; ++c)
+            check += sqlite3_column_bytes(st, c) + (sqlite3_column_text(st, c) ? 0 : 1);
         for (int c = 3; c < 7; ++c) check += sqlite3_column_double(st, c);
         ++groups;
     }
@@ -126,7 +127,11 @@ std::vector<double> cube() {
     const auto p2 = Clock::now();
     source.MoveDimension(0, true);
     const double toRowsMs = msSince(p2);
-    return {loadMs, peakMb, toColumnsMs, toRowsMs, static_cast<double>(c.Store().CellCount()),
+    return {loadMs,
+            peakMb,
+            toColumnsMs,
+            toRowsMs,
+            static_cast<double>(c.Store().CellCount()),
             c.Store().MemoryBytes() / 1e6};
 }
 
@@ -170,10 +175,11 @@ int main(int argc, char** argv) {
         q.SQL().Add("CREATE TABLE cube (d1 VARCHAR(10), d2 INTEGER, d3 VARCHAR(10), m1 INTEGER, m2 DOUBLE)");
         q.ExecSQL();
         q.SQL().Clear();
-        q.SQL().Add(QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < %1) "
-                                   "INSERT INTO cube SELECT 'region' || (abs(random()) % 100), abs(random()) % 100, "
-                                   "'city' || (abs(random()) % 100), x % 1000, x * 0.25 FROM g")
-                        .arg(rows));
+        q.SQL().Add(
+            QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < %1) "
+                           "INSERT INTO cube SELECT 'region' || (abs(random()) % 100), abs(random()) % 100, "
+                           "'city' || (abs(random()) % 100), x % 1000, x * 0.25 FROM g")
+                .arg(rows));
         q.ExecSQL();
         return std::vector<double>{};
     });
@@ -192,8 +198,8 @@ int main(int argc, char** argv) {
         toRows.push_back(c[3]);
         cells = c[4];
         cubeMb = c[5];
-        std::printf("run %d: GROUP BY %.0f ms, cube load %.0f ms, pivot %.1f / %.1f ms\n", i + 1, g[0], c[0], c[2],
-                    c[3]);
+        std::printf("run %d: GROUP BY %.0f ms, cube load %.0f ms, pivot %.1f / %.1f ms\n", i + 1, g[0], c[0],
+                    c[2], c[3]);
     }
     const auto f = inChild(fetched);
     const double resultMb = f.empty() ? 0 : f[0];

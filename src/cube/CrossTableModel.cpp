@@ -14,7 +14,8 @@ CrossTableModel::CrossTableModel(TDecisionSource* source, QObject* parent)
 void CrossTableModel::SetColours(const Colours& colours) {
     colours_ = colours;
     if (rowCount() > 0 && columnCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole, Qt::ForegroundRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
 int CrossTableModel::HeadingRows() const {
@@ -58,7 +59,8 @@ CrossTableModel::CellKind CrossTableModel::kind(int row, int col) const {
 QString CrossTableModel::valueLabel(int dimension, int value) const {
     const CubeStore& s = source_->DecisionCube()->Store();
     const auto& labels = s.Dimensions(dimension).Labels;
-    return value >= 0 && value < static_cast<int>(labels.size()) ? labels[static_cast<size_t>(value)] : QString();
+    return value >= 0 && value < static_cast<int>(labels.size()) ? labels[static_cast<size_t>(value)]
+                                                                 : QString();
 }
 
 QString CrossTableModel::text(int row, int col) const {
@@ -81,7 +83,8 @@ QString CrossTableModel::text(int row, int col) const {
                 if (c > 0 && row < hr - 2 && p.ColumnValue(c, row) == p.ColumnValue(c - 1, row)) {
                     // Outer levels show their value where it begins.
                     bool outerSame = true;
-                    for (int l = 0; l < row; ++l) outerSame = outerSame && p.ColumnValue(c, l) == p.ColumnValue(c - 1, l);
+                    for (int l = 0; l < row; ++l)
+                        outerSame = outerSame && p.ColumnValue(c, l) == p.ColumnValue(c - 1, l);
                     if (outerSame) return {};
                 }
                 return valueLabel(p.ColumnDimensions()[static_cast<size_t>(row)], p.ColumnValue(c, row));

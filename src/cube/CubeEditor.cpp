@@ -129,7 +129,8 @@ void TDssCubeEditor::showField(int row) {
     current_ = row;
     loading_ = true;
     const bool valid = row >= 0 && row < static_cast<int>(map_.size());
-    for (QWidget* w : std::initializer_list<QWidget*>{role_, displayName_, grouping_, format_}) w->setEnabled(valid);
+    for (QWidget* w : std::initializer_list<QWidget*>{role_, displayName_, grouping_, format_})
+        w->setEnabled(valid);
     if (valid) {
         const TCubeField& f = map_[static_cast<size_t>(row)];
         // Only numbers can be summed, counted or averaged.
@@ -164,7 +165,8 @@ void TDssCubeEditor::refreshList() {
         if (f.IsSummary()) ++summaries;
         QString text = f.FieldName + QStringLiteral("  \u2013  ") + roleText(f.Role);
         if (f.Role == TCubeRole::Dimension && IsDateType(f.DataType) && f.Grouping != TDateGrouping::Value)
-            text += QStringLiteral(" by ") + QString::fromLatin1(kGroupings[static_cast<int>(f.Grouping)]).toLower();
+            text += QStringLiteral(" by ") +
+                    QString::fromLatin1(kGroupings[static_cast<int>(f.Grouping)]).toLower();
         fields_->item(static_cast<int>(i))->setText(text);
     }
     counts_->setText(QStringLiteral("Chosen: %1 of %2 dimensions, %3 of %4 summaries")

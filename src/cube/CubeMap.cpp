@@ -67,11 +67,13 @@ void CheckCubeMap(const TCubeMap& map, int maxDimensions, int maxSummaries) {
                     .arg(f.FieldName));
     }
     if (dimensions > maxDimensions)
-        throw EDecisionCubeError(
-            QStringLiteral("%1 dimensions chosen; the cube holds at most %2.").arg(dimensions).arg(maxDimensions));
+        throw EDecisionCubeError(QStringLiteral("%1 dimensions chosen; the cube holds at most %2.")
+                                     .arg(dimensions)
+                                     .arg(maxDimensions));
     if (summaries > maxSummaries)
-        throw EDecisionCubeError(
-            QStringLiteral("%1 summaries chosen; the cube holds at most %2.").arg(summaries).arg(maxSummaries));
+        throw EDecisionCubeError(QStringLiteral("%1 summaries chosen; the cube holds at most %2.")
+                                     .arg(summaries)
+                                     .arg(maxSummaries));
     if (summaries == 0)
         throw EDecisionCubeError(
             QStringLiteral("The cube needs at least one summary: a numeric field to sum, count or average."));
@@ -94,6 +96,7 @@ QString FormatSummary(double value, const QString& pattern) {
     }
     if (grouped)
         for (qsizetype i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QChar(' '));
-    const bool negative = value < 0 && (whole + fraction).contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool negative =
+        value < 0 && (whole + fraction).contains(QRegularExpression(QStringLiteral("[1-9]")));
     return (negative ? QStringLiteral("-") : QString()) + whole + fraction;
 }

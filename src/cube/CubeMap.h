@@ -22,7 +22,9 @@ struct TCubeField {
     QString Format;
 
     QString Caption() const { return DisplayName.isEmpty() ? FieldName : DisplayName; }
-    bool IsSummary() const { return Role == TCubeRole::Sum || Role == TCubeRole::Count || Role == TCubeRole::Average; }
+    bool IsSummary() const {
+        return Role == TCubeRole::Sum || Role == TCubeRole::Count || Role == TCubeRole::Average;
+    }
 };
 
 // The role of every field of the query, in field order.

@@ -34,8 +34,8 @@ CubePivot::CubePivot(const CubeStore& store, const PivotLayout& layout) {
             stride[i] = static_cast<int>(std::max(1LL, lines));
             lines *= counts[i];
             if (lines > kMaxLines)
-                throw EDecisionCubeError(
-                    QStringLiteral("Too many %1 to show: close or move a dimension.").arg(QString::fromLatin1(what)));
+                throw EDecisionCubeError(QStringLiteral("Too many %1 to show: close or move a dimension.")
+                                             .arg(QString::fromLatin1(what)));
         }
         return static_cast<int>(lines);
     };

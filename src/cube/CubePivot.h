@@ -21,7 +21,9 @@ struct PivotLayout {
 
     // The first dimension down the rows, the others across, all open.
     static PivotLayout Initial(int dimensions, int summaries);
-    bool IsOpen(int d) const { return d >= 0 && d < static_cast<int>(Open.size()) && Open[static_cast<size_t>(d)]; }
+    bool IsOpen(int d) const {
+        return d >= 0 && d < static_cast<int>(Open.size()) && Open[static_cast<size_t>(d)];
+    }
 };
 
 // The cross table of one layout over a loaded cube: every combination of the open

@@ -21,7 +21,8 @@ struct TextHash {
 double toDouble(std::string_view raw) {
     double v = 0;
     const auto res = std::from_chars(raw.data(), raw.data() + raw.size(), v);
-    if (res.ec != std::errc() || res.ptr != raw.data() + raw.size()) return std::strtod(std::string(raw).c_str(), nullptr);
+    if (res.ec != std::errc() || res.ptr != raw.data() + raw.size())
+        return std::strtod(std::string(raw).c_str(), nullptr);
     return v;
 }
 

@@ -53,7 +53,9 @@ class CubeStore {
         return cellValues_[static_cast<size_t>(cell) * dimensions_.size() + static_cast<size_t>(d)];
     }
     double Sum(int cell, int s) const { return sums_[static_cast<size_t>(cell) * summaries_.size() + s]; }
-    uint32_t Count(int cell, int s) const { return counts_[static_cast<size_t>(cell) * summaries_.size() + s]; }
+    uint32_t Count(int cell, int s) const {
+        return counts_[static_cast<size_t>(cell) * summaries_.size() + s];
+    }
 
     // Bytes the loaded cube holds (for the benchmark).
     size_t MemoryBytes() const;

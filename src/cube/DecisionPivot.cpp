@@ -30,7 +30,9 @@ QLabel* groupLabel(const QString& text) {
 class TDecisionPivot::Filter : public QObject {
   public:
     explicit Filter(TDecisionPivot* pivot) : pivot_(pivot) {}
-    bool eventFilter(QObject* watched, QEvent* event) override { return pivot_->eventFilterHook(watched, event); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return pivot_->eventFilterHook(watched, event);
+    }
 
   private:
     TDecisionPivot* pivot_;
@@ -81,7 +83,8 @@ void TDecisionPivot::SetDecisionSource(TDecisionSource* source) {
 }
 
 QToolButton* TDecisionPivot::DimensionButton(int d) const {
-    return d >= 0 && d < static_cast<int>(buttons_.size()) ? buttons_[static_cast<size_t>(d)].data() : nullptr;
+    return d >= 0 && d < static_cast<int>(buttons_.size()) ? buttons_[static_cast<size_t>(d)].data()
+                                                           : nullptr;
 }
 
 QToolButton* TDecisionPivot::addDimensionButton(QWidget* group, QHBoxLayout* layout, int d) {
@@ -144,7 +147,8 @@ void TDecisionPivot::showMenu(int d, const QPoint& at) {
     const int pos = static_cast<int>(std::find(own.begin(), own.end(), d) - own.begin());
     QMenu menu;
     QAction* open = menu.addAction(layout.IsOpen(d) ? QStringLiteral("Close") : QStringLiteral("Open"));
-    QAction* move = menu.addAction(inRows ? QStringLiteral("Move to columns") : QStringLiteral("Move to rows"));
+    QAction* move =
+        menu.addAction(inRows ? QStringLiteral("Move to columns") : QStringLiteral("Move to rows"));
     QAction* left = menu.addAction(QStringLiteral("Move left"));
     QAction* right = menu.addAction(QStringLiteral("Move right"));
     left->setEnabled(pos > 0);
@@ -191,7 +195,8 @@ bool TDecisionPivot::eventFilterHook(QObject* watched, QEvent* event) {
     }
     if (button != nullptr && event->type() == QEvent::MouseMove && pressed_ >= 0) {
         auto* me = static_cast<QMouseEvent*>(event);
-        if ((me->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance()) return false;
+        if ((me->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance())
+            return false;
         const int d = pressed_;
         pressed_ = -1;
         button->setDown(false);

@@ -5,7 +5,8 @@
 #include "cube/CubeError.h"
 #include "cube/DecisionCube.h"
 
-TDecisionSource::TDecisionSource(TComponent* owner) : TComponent(owner), pivot_(std::make_unique<CubePivot>()) {}
+TDecisionSource::TDecisionSource(TComponent* owner)
+    : TComponent(owner), pivot_(std::make_unique<CubePivot>()) {}
 
 TDecisionSource::~TDecisionSource() = default;
 
@@ -54,7 +55,8 @@ void TDecisionSource::SetLayout(const PivotLayout& layout) {
 void TDecisionSource::MoveDimension(int d, bool toRows, int index) {
     if (!Active() || d < 0 || d >= cube_->Store().DimensionCount()) return;
     PivotLayout next = layout_;
-    for (auto* list : {&next.Rows, &next.Columns}) list->erase(std::remove(list->begin(), list->end(), d), list->end());
+    for (auto* list : {&next.Rows, &next.Columns})
+        list->erase(std::remove(list->begin(), list->end(), d), list->end());
     std::vector<int>& target = toRows ? next.Rows : next.Columns;
     if (index < 0 || index > static_cast<int>(target.size())) index = static_cast<int>(target.size());
     target.insert(target.begin() + index, d);

@@ -3,8 +3,8 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDropEvent>
-#include <QMimeData>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QTest>
 #include <QToolButton>
 
@@ -30,7 +30,8 @@ class CubeControls : public ::testing::Test {
         s->exec("INSERT INTO t VALUES ('N', 2001, 1), ('N', 2002, 2), ('S', 2001, 4), ('N', 2001, 8)");
         query = new TDecisionQuery(&owner);
         query->SetDatabaseName("X");
-        query->SQL().Add("SELECT region, CAST(yr AS VARCHAR(4)) AS yr, amount FROM t WHERE region <> 'S' OR yr = 2001");
+        query->SQL().Add(
+            "SELECT region, CAST(yr AS VARCHAR(4)) AS yr, amount FROM t WHERE region <> 'S' OR yr = 2001");
         cube = new TDecisionCube(&owner);
         cube->SetDataSet(query);
         source = new TDecisionSource(&owner);
@@ -39,8 +40,8 @@ class CubeControls : public ::testing::Test {
         grid->SetDecisionSource(source);
         pivot = new TDecisionPivot(&owner);
         pivot->SetDecisionSource(source);
-        tester = std::make_unique<QAbstractItemModelTester>(grid->Model(),
-                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            grid->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         cube->Load();
     }
 

@@ -18,8 +18,9 @@ namespace {
 
 // Sales with a null region, a null quantity and dates over two years.
 const char* const kRows[] = {
-    "('North', '2001-01-15', 10, 1.5)", "('North', '2001-02-20', 20, 2.5)", "('South', '2001-04-01', 5, 4.0)",
-    "('South', '2002-04-30', NULL, 6.0)", "(NULL, '2002-12-31', 7, 1.0)",   "('East', '2001-01-03', 1, 0.5)",
+    "('North', '2001-01-15', 10, 1.5)", "('North', '2001-02-20', 20, 2.5)",
+    "('South', '2001-04-01', 5, 4.0)",  "('South', '2002-04-30', NULL, 6.0)",
+    "(NULL, '2002-12-31', 7, 1.0)",     "('East', '2001-01-03', 1, 0.5)",
 };
 
 class Cube : public ::testing::TestWithParam<Backend> {
@@ -27,7 +28,8 @@ class Cube : public ::testing::TestWithParam<Backend> {
     void SetUp() override {
         s = std::make_unique<Scratch>(GetParam());
         s->exec("CREATE TABLE sales (region VARCHAR(10), sold DATE, qty INTEGER, price DOUBLE PRECISION)");
-        for (const char* r : kRows) s->exec(QStringLiteral("INSERT INTO sales VALUES %1").arg(QLatin1String(r)));
+        for (const char* r : kRows)
+            s->exec(QStringLiteral("INSERT INTO sales VALUES %1").arg(QLatin1String(r)));
         query = new TDecisionQuery(&owner);
         query->SetDatabaseName("X");
         cube = new TDecisionCube(&owner);
@@ -94,7 +96,8 @@ TEST_P(Cube, AgreesWithGroupByOfTheDatabase) {
     const auto& labels = cube->Store().Dimensions(0).Labels;
     int rows = 0;
     for (q->First(); !q->Eof(); q->Next(), ++rows) {
-        const int r = static_cast<int>(std::find(labels.begin(), labels.end(), q->Fields(0)->AsString()) - labels.begin());
+        const int r = static_cast<int>(std::find(labels.begin(), labels.end(), q->Fields(0)->AsString()) -
+                                       labels.begin());
         ASSERT_LT(r, p0.RowCount()) << q->Fields(0)->AsString().toStdString();
         EXPECT_EQ(p0.Value(r, 0), q->Fields(1)->AsString().toDouble());
     }
@@ -131,10 +134,10 @@ TEST_P(Cube, PivotingWorksOnTheLoadedCubeWithoutTheQuery) {
          TDateGrouping::Year);
     // The rows are gone from the database: only the cube can answer now.
     s->exec("DELETE FROM sales");
-    EXPECT_EQ(source->Pivot().RowCount(), 4);  // regions down
+    EXPECT_EQ(source->Pivot().RowCount(), 4);     // regions down
     EXPECT_EQ(source->Pivot().ColumnCount(), 2);  // years across
     const CubePivot& p = source->Pivot();
-    EXPECT_EQ(p.Value(1, 0), 30);  // North, 2001
+    EXPECT_EQ(p.Value(1, 0), 30);    // North, 2001
     EXPECT_FALSE(p.HasValue(1, 1));  // North, 2002: empty, but shown
 
     source->MoveDimension(1, true, 0);  // years to the rows, outside the regions
@@ -154,7 +157,8 @@ TEST_P(Cube, PivotingWorksOnTheLoadedCubeWithoutTheQuery) {
 }
 
 TEST_P(Cube, EmptyResultGivesAnEmptyTable) {
-    load("SELECT region, qty FROM sales WHERE 1 = 0", {{"region", TCubeRole::Dimension}, {"qty", TCubeRole::Sum}});
+    load("SELECT region, qty FROM sales WHERE 1 = 0",
+         {{"region", TCubeRole::Dimension}, {"qty", TCubeRole::Sum}});
     EXPECT_TRUE(cube->Loaded());
     EXPECT_EQ(source->Pivot().RowCount(), 0);
 }
@@ -181,7 +185,8 @@ TEST_P(Cube, ProgressHearsTheRowsReadAndARunIsReadAgainWhole) {
     EXPECT_EQ(column(), QStringList({"East=1", "North=30", "South=5", "(null)=7"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Cube, testing::Values(Backend::Sqlite, Backend::Postgres), testenv::ParamName);
+INSTANTIATE_TEST_SUITE_P(Backends, Cube, testing::Values(Backend::Sqlite, Backend::Postgres),
+                         testenv::ParamName);
 
 TEST(CubeMap, LimitsAndSummariesOfNumbersOnly) {
     auto field = [](const char* name, TFieldType type, TCubeRole role) {
@@ -207,8 +212,10 @@ TEST(CubeMap, LimitsAndSummariesOfNumbersOnly) {
 
     // Defaults: texts and dates are dimensions, numbers sums, within the limits; known
     // fields keep the user's choice.
-    const std::vector<std::pair<QString, TFieldType>> fields{
-        {"A", TFieldType::ftString}, {"B", TFieldType::ftDateTime}, {"C", TFieldType::ftInteger}, {"M", TFieldType::ftMemo}};
+    const std::vector<std::pair<QString, TFieldType>> fields{{"A", TFieldType::ftString},
+                                                             {"B", TFieldType::ftDateTime},
+                                                             {"C", TFieldType::ftInteger},
+                                                             {"M", TFieldType::ftMemo}};
     TCubeMap d = DefaultCubeMap(fields, {}, 1, 10);
     EXPECT_EQ(d[0].Role, TCubeRole::Dimension);
     EXPECT_EQ(d[1].Role, TCubeRole::Unused);

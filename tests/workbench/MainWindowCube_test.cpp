@@ -47,7 +47,9 @@ class MainWindowCube : public ::testing::TestWithParam<Backend> {
         editor->findChild<QListWidget*>("FieldList")->setCurrentRow(field);
         editor->findChild<QComboBox*>("FieldRole")->setCurrentIndex(role);
     }
-    static void pressOk(QWidget* editor) { QTest::mouseClick(editor->findChild<QPushButton*>("OKButton"), Qt::LeftButton); }
+    static void pressOk(QWidget* editor) {
+        QTest::mouseClick(editor->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+    }
 
     QString cell(int r, int c) const { return m->DecisionGrid1->Model()->index(r, c).data().toString(); }
 
@@ -83,8 +85,9 @@ TEST_P(MainWindowCube, CancelledEditorStillBuildsWithTheDefaults) {
 }
 
 TEST_P(MainWindowCube, TooManyDimensionsAreRefusedInTheEditor) {
-    wb->seed("CREATE TABLE wide (a VARCHAR(1), b VARCHAR(1), c VARCHAR(1), d VARCHAR(1), e VARCHAR(1), "
-             "f VARCHAR(1), n INTEGER)");
+    wb->seed(
+        "CREATE TABLE wide (a VARCHAR(1), b VARCHAR(1), c VARCHAR(1), d VARCHAR(1), e VARCHAR(1), "
+        "f VARCHAR(1), n INTEGER)");
     wb->seed("INSERT INTO wide VALUES ('a', 'b', 'c', 'd', 'e', 'f', 1)");
     bool stayedOpen = false;
     build("SELECT * FROM wide", [&stayedOpen](QWidget* editor) {
@@ -113,8 +116,9 @@ TEST_P(MainWindowCube, QueryErrorGoesToTheErrorBoxAndHidesThePivotBar) {
 
 TEST_P(MainWindowCube, OnlyTextColumnsOrNoRows) {
     build("SELECT region, city FROM sales", nullptr);
-    ASSERT_EQ(testenv::Dialogs().boxTexts(),
-              QStringList({"The cube needs at least one summary: a numeric field to sum, count or average."}));
+    ASSERT_EQ(
+        testenv::Dialogs().boxTexts(),
+        QStringList({"The cube needs at least one summary: a numeric field to sum, count or average."}));
     EXPECT_FALSE(m->DecisionPivot->Visible());
 
     testenv::Dialogs().clear();

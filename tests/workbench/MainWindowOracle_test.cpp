@@ -43,8 +43,9 @@ class MainWindowOracle : public ::testing::TestWithParam<Backend> {
     void oracleViews() {
         const bool pg = GetParam() == Backend::Postgres;
         if (pg) {
-            wb->seed("CREATE FUNCTION decode(a TEXT, b TEXT, c DOUBLE PRECISION, d DOUBLE PRECISION) "
-                     "RETURNS DOUBLE PRECISION AS 'SELECT CASE WHEN a = b THEN c ELSE d END' LANGUAGE sql");
+            wb->seed(
+                "CREATE FUNCTION decode(a TEXT, b TEXT, c DOUBLE PRECISION, d DOUBLE PRECISION) "
+                "RETURNS DOUBLE PRECISION AS 'SELECT CASE WHEN a = b THEN c ELSE d END' LANGUAGE sql");
         } else {
             auto& c = dynamic_cast<SqliteConnection&>(m->Database->Connection());
             ASSERT_EQ(sqlite3_create_function(c.Handle(), "DECODE", 4, SQLITE_UTF8, nullptr, decode, nullptr,
@@ -52,8 +53,9 @@ class MainWindowOracle : public ::testing::TestWithParam<Backend> {
                       SQLITE_OK);
         }
         wb->seed("CREATE TABLE sysstat (name VARCHAR(30), value DOUBLE PRECISION)");
-        wb->seed("INSERT INTO sysstat VALUES ('consistent gets', 900), ('db block gets', 100), "
-                 "('physical reads', 50), ('other', 7)");
+        wb->seed(
+            "INSERT INTO sysstat VALUES ('consistent gets', 900), ('db block gets', 100), "
+            "('physical reads', 50), ('other', 7)");
         wb->seed("CREATE VIEW V$SYSSTAT AS SELECT * FROM sysstat");
         wb->seed("CREATE TABLE librarycache (pins DOUBLE PRECISION, reloads DOUBLE PRECISION)");
         wb->seed("INSERT INTO librarycache VALUES (300, 1), (100, 1)");
@@ -75,7 +77,8 @@ TEST_P(MainWindowOracle, RefreshFillsTheThreeRatiosAndLeavesTheLastResultOpen) {
     EXPECT_NEAR(number(m->CacheDirectCoefficient->Text()), 400.0 / 600.0, 1e-9);
     EXPECT_NEAR(number(m->CacheDictionaryDirectCoefficient->Text()), 95.0, 1e-9);
     ASSERT_TRUE(m->MainQuery->Active());
-    EXPECT_EQ(m->MainQuery->SQL().Text().trimmed(), "SELECT (1 - (SUM(GETMISSES)/SUM(COUNT)))*100 FROM V$ROWCACHE");
+    EXPECT_EQ(m->MainQuery->SQL().Text().trimmed(),
+              "SELECT (1 - (SUM(GETMISSES)/SUM(COUNT)))*100 FROM V$ROWCACHE");
     EXPECT_EQ(m->MainQuery->Fields(0)->AsString(), m->CacheDictionaryDirectCoefficient->Text());
 }
 
