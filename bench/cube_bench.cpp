@@ -19,6 +19,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchClock.h"
 #include "cube/DecisionCube.h"
 #include "cube/DecisionQuery.h"
 #include "cube/DecisionSource.h"
@@ -28,18 +29,6 @@
 #include "rtl/Exception.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
-
-long peakKb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 const char* const kSelect = "SELECT d1, d2, d3, m1, m2 FROM cube";
 const char* const kGroupBy =
