@@ -163,6 +163,17 @@ TEST_P(Cube, EmptyResultGivesAnEmptyTable) {
     EXPECT_EQ(source->Pivot().RowCount(), 0);
 }
 
+TEST_P(Cube, CellLimitStopsTheLoadAndNoLimitIsZero) {
+    cube->SetMaxCells(3);
+    EXPECT_THROW(
+        load("SELECT region, qty FROM sales", {{"region", TCubeRole::Dimension}, {"qty", TCubeRole::Sum}}),
+        EDecisionCubeError);
+    EXPECT_FALSE(cube->Loaded());
+    cube->SetMaxCells(0);
+    load("SELECT region, qty FROM sales", {{"region", TCubeRole::Dimension}, {"qty", TCubeRole::Sum}});
+    EXPECT_EQ(cube->Store().CellCount(), 4);
+}
+
 TEST_P(Cube, QueryErrorLeavesTheCubeEmpty) {
     load("SELECT region, qty FROM sales", {{"region", TCubeRole::Dimension}, {"qty", TCubeRole::Sum}});
     query->Close();
