@@ -192,11 +192,13 @@ void CubeStore::Finish() {
             if (i == v.nullNumber) continue;
             const std::string_view key = v.keys[i];
             if (v.kind == ValueKind::Number) numbers[i] = toDouble(key);
-            if (v.kind == ValueKind::Date && v.grouping == TDateGrouping::Year)
+            // A value too short to be a date was not grouped: it shows as it is.
+            const bool grouped = v.kind == ValueKind::Date && key.size() < 10;
+            if (grouped && v.grouping == TDateGrouping::Year && key.size() == 4)
                 labels[i] = QString::fromLatin1(key.data(), 4);
-            else if (v.kind == ValueKind::Date && v.grouping == TDateGrouping::Quarter)
+            else if (grouped && v.grouping == TDateGrouping::Quarter && key.size() == 6)
                 labels[i] = QStringLiteral("%1 Q%2").arg(QString::fromLatin1(key.data(), 4)).arg(key[5]);
-            else if (v.kind == ValueKind::Date && v.grouping == TDateGrouping::Month)
+            else if (grouped && v.grouping == TDateGrouping::Month && key.size() == 7)
                 labels[i] = QString::fromLatin1(key.data(), 7);
             else
                 labels[i] = v.field->FormatValue(key);

@@ -199,6 +199,19 @@ TEST_P(Cube, ProgressHearsTheRowsReadAndARunIsReadAgainWhole) {
 INSTANTIATE_TEST_SUITE_P(Backends, Cube, testing::Values(Backend::Sqlite, Backend::Postgres),
                          testenv::ParamName);
 
+// SQLite keeps any text in a date column; PostgreSQL refuses it.
+class CubeLooseDates : public Cube {};
+
+TEST_P(CubeLooseDates, ATextThatIsNoDateIsItsOwnValue) {
+    s->exec("INSERT INTO sales VALUES ('East', 'soon', 2, 1.0)");
+    s->exec("INSERT INTO sales VALUES ('East', 'x', 3, 1.0)");
+    load("SELECT sold, qty FROM sales", {{"sold", TCubeRole::Dimension}, {"qty", TCubeRole::Sum}},
+         TDateGrouping::Quarter);
+    EXPECT_EQ(column(), QStringList({"2001 Q1=31", "2001 Q2=5", "2002 Q2=-", "2002 Q4=7", "soon=2", "x=3"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, CubeLooseDates, testing::Values(Backend::Sqlite), testenv::ParamName);
+
 TEST(CubeMap, LimitsAndSummariesOfNumbersOnly) {
     auto field = [](const char* name, TFieldType type, TCubeRole role) {
         TCubeField f;
