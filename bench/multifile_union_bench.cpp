@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "db/Aliases.h"
 #include "db/Catalog.h"
 #include "db/Database.h"
@@ -31,12 +32,6 @@
 #include "platform/DialogSeam.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
 
 // CPU time (user and system) of this process or of its waited-for children, in ms:
 // less disturbed than wall time on a busy machine.
