@@ -92,6 +92,19 @@ TEST_P(MultiFile, FileAndFolderComeFromTheFirstRowOfARunOnly) {
     EXPECT_FALSE(QDir(local("c:\\Export\\D2")).exists());
 }
 
+TEST_P(MultiFile, GroupValuesCountUpTo255Characters) {
+    src.exec("CREATE TABLE g (ord INTEGER, code VARCHAR(300), fname VARCHAR(20), dir VARCHAR(10))");
+    const QString head(255, 'X');
+    src.exec("INSERT INTO g VALUES (1, '" + head + "a', 'g.txt', 'D')");
+    src.exec("INSERT INTO g VALUES (2, '" + head + "b', 'h.txt', 'D')");
+    set("CODE", "FNAME", "DIR", "3", ";", "");
+    form->SQL->Lines().Assign(QStringList{"SELECT ord AS \"ORD\", code, fname, dir FROM g ORDER BY ord"});
+    form->BRefresh->Click();
+    form->BExport->Click();
+    EXPECT_EQ(FileBytes("c:\\Export\\D\\g.txt"), "ORD\r\n1\r\n2\r\n");
+    EXPECT_FALSE(FileExists("c:\\Export\\D\\h.txt"));
+}
+
 TEST_P(MultiFile, ColumnsLeftOutSeparatorAndDelimiterRules) {
     rows({"'K', 'a\"b|c', 'f.txt', 'D'", "'K', NULL, 'f.txt', 'D'"});
     // N at or above the column count: only empty lines.
