@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/Intro.h"
+#include "common/Info.h"
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
@@ -27,6 +28,7 @@ int RunZorvantic(int argc, char** argv) {
     application->Initialize();
     application->CreateForm<TFMain>();
     application->CreateForm<TFEksport>();
+    application->CreateForm<TFInfo>();
 
     // 6. The message loop, until the main window closes or an end request is served.
     application->Run();

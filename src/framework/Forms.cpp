@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextEdit>
+#include <limits>
 
 #include "framework/Application.h"
 #include "framework/Dispatch.h"
@@ -14,6 +15,7 @@
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "platform/DialogSeam.h"
+#include "rtl/Exception.h"
 
 namespace framework_detail {
 
@@ -206,7 +208,8 @@ void TForm::SetBorderStyle(TBorderStyle style) {
             flags |= Qt::Window;
             break;
         case TBorderStyle::bsDialog:
-            flags |= Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+            // Customized hints: a title and a close box, no minimize or maximize box.
+            flags |= Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                      Qt::MSWindowsFixedSizeDialogHint;
             break;
         case TBorderStyle::bsNone:
@@ -240,6 +243,16 @@ QRect TForm::Placement() const {
 void TForm::SetPlacement(const QRect& rect) {
     centred_ = true;  // a stored placement wins over centring
     Widget()->setGeometry(rect);
+}
+
+void TForm::SetHelpContext(int context) {
+    if (context == std::numeric_limits<int>::min())
+        throw EConvertError(QStringLiteral("Help context %1 is out of range").arg(context));
+    helpContext_ = context;
+}
+
+void TForm::AfterConstruction() {
+    if (OnCreate) Dispatch([this] { OnCreate(this); });
 }
 
 void TForm::SetMenu(TMainMenu* menu) {

@@ -83,6 +83,12 @@ class TForm : public TWinControl {
     QRect Placement() const;
     void SetPlacement(const QRect& rect);
 
+    QString HelpFile() const { return helpFile_; }
+    void SetHelpFile(const QString& file) { helpFile_ = file; }
+    int HelpContext() const { return helpContext_; }
+    // The help context range leaves out the lowest 32-bit number.
+    void SetHelpContext(int context);
+
     void SetMenu(TMainMenu* menu);
     // Enter in a control that does not use Enter itself presses the default button; Esc the cancel one.
     void SetDefaultButton(TButton* button) { defaultButton_ = button; }
@@ -95,6 +101,11 @@ class TForm : public TWinControl {
     // Run when the window is destroyed, while all its controls still exist.
     void AddDestroyHook(std::function<void()> hook) { destroyHooks_.push_back(std::move(hook)); }
 
+    // Runs OnCreate once the window and all its components exist (the application's
+    // CreateForm calls it after construction).
+    void AfterConstruction();
+
+    TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
     std::function<void(TObject* sender, bool& canClose)> OnCloseQuery;
@@ -106,6 +117,8 @@ class TForm : public TWinControl {
     bool belongsHere(QObject* watched) const;
     bool doClose();  // true when the window closed
 
+    QString helpFile_;
+    int helpContext_ = 0;
     QWidget* client_ = nullptr;
     QObject* keyHook_ = nullptr;
     bool keyPreview_ = false;
