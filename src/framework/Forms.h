@@ -35,6 +35,8 @@ class FormWidget : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     TForm* form_;
@@ -81,6 +83,7 @@ class TForm : public TWinControl {
     void SetClientSize(int width, int height);
     // Normal (not maximized) placement of the window on the screen.
     QRect Placement() const;
+    // Places the window, moved (and shrunk) so far as needed to keep its title bar on a screen.
     void SetPlacement(const QRect& rect);
 
     QString HelpFile() const { return helpFile_; }
@@ -116,7 +119,11 @@ class TForm : public TWinControl {
     bool previewKey(QObject* watched, QEvent* event);
     bool belongsHere(QObject* watched) const;
     bool doClose();  // true when the window closed
+    void noteNormalPlacement();
 
+    // The last placement the window had, or was given, while normal: a window shown
+    // maximized keeps it although it was first laid over the whole screen.
+    QRect normalPlacement_;
     QString helpFile_;
     int helpContext_ = 0;
     QWidget* client_ = nullptr;
