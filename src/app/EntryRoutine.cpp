@@ -9,6 +9,12 @@
 #include "framework/Application.h"
 #include "workbench/MainWindow.h"
 
+void CreateLongLivedWindows(TApplication& application) {
+    application.CreateForm<TFMain>();
+    application.CreateForm<TFEksport>();
+    application.CreateForm<TFInfo>();
+}
+
 int RunZorvantic(int argc, char** argv) {
     QApplication qt(argc, argv);
     auto* application = new TApplication();
@@ -26,9 +32,7 @@ int RunZorvantic(int argc, char** argv) {
 
     // 4, 5. The long-lived windows, the main window first.
     application->Initialize();
-    application->CreateForm<TFMain>();
-    application->CreateForm<TFEksport>();
-    application->CreateForm<TFInfo>();
+    CreateLongLivedWindows(*application);
 
     // 6. The message loop, until the main window closes or an end request is served.
     application->Run();

@@ -86,6 +86,8 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new framework_detail::FormW
     auto* window = static_cast<framework_detail::FormWidget*>(Widget());
     client_ = new QWidget(window);
     window->setCentralWidget(client_);
+    // The windows are laid out for the classic dialog font, 8 points at 96 dots per inch.
+    window->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 11));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->hide();
     SetVisible(false);
