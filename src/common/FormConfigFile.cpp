@@ -456,12 +456,8 @@ QString ConfigLineReader::ReadWholeLine() {
 }
 
 QString ConfigLineReader::ReadLine() {
-    if (AtEnd()) return QString();
-    qsizetype cr = text_.indexOf(QChar('\r'), pos_);
-    if (cr < 0) cr = text_.size();
-    const QString line = text_.mid(pos_, std::min<qsizetype>(cr - pos_, kMaxLine));
-    pos_ = cr + 1;
-    if (pos_ < text_.size() && text_[pos_] == QChar('\n')) ++pos_;
+    QString line = ReadWholeLine();
+    line.truncate(kMaxLine);
     return line;
 }
 
