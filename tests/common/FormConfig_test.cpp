@@ -2,6 +2,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <iterator>
+#include <random>
 
 #include "TestEnv.h"
 #include "common/FormConfig.h"
@@ -535,6 +537,32 @@ TEST_F(FormConfigTest, AboutBoxWritesItsDesignAtCloseAndShowsTheProgramCaption) 
     put("FInfo", (l.join("\r\n") + "\r\n").toLatin1());
     delete info;
     EXPECT_EQ(app.CreateForm<TFInfo>()->LProgram->Caption(), "Zorvantic 2");
+}
+
+TEST_F(FormConfigTest, HandEditedGarbageNeverCrashesAndEndsInOneOfTheThreeOutcomes) {
+    auto* a = app.CreateForm<TFAll>();
+    a->SaveFormConfig();
+    const QByteArray good = bytes("FAll");
+    std::mt19937 random(20020109);
+    const QByteArray pieces[] = {
+        "\r", "\n", "\r\n", "\x1a", "-2147483648",  "2147483647",          "99999999999",
+        "\"", ",",  "N",    "",     "\x81\xff\x00", QByteArray(70000, 'z')};
+    for (int round = 0; round < 300; ++round) {
+        QByteArray mutated = good;
+        for (int edits = 1 + int(random() % 4); edits > 0; --edits) {
+            const qsizetype at = qsizetype(random() % (mutated.size() + 1));
+            const QByteArray& piece = pieces[random() % std::size(pieces)];
+            if (random() % 2)
+                mutated.insert(at, piece);
+            else
+                mutated.replace(at, qsizetype(random() % 40), piece);
+        }
+        auto* b = new TFAll(&app);
+        const FormConfigOutcome outcome = ApplyFormConfig(*b, mutated);
+        EXPECT_TRUE(outcome.kind != FormConfigOutcome::Damaged ||
+                    b->FindComponent(outcome.object) != nullptr || outcome.object == "FAll");
+        delete b;
+    }
 }
 
 }  // namespace
