@@ -92,6 +92,8 @@ void checkTextsFit(const TForm* form, QStringList& clipped) {
     }
 }
 
+// Walks every window the application owns after start-up has created them; a window
+// made only when asked for is created here beside them to be walked too.
 TEST(WindowLayout, EveryLabelAndCheckBoxTextFitsItsDesignedPlace) {
     TApplication app;
     CreateLongLivedWindows(app);
