@@ -229,6 +229,7 @@ class TFMain : public TForm {
     void FormClose(TObject* sender, TCloseAction& action);
     void BExportClick(TObject* sender);
     void Zakocz1Click(TObject* sender);
+    void Oprogramie1Click(TObject* sender);
     void PageControl1Change(TObject* sender);
 
     // ---- command line (MainWindowCommandLine.cpp) ----
