@@ -12,6 +12,7 @@ packages=(
     libgtest-dev libgmock-dev
     xvfb xauth xdg-utils
     clang libclang-rt-14-dev llvm
+    fonts-liberation
 )
 
 missing=()
