@@ -26,7 +26,7 @@ struct Input {
 
 // Each stored file as it is and in the ways files get damaged.
 std::vector<Input> inputs(const QString& format) {
-    const QDir dir(qEnvironmentVariable("ZV_SOURCE_DIR") + "/tests/corpus/" + format);
+    const QDir dir(QStringLiteral(ZV_SOURCE_DIR "/tests/corpus/") + format);
     std::vector<Input> out;
     for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
         QFile f(dir.filePath(file));
