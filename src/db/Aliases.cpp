@@ -105,7 +105,11 @@ std::vector<AliasInfo> ReadAliases() {
 }
 
 AliasInfo FindAlias(const QString& name) {
-    for (const AliasInfo& a : ReadAliases())
+    const std::vector<AliasInfo> aliases = ReadAliases();
+    for (const AliasInfo& a : aliases)
         if (a.name.compare(name, Qt::CaseInsensitive) == 0) return a;
+    if (name.size() == kListedAliasNameLength)
+        for (const AliasInfo& a : aliases)
+            if (a.name.left(kListedAliasNameLength).compare(name, Qt::CaseInsensitive) == 0) return a;
     throw EDatabaseError(QStringLiteral("Unknown database alias: %1").arg(name));
 }

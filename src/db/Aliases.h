@@ -22,5 +22,10 @@ QString AliasFilePath();
 // the data folder) when none exists; a malformed file raises EDatabaseError naming the file
 // and the line, and is left as it is.
 std::vector<AliasInfo> ReadAliases();
-// The alias of that name (letter case ignored); EDatabaseError when unknown.
+// Alias names are listed cut to this length.
+constexpr int kListedAliasNameLength = 31;
+
+// The alias of that name (letter case ignored); EDatabaseError when unknown. A longer
+// alias is also found by its name as listed (its first 31 characters), so every alias
+// the list offers can be connected to; the first in file order when several share it.
 AliasInfo FindAlias(const QString& name);

@@ -49,7 +49,7 @@ bool TCatalogList::FetchRows(RowStore& rows, int maxRows) {
 }
 
 std::vector<TCatalogList::Column> TBDEItems::ListColumns() const {
-    return {{QStringLiteral("NAME"), TFieldType::ftString, 31},
+    return {{QStringLiteral("NAME"), TFieldType::ftString, kListedAliasNameLength},
             {QStringLiteral("DESCRIPTION"), TFieldType::ftString, 31},
             {QStringLiteral("PHYNAME"), TFieldType::ftString, 260},
             {QStringLiteral("DBTYPE"), TFieldType::ftString, 31}};
@@ -58,7 +58,8 @@ std::vector<TCatalogList::Column> TBDEItems::ListColumns() const {
 std::vector<std::vector<std::optional<QString>>> TBDEItems::ListRows() {
     std::vector<std::vector<std::optional<QString>>> rows;
     for (const AliasInfo& a : ReadAliases())
-        rows.push_back({a.name.left(31), a.description.left(31), a.physicalName.left(260), a.type.left(31)});
+        rows.push_back({a.name.left(kListedAliasNameLength), a.description.left(31), a.physicalName.left(260),
+                        a.type.left(31)});
     return rows;
 }
 

@@ -164,6 +164,25 @@ TEST(AliasFile, AliasesComeInFileOrderWithTheirFields) {
     EXPECT_TRUE(errorOf([] { FindAlias("GAMMA"); }).contains("GAMMA"));
 }
 
+// The alias list cuts names to 31 characters; what it lists can be connected to.
+TEST(AliasFile, NamesAreListedCutTo31AndFoundByTheListedName) {
+    const QString exact(31, 'A');
+    const QString longer = QString(31, 'B') + "_LONGER";
+    testenv::WriteFile(AliasFilePath(), ("[" + exact + "]\r\nTYPE=SQLITE\r\nPATH=c:\\a.db\r\n[" + longer +
+                                         "]\r\nTYPE=SQLITE\r\nPATH=c:\\b.db\r\n")
+                                            .toLatin1());
+    TBDEItems items;
+    items.Open();
+    ASSERT_EQ(items.RecordCount(), 2);
+    EXPECT_EQ(items.FieldByName("NAME")->AsString(), exact);
+    items.Next();
+    EXPECT_EQ(items.FieldByName("NAME")->AsString(), longer.left(31));
+    EXPECT_EQ(FindAlias(exact).physicalName, "c:\\a.db");
+    EXPECT_EQ(FindAlias(longer.left(31).toLower()).physicalName, "c:\\b.db");
+    EXPECT_EQ(FindAlias(longer).physicalName, "c:\\b.db");
+    EXPECT_TRUE(errorOf([&] { FindAlias(longer.left(30)); }).contains(longer.left(30)));
+}
+
 TEST(AliasFile, MalformedFileNamesFileAndLineAndIsNotRewritten) {
     const struct {
         const char* text;
