@@ -31,8 +31,16 @@ void TDecisionCube::Load() {
     Clear();
     RefreshFieldList();
     CheckCubeMap(map_, maxDimensions_, maxSummaries_);
-    std::vector<TField*> fields;
-    for (int i = 0; i < dataSet_->FieldCount(); ++i) fields.push_back(dataSet_->Fields(i));
+    // Reading opens the query again when it was read to its end, which makes its fields
+    // anew: the store takes the fields of the open query, once the reading has opened it.
+    bool begun = false;
+    auto begin = [&] {
+        if (begun) return;
+        begun = true;
+        std::vector<TField*> fields;
+        for (int i = 0; i < dataSet_->FieldCount(); ++i) fields.push_back(dataSet_->Fields(i));
+        store_.Begin(map_, fields, maxCells_);
+    };
     struct End {
         TDecisionCube* cube;
         ~End() {
@@ -42,11 +50,12 @@ void TDecisionCube::Load() {
     for (const auto& f : OnLoadStart) f();
     End end{this};
     try {
-        store_.Begin(map_, fields, maxCells_);
-        dataSet_->ReadRows([this](const RowStore& batch) {
+        dataSet_->ReadRows([&](const RowStore& batch) {
+            begin();
             store_.AddRows(batch);
             for (const auto& f : OnProgress) f(store_.RowCount());
         });
+        begin();
         store_.Finish();
     } catch (...) {
         store_.Clear();

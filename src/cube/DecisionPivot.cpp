@@ -74,7 +74,9 @@ TDecisionPivot::TDecisionPivot(TComponent* owner) : TWinControl(owner, new QWidg
     bar->addStretch(1);
 }
 
-TDecisionPivot::~TDecisionPivot() = default;
+TDecisionPivot::~TDecisionPivot() {
+    delete filter_.data();
+}
 
 void TDecisionPivot::SetDecisionSource(TDecisionSource* source) {
     source_ = source;

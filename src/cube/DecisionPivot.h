@@ -45,7 +45,8 @@ class TDecisionPivot : public TWinControl {
     QHBoxLayout* columnsLayout_ = nullptr;
     QToolButton* summaryButton_ = nullptr;
     std::vector<QPointer<QToolButton>> buttons_;  // by dimension
-    Filter* filter_ = nullptr;
+    // Watches the buttons; goes before the pivot so no event reaches a pivot half destroyed.
+    QPointer<QObject> filter_;
     QPoint pressAt_;
     int pressed_ = -1;
 };
