@@ -6,6 +6,9 @@
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
+#include "tools/CharASCI.h"
+#include "tools/CreateSimpleData.h"
+#include "tools/Konwerter.h"
 #include "workbench/MainWindow.h"
 
 int RunZorvantic(int argc, char** argv) {
@@ -27,6 +30,9 @@ int RunZorvantic(int argc, char** argv) {
     application->Initialize();
     application->CreateForm<TFMain>();
     application->CreateForm<TFEksport>();
+    application->CreateForm<TFKonwerter>();
+    application->CreateForm<TFCharASCI>();
+    application->CreateForm<TFCreateSimpleData>();
 
     // 6. The message loop, until the main window closes or an end request is served.
     application->Run();

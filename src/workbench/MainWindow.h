@@ -258,6 +258,10 @@ class TFMain : public TForm {
     void AssistMemoClick(TObject* sender);
     void ExecuteFile(const QString& fileName, const QString& params, const QString& dir, int showCmd);
 
+    // ---- tool windows of the script page (MainWindowTools.cpp) ----
+    void SpeedButton3Click(TObject* sender);
+    void SpeedButton4Click(TObject* sender);
+
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.
     bool FSkipHint = false;
@@ -278,6 +282,7 @@ class TFMain : public TForm {
     void bindHandlers();
     void bindQueryHandlers();
     void bindScriptHandlers();
+    void bindToolHandlers();
 };
 
 // The one main window of the run (nullptr before it is created).

@@ -30,6 +30,7 @@ void TFMain::bindHandlers() {
     Zapiszwynik1->OnClick = [this](TObject* s) { BExportClick(s); };
     OnClose = [this](TObject* s, TCloseAction& action) { FormClose(s, action); };
     bindScriptHandlers();
+    bindToolHandlers();
 }
 
 void TFMain::FormShow(TObject*) {
