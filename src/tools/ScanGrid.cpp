@@ -11,6 +11,9 @@ class ScanGridModel : public QAbstractTableModel {
   public:
     std::array<uint8_t, TScanGrid::kColumns> bytes{};
     int filled = 0;  // cells 0..filled-1 hold bytes; the others are empty
+    // A change was announced and no view has read the cells since: further changes
+    // need no notice of their own, the pending repaint shows them.
+    mutable bool noticePending = false;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : 1; }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
@@ -18,6 +21,7 @@ class ScanGridModel : public QAbstractTableModel {
     }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || role != Qt::DisplayRole) return QVariant();
+        noticePending = false;
         return text(index.column());
     }
     QString text(int col) const {
@@ -26,13 +30,14 @@ class ScanGridModel : public QAbstractTableModel {
         return bytes[static_cast<size_t>(col)] == 0 ? QString(QChar(0)) : CharOfByte(bytes[static_cast<size_t>(col)]);
     }
     void show(const char* data, int size) {
-        const int before = filled;
         size = std::clamp(size, 0, TScanGrid::kColumns - 2);
         if (size > 0) std::memcpy(bytes.data(), data, static_cast<size_t>(size));
         filled = size;
-        // One notice for the changed run; the view repaints once when it next paints.
-        const int last = std::max(before, size) - 1;
-        if (last >= 0) emit dataChanged(index(0, 0), index(0, last), {Qt::DisplayRole});
+        // A conversion shows a block some fifty thousand times a second; the view
+        // paints far less often, so one notice per paint is all it needs.
+        if (noticePending) return;
+        noticePending = true;
+        emit dataChanged(index(0, 0), index(0, TScanGrid::kColumns - 2), {Qt::DisplayRole});
     }
 };
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QTest>
 
@@ -86,6 +87,7 @@ TEST_F(Converter, ConvertsWithChainedActiveRulesAndEmptiesTheScan) {
     rule(5, "x", "");                      // one side empty: not active
     files(testenv::Root() + "/in.txt", testenv::Root() + "/out.txt");
     k()->Scan->ShowBlock("zz", 2);
+    QAbstractItemModelTester tester(k()->Scan->View()->model());
     convert();
 
     QByteArray expected = source;
