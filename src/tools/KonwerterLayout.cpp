@@ -42,7 +42,7 @@ TFKonwerter::TFKonwerter(TComponent* owner) : TForm(owner) {
     SetName(QStringLiteral("FKonwerter"));
     SetCaption(QStringLiteral("Konwerter ver.1.0"));
     SetBorderStyle(TBorderStyle::bsDialog);
-    SetClientSize(560, 520);
+    SetClientSize(560, 532);
     SetPosition(TPosition::poScreenCenter);
 
     LSource = caption(this, this, "LSource", 8, 8, 400, QStringLiteral("Plik źródłowy:..........................."));
@@ -57,9 +57,9 @@ TFKonwerter::TFKonwerter(TComponent* owner) : TForm(owner) {
     Anim = PlaceTool<TCopyAnimation>(this, this, "Anim", 330, 150, 200, 60);
     BWYczysc = PlaceTool<TBitBtn>(this, this, "BWYczysc", 380, 330, 100, 25);
     BWYczysc->SetCaption(QStringLiteral("Wyczyść"));
-    Scan = PlaceTool<TScanGrid>(this, this, "Scan", 8, kRowTop + 12 * kRowHeight + 8, 544, 26);
+    Scan = PlaceTool<TScanGrid>(this, this, "Scan", 8, kRowTop + 12 * kRowHeight + 4, 544, 40);
 
-    Panel1 = PlaceTool<TPanel>(this, this, "Panel1", 0, 479, 560, 41);
+    Panel1 = PlaceTool<TPanel>(this, this, "Panel1", 0, 491, 560, 41);
     Panel1->SetAlign(TAlign::alBottom);
     BitBtn2 = PlaceTool<TBitBtn>(this, Panel1, "BitBtn2", 8, 8, 270, 25);
     BitBtn2->SetCaption(QStringLiteral("Konwersja znaki na kody/ kody na znaki"));
@@ -91,11 +91,11 @@ TFKonwerter::~TFKonwerter() {
 
 void TFKonwerter::buildRuleRows() {
     LZmien = caption(this, this, "LZmien", 40, kRowTop - 40, 110, QStringLiteral("Zmień znak"));
-    LNa = caption(this, this, "LNa", 180, kRowTop - 40, 110, QStringLiteral("Na znak"));
+    LNa = caption(this, this, "LNa", 190, kRowTop - 40, 110, QStringLiteral("Na znak"));
     caption(this, this, "LKod1", 40, kRowTop - 20, 50, QStringLiteral("Kod"));
     caption(this, this, "LZnak1", 96, kRowTop - 20, 50, QStringLiteral("Znak"));
-    caption(this, this, "LKod2", 180, kRowTop - 20, 50, QStringLiteral("Kod"));
-    caption(this, this, "LZnak2", 236, kRowTop - 20, 50, QStringLiteral("Znak"));
+    caption(this, this, "LKod2", 190, kRowTop - 20, 50, QStringLiteral("Kod"));
+    caption(this, this, "LZnak2", 246, kRowTop - 20, 50, QStringLiteral("Znak"));
     for (int r = 1; r <= kRules; ++r) {
         const int top = kRowTop + (r - 1) * kRowHeight;
         const auto make = [&](const QString& name, int left, int width) {
@@ -106,8 +106,8 @@ void TFKonwerter::buildRuleRows() {
             e->SetTag(r);
         };
         make(QStringLiteral("K%1").arg(r), 40, 50);
-        make(QStringLiteral("Z%1").arg(r), 96, 40);
-        make(r == 1 ? QStringLiteral("D1") : QStringLiteral("d%1").arg(r), 180, 50);
-        make(QStringLiteral("dz%1").arg(r), 236, 40);
+        make(QStringLiteral("Z%1").arg(r), 96, 56);
+        make(r == 1 ? QStringLiteral("D1") : QStringLiteral("d%1").arg(r), 190, 50);
+        make(QStringLiteral("dz%1").arg(r), 246, 56);
     }
 }
