@@ -10,6 +10,7 @@
 #include "tools/CreateSimpleData.h"
 #include "tools/Konwerter.h"
 #include "workbench/MainWindow.h"
+#include "workbench/MemoToolbar.h"
 
 int RunZorvantic(int argc, char** argv) {
     QApplication qt(argc, argv);
@@ -30,6 +31,7 @@ int RunZorvantic(int argc, char** argv) {
     application->Initialize();
     application->CreateForm<TFMain>();
     application->CreateForm<TFEksport>();
+    application->CreateForm<TFMemoToolbar>();
     application->CreateForm<TFKonwerter>();
     application->CreateForm<TFCharASCI>();
     application->CreateForm<TFCreateSimpleData>();

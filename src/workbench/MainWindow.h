@@ -261,6 +261,7 @@ class TFMain : public TForm {
     // ---- tool windows of the script page (MainWindowTools.cpp) ----
     void SpeedButton3Click(TObject* sender);
     void SpeedButton4Click(TObject* sender);
+    void BToolClick(TObject* sender);
 
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.

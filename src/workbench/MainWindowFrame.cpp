@@ -66,5 +66,8 @@ void TFMain::Zakocz1Click(TObject*) {
 
 void TFMain::PageControl1Change(TObject*) {
     // The text tool window works on the script page only.
-    if (BTool->Down()) BTool->SetDown(false);
+    if (BTool->Down()) {
+        BTool->SetDown(false);
+        BToolClick(this);
+    }
 }
