@@ -88,6 +88,10 @@ TEST_F(TextOperations, InPlaceOperations) {
     script({"abc", "", "z"});
     click(t()->SpeedButton5);
     EXPECT_EQ(script(), QStringList({"ab", "", ""}));
+    // A last line emptied in a text without a final break is still a line.
+    wb.main()->EScript->SetText("abc\r\nz");
+    click(t()->SpeedButton5);
+    EXPECT_EQ(script(), QStringList({"ab", ""}));
 }
 
 TEST_F(TextOperations, FillPadsByAThousandBlanksAtMost) {
