@@ -39,6 +39,17 @@ TSpeedButton* textButton(TFMemoToolbar* owner, const char* name, int left, int t
     return b;
 }
 
+// The captions were sized for a narrower font than the desktop's: a caption that would
+// not fit its 80 pixels gets a smaller size of the font.
+void fitCaption(TSpeedButton* b) {
+    QToolButton* button = b->Button();
+    QFont font = button->font();
+    while (button->sizeHint().width() > b->Width() && font.pixelSize() > 8) {
+        font.setPixelSize(font.pixelSize() - 1);
+        button->setFont(font);
+    }
+}
+
 TLabel* label(TFMemoToolbar* owner, const char* name, int left, int top, int width, const QString& caption) {
     auto* l = Place<TLabel>(owner, owner, name, left, top, width, 16);
     l->SetCaption(caption);
@@ -54,12 +65,16 @@ TFMemoToolbar::TFMemoToolbar(TComponent* owner) : TForm(owner) {
     SetBorderStyle(TBorderStyle::bsToolWindow);
     SetStayOnTop(true);
     TFont font = Font();
-    font.font.setFamily(QStringLiteral("MS Sans Serif"));
-    font.font.setPointSize(8);
+    // 8 points at the 96 dots per inch the window was laid out for.
+    font.font.setPixelSize(11);
     SetFont(font);
     SetClientSize(403, 162);
     SetPlacement(QRect(373, 369, 403, 162));
     buildControls();
+    for (TControl* c : Controls()) c->SetFont(font);
+    for (TSpeedButton* b : {SpeedButton7, SpeedButton9, SpeedButton8, SpeedButton10, SpeedButton11, SpeedButton12,
+                            SpeedButton13, SpeedButton14})
+        fitCaption(b);
     ReplaceDialog = new TReplaceDialog(this);
     ReplaceDialog->SetName(QStringLiteral("ReplaceDialog"));
     bindHandlers();
