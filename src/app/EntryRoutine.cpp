@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/Intro.h"
+#include "common/Info.h"
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
@@ -11,6 +12,16 @@
 #include "tools/Konwerter.h"
 #include "workbench/MainWindow.h"
 #include "workbench/MemoToolbar.h"
+
+void CreateLongLivedWindows(TApplication& application) {
+    application.CreateForm<TFMain>();
+    application.CreateForm<TFEksport>();
+    application.CreateForm<TFMemoToolbar>();
+    application.CreateForm<TFInfo>();
+    application.CreateForm<TFKonwerter>();
+    application.CreateForm<TFCharASCI>();
+    application.CreateForm<TFCreateSimpleData>();
+}
 
 int RunZorvantic(int argc, char** argv) {
     QApplication qt(argc, argv);
@@ -29,12 +40,7 @@ int RunZorvantic(int argc, char** argv) {
 
     // 4, 5. The long-lived windows, the main window first.
     application->Initialize();
-    application->CreateForm<TFMain>();
-    application->CreateForm<TFEksport>();
-    application->CreateForm<TFMemoToolbar>();
-    application->CreateForm<TFKonwerter>();
-    application->CreateForm<TFCharASCI>();
-    application->CreateForm<TFCreateSimpleData>();
+    CreateLongLivedWindows(*application);
 
     // 6. The message loop, until the main window closes or an end request is served.
     application->Run();
