@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -37,9 +37,10 @@ QStringList scriptLines(int count, bool numbers) {
     QStringList lines;
     lines.reserve(count);
     for (int i = 0; i < count; ++i)
-        lines << (numbers ? QString::number(i * 37)
-                          : QStringLiteral("  INSERT INTO t VALUES (%1, 'name %1', %2);").arg(i).arg(i % 977) +
-                                QString(i % 7, QChar(' ')));
+        lines << (numbers
+                      ? QString::number(i * 37)
+                      : QStringLiteral("  INSERT INTO t VALUES (%1, 'name %1', %2);").arg(i).arg(i % 977) +
+                            QString(i % 7, QChar(' ')));
     return lines;
 }
 
@@ -118,8 +119,9 @@ int main(int argc, char** argv) {
             detached.push_back(t.nsecsElapsed() / 1e9);
             plain.push_back((done - read) / 1e9);
         }
-        std::printf("%-11s window %.3f s   detached editor %.3f s (ratio %.2fx)   list alone %.3f s\n", op.name,
-                    median(window), median(detached), median(window) / median(detached), median(plain));
+        std::printf("%-11s window %.3f s   detached editor %.3f s (ratio %.2fx)   list alone %.3f s\n",
+                    op.name, median(window), median(detached), median(window) / median(detached),
+                    median(plain));
     }
     platform::SetDialogs(nullptr);
     return 0;

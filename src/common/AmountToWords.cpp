@@ -7,11 +7,11 @@
 
 namespace {
 
-const char16_t* const UnitWords[20] = {
-    u"",           u"jeden",       u"dwa",        u"trzy",         u"cztery",
-    u"pięć",       u"sześć",       u"siedem",     u"osiem",        u"dziewięć",
-    u"dziesięć",   u"jedenaście",  u"dwanaście",  u"trzynaście",   u"czternaście",
-    u"piętnaście", u"szesnaście",  u"siedemnaście", u"osiemnaście", u"dziewiętnaście"};
+const char16_t* const UnitWords[20] = {u"",           u"jeden",        u"dwa",         u"trzy",
+                                       u"cztery",     u"pięć",         u"sześć",       u"siedem",
+                                       u"osiem",      u"dziewięć",     u"dziesięć",    u"jedenaście",
+                                       u"dwanaście",  u"trzynaście",   u"czternaście", u"piętnaście",
+                                       u"szesnaście", u"siedemnaście", u"osiemnaście", u"dziewiętnaście"};
 const char16_t* const TenWords[10] = {u"",
                                       u"dziesięć",
                                       u"dwadzieścia",
@@ -22,7 +22,7 @@ const char16_t* const TenWords[10] = {u"",
                                       u"siedemdziesiąt",
                                       u"osiemdziesiąt",
                                       u"dziewięćdziesiąt"};
-const char16_t* const HundredWords[10] = {u"",        u"sto",      u"dwieście", u"trzysta",   u"czterysta",
+const char16_t* const HundredWords[10] = {u"",        u"sto",      u"dwieście",  u"trzysta",  u"czterysta",
                                           u"pięćset", u"sześćset", u"siedemset", u"osiemset", u"dziewięćset"};
 const char16_t* const ThousandForms[10] = {u"tysięcy", u"tysiąc",  u"tysiące", u"tysiące", u"tysiące",
                                            u"tysięcy", u"tysięcy", u"tysięcy", u"tysięcy", u"tysięcy"};

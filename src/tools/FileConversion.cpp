@@ -1,8 +1,8 @@
 #include "tools/FileConversion.h"
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
 
 #include <vector>
 

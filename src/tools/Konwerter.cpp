@@ -81,7 +81,8 @@ void TFKonwerter::SourceChange(TObject*) {
 
 void TFKonwerter::BWYczyscClick(TObject*) {
     for (int r = 1; r <= kRules; ++r)
-        for (TEdit* e : {KodZrodlowy[r], ZnakZrodlowy[r], KodDocelowy[r], ZnakDocelowy[r]}) e->SetText(QString());
+        for (TEdit* e : {KodZrodlowy[r], ZnakZrodlowy[r], KodDocelowy[r], ZnakDocelowy[r]})
+            e->SetText(QString());
 }
 
 ByteRules TFKonwerter::ActiveRules() const {

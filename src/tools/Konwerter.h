@@ -15,7 +15,6 @@ class TPanel;
 class TScanGrid;
 class TSpeedButton;
 
-
 // The file converter: copies a file byte for byte, replacing single bytes by up to
 // twelve substitution rules. Each rule row holds a source code and character and a
 // target code and character; a code and its character are kept in step while the

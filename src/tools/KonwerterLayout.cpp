@@ -45,7 +45,8 @@ TFKonwerter::TFKonwerter(TComponent* owner) : TForm(owner) {
     SetClientSize(560, 532);
     SetPosition(TPosition::poScreenCenter);
 
-    LSource = caption(this, this, "LSource", 8, 8, 400, QStringLiteral("Plik źródłowy:..........................."));
+    LSource = caption(this, this, "LSource", 8, 8, 400,
+                      QStringLiteral("Plik źródłowy:..........................."));
     Source = PlaceTool<TFilenameEdit>(this, this, "Source", 8, 26, 514, 22);
     PreviewSource = previewButton(this, this, "PreviewSource", 26);
     LDest = caption(this, this, "LDest", 8, 56, 400,
@@ -79,7 +80,8 @@ TFKonwerter::TFKonwerter(TComponent* owner) : TForm(owner) {
     Storage->SetBackend(IniStorage(QStringLiteral("Konwerter"), QStringLiteral("TFKonwerter")));
     QStringList props{QStringLiteral("Dest.Text"), QStringLiteral("Source.Text")};
     for (const char* column : {"K", "dz", "Z"})
-        for (int r = 1; r <= kRules; ++r) props << QStringLiteral("%1%2.Text").arg(QLatin1String(column)).arg(r);
+        for (int r = 1; r <= kRules; ++r)
+            props << QStringLiteral("%1%2.Text").arg(QLatin1String(column)).arg(r);
     props << QStringLiteral("D1.Text");
     for (int r = 2; r <= kRules; ++r) props << QStringLiteral("d%1.Text").arg(r);
     Storage->StoredProps().Assign(props);

@@ -15,7 +15,9 @@ class ScanGridModel : public QAbstractTableModel {
     // need no notice of their own, the pending repaint shows them.
     mutable bool noticePending = false;
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : 1; }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : 1;
+    }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : TScanGrid::kColumns;
     }
@@ -27,7 +29,8 @@ class ScanGridModel : public QAbstractTableModel {
     QString text(int col) const {
         if (col < 0 || col >= filled) return QString();
         // The byte 0 is a cell of one character that shows nothing.
-        return bytes[static_cast<size_t>(col)] == 0 ? QString(QChar(0)) : CharOfByte(bytes[static_cast<size_t>(col)]);
+        return bytes[static_cast<size_t>(col)] == 0 ? QString(QChar(0))
+                                                    : CharOfByte(bytes[static_cast<size_t>(col)]);
     }
     void show(const char* data, int size) {
         size = std::clamp(size, 0, TScanGrid::kColumns - 2);

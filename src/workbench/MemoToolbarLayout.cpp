@@ -72,8 +72,8 @@ TFMemoToolbar::TFMemoToolbar(TComponent* owner) : TForm(owner) {
     SetPlacement(QRect(373, 369, 403, 162));
     buildControls();
     for (TControl* c : Controls()) c->SetFont(font);
-    for (TSpeedButton* b : {SpeedButton7, SpeedButton9, SpeedButton8, SpeedButton10, SpeedButton11, SpeedButton12,
-                            SpeedButton13, SpeedButton14})
+    for (TSpeedButton* b : {SpeedButton7, SpeedButton9, SpeedButton8, SpeedButton10, SpeedButton11,
+                            SpeedButton12, SpeedButton13, SpeedButton14})
         fitCaption(b);
     ReplaceDialog = new TReplaceDialog(this);
     ReplaceDialog->SetName(QStringLiteral("ReplaceDialog"));

@@ -55,8 +55,9 @@ TEST_P(SampleData, EmpGivesTheStatementFiveItemsToALine) {
 }
 
 TEST_P(SampleData, CutNamesExactlyFiveFieldsAndTheTypedTableName) {
-    exec("CREATE TABLE T (\"DESCRIPTION\" VARCHAR(3), \"ABC\" VARCHAR(3), \"A\" INTEGER, \"B\" INTEGER, "
-         "\"C\" INTEGER)");
+    exec(
+        "CREATE TABLE T (\"DESCRIPTION\" VARCHAR(3), \"ABC\" VARCHAR(3), \"A\" INTEGER, \"B\" INTEGER, "
+        "\"C\" INTEGER)");
     execute("OTHER", "select * from T");
     const QStringList memo = lines();
     EXPECT_EQ(memo[0], "INSERT INTO OTHER (DESCRIPTION,ABC,A,B,C");

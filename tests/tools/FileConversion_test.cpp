@@ -58,8 +58,9 @@ TEST(ConvertFile, RefusesTheSourceAsDestinationBeforeOpeningIt) {
     testenv::WriteFile("data/src.txt", "keep me");
     ASSERT_TRUE(QFile::link(root + "/data/src.txt", root + "/link.txt"));
     ByteRules none;
-    for (const QString& dest : {root + "/data/src.txt", root + "/data/./src.txt", root + "/data/../data/src.txt",
-                                root + "/link.txt", QStringLiteral("data/src.txt")})
+    for (const QString& dest :
+         {root + "/data/src.txt", root + "/data/./src.txt", root + "/data/../data/src.txt",
+          root + "/link.txt", QStringLiteral("data/src.txt")})
         EXPECT_THROW(convert(root + "/data/src.txt", dest, none), EInOutError) << dest.toStdString();
     EXPECT_EQ(testenv::ReadFile("data/src.txt"), "keep me");
 }

@@ -78,13 +78,13 @@ TEST_F(Converter, ConvertsWithChainedActiveRulesAndEmptiesTheScan) {
     source[2048] = static_cast<char>(0xB9);  // ą
     source[2999] = 'q';
     testenv::WriteFile("in.txt", source);
-    typeInto(k()->KodZrodlowy[1], "97");   // a
-    typeInto(k()->KodDocelowy[1], "98");   // -> b
-    rule(2, "b", "c");                     // a and b -> c
+    typeInto(k()->KodZrodlowy[1], "97");  // a
+    typeInto(k()->KodDocelowy[1], "98");  // -> b
+    rule(2, "b", "c");                    // a and b -> c
     rule(3, "ą", "A");
     typeInto(k()->KodZrodlowy[4], "113");  // q -> <błąd>: not active
     typeInto(k()->KodDocelowy[4], "999");
-    rule(5, "x", "");                      // one side empty: not active
+    rule(5, "x", "");  // one side empty: not active
     files(testenv::Root() + "/in.txt", testenv::Root() + "/out.txt");
     k()->Scan->ShowBlock("zz", 2);
     QAbstractItemModelTester tester(k()->Scan->View()->model());
@@ -129,7 +129,8 @@ TEST_F(Converter, ClearEmptiesEveryRuleField) {
     // A mouse click takes the focus from the field typed in last.
     QTest::mouseClick(k()->BWYczysc->Button(), Qt::LeftButton);
     for (int r = 1; r <= 12; ++r)
-        for (TEdit* e : {k()->KodZrodlowy[r], k()->ZnakZrodlowy[r], k()->KodDocelowy[r], k()->ZnakDocelowy[r]})
+        for (TEdit* e :
+             {k()->KodZrodlowy[r], k()->ZnakZrodlowy[r], k()->KodDocelowy[r], k()->ZnakDocelowy[r]})
             EXPECT_EQ(e->Text(), "") << e->Name().toStdString();
     EXPECT_TRUE(k()->ActiveRules().Empty());
 }
