@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <QFile>
 #include <QFileInfo>
+
+#include <csignal>
 
 #include "TestEnv.h"
 #include "rtl/Exception.h"
@@ -75,6 +78,24 @@ TEST(ConvertFile, BadFilesRaiseAndKeepWhatWasWritten) {
     EXPECT_THROW(convert(root + "/in", root + "/no/such/folder/out", none), EInOutError);
     // A full disk is a failure, not a shorter copy reported as done.
     EXPECT_THROW(convert(root + "/in", "/dev/full", none), EInOutError);
+}
+
+// A file-size limit makes the system take only part of a write: that is a failure too,
+// and what was written stays.
+TEST(ConvertFile, AShortWriteIsAFailure) {
+    const QString root = testenv::Root();
+    testenv::WriteFile("in", bytes(120000));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 100000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    ByteRules none;
+    EXPECT_THROW(convert(root + "/in", root + "/out", none), EInOutError);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(testenv::ReadFile("out"), bytes(120000).left(100000));
 }
 
 }  // namespace

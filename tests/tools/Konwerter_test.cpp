@@ -8,6 +8,7 @@
 #include "framework/StdCtrls.h"
 #include "platform/IniFile.h"
 #include "platform/Launcher.h"
+#include "platform/Paths.h"
 #include "tools/CharASCI.h"
 #include "tools/FilenameEdit.h"
 #include "tools/Konwerter.h"
@@ -103,15 +104,20 @@ TEST_F(Converter, TheSourceAsDestinationIsRefusedAndKept) {
     testenv::WriteFile("data/in.txt", "precious");
     ASSERT_TRUE(QFile::link(testenv::Root() + "/data/in.txt", testenv::Root() + "/alias.txt"));
     rule(1, "p", "P");
-    for (const QString& dest : {QString("data/./in.txt"), testenv::Root() + "/alias.txt"}) {
+    testenv::WriteFile(platform::MapPath("c:\\in.txt"), "precious");
+    const std::vector<std::pair<QString, QString>> cases = {{"data/in.txt", "data/./in.txt"},
+                                                            {"data/in.txt", testenv::Root() + "/alias.txt"},
+                                                            {"c:\\in.txt", "C:\\in.txt"}};
+    for (const auto& [source, dest] : cases) {
         testenv::Dialogs().clear();
-        files("data/in.txt", dest);
+        files(source, dest);
         convert();
         ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
         EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
         EXPECT_TRUE(testenv::Dialogs().boxes[0].text.contains("źródłowym"));
     }
     EXPECT_EQ(testenv::ReadFile("data/in.txt"), "precious");
+    EXPECT_EQ(testenv::ReadFile(platform::MapPath("c:\\in.txt")), "precious");
 }
 
 TEST_F(Converter, AFailedConversionSaysSoTwice) {
