@@ -278,6 +278,13 @@ class TFMain : public TForm {
     QString QueryScalar(const QString& sql);
     void BitBtn1Click(TObject* sender);
 
+    // ---- openers of the multi-file export, record counter and super union
+    // (MainWindowExportOpeners.cpp) ----
+    void BSuperUnionClick(TObject* sender);
+    void SpeedButton2Click(TObject* sender);
+    void BMultifileExportClick(TObject* sender);
+    void bindExportOpeners();
+
     // ---- tool windows of the script page (MainWindowTools.cpp) ----
     void SpeedButton3Click(TObject* sender);
     void SpeedButton4Click(TObject* sender);

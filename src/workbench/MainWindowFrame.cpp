@@ -34,6 +34,7 @@ void TFMain::bindHandlers() {
     Zapiszwynik1->OnClick = [this](TObject* s) { BExportClick(s); };
     OnClose = [this](TObject* s, TCloseAction& action) { FormClose(s, action); };
     bindScriptHandlers();
+    bindExportOpeners();
     bindToolHandlers();
 }
 
