@@ -74,6 +74,21 @@ TEST_P(SampleData, AQueryErrorLeavesTheMemoAlone) {
 INSTANTIATE_TEST_SUITE_P(Backends, SampleData, testing::Values(Backend::Sqlite, Backend::Postgres),
                          testenv::ParamName);
 
+// PostgreSQL answers a select of no columns with a result of no fields.
+TEST(SampleDataFields, NoFieldsGiveEmptyLists) {
+    testenv::ScratchAlias alias(Backend::Postgres);
+    toolstest::Tools tools;
+    auto* db = new TDatabase(&tools.app());
+    db->SetDatabaseName("X");
+    db->SetAliasName("TEST");
+    db->Open();
+    FCreateSimpleData->TableName->SetText("E");
+    FCreateSimpleData->SQL->SetText("select");
+    FCreateSimpleData->Execute->Click();
+    EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList());
+    EXPECT_EQ(FCreateSimpleData->Memo->Lines()[0], "INSERT INTO E ( ) VALUES ( )");
+}
+
 TEST(SampleDataMemo, ALongStatementGetsTheLinesItNeeds) {
     testenv::ScratchAlias alias(Backend::Sqlite);
     toolstest::Tools tools;
