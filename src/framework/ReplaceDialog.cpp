@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "framework/Dispatch.h"
+#include "platform/DialogSeam.h"
 
 namespace {
 
@@ -86,9 +87,7 @@ void TReplaceDialog::Execute() {
         dialog_->setParent(over, Qt::Dialog);
         if (shown) dialog_->show();
     }
-    dialog_->show();
-    dialog_->raise();
-    dialog_->activateWindow();
+    platform::Dialogs().showModeless(dialog_, dialog_->windowTitle());
     find_->setFocus();
 }
 

@@ -24,7 +24,8 @@ class TReplaceDialog : public TComponent {
     // True while the event came from "Replace All".
     bool ReplaceAll() const { return replaceAll_; }
 
-    // Shows the dialog above the active window (a dialog already shown comes to the front).
+    // Shows the dialog through the dialog seam, above the active window (a dialog
+    // already shown comes to the front).
     void Execute();
     void CloseDialog();
     bool Visible() const;

@@ -120,6 +120,8 @@ TEST_F(TextOperations, OneOperationIsOneUndoStepAndModifiesTheScript) {
 TEST_F(TextOperations, ReplaceDialogReplacesEverythingFromBothButtons) {
     click(t()->SpeedButton4);
     ASSERT_TRUE(t()->ReplaceDialog->Visible());
+    ASSERT_EQ(testenv::Dialogs().records.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().records[0].kind, platform::DialogRecord::Replace);
     QDialog* dialog = t()->ReplaceDialog->Dialog();
     auto type = [dialog](const char* field, const QString& text) {
         auto* edit = dialog->findChild<QLineEdit*>(field);
