@@ -258,6 +258,17 @@ class TFMain : public TForm {
     void AssistMemoClick(TObject* sender);
     void ExecuteFile(const QString& fileName, const QString& params, const QString& dir, int showCmd);
 
+    // ---- catalogue browsers, table update, big queries, grid tools ----
+    // (MainWindowBrowsers.cpp, MainWindowUpdate.cpp, MainWindowBigQueries.cpp, MainWindowGridTools.cpp)
+    void RefreshItemsClick(TObject* sender);
+    void NazwaTabeliEnter(TObject* sender);
+    void BWykonajAktualizacjaClick(TObject* sender);
+    void BitBtn3Click(TObject* sender);
+    void BSQLClick(TObject* sender);
+    void BFontClick(TObject* sender);
+    void ZliczajClick(TObject* sender);
+    void Zapiszwynik1Click(TObject* sender);
+
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.
     bool FSkipHint = false;
@@ -278,6 +289,7 @@ class TFMain : public TForm {
     void bindHandlers();
     void bindQueryHandlers();
     void bindScriptHandlers();
+    void bindBrowserHandlers();
 };
 
 // The one main window of the run (nullptr before it is created).
