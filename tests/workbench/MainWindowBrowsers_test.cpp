@@ -29,11 +29,12 @@ TEST(AliasesPage, RefreshListsEveryAliasWithPasswordsStarred) {
     Workbench wb(Backend::Sqlite);
     wb.show();
     TFMain* m = wb.main();
-    testenv::WriteFile(AliasFilePath(),
-                       "[LOCAL]\nTYPE=SQLITE\nPATH=/data/password=x.db\nDESCRIPTION=Local one\n"
-                       "[SALES]\nTYPE=POSTGRESQL\nSERVER NAME=host=db password=s3cret dbname=sales\n"
-                       "[QUOTED]\nTYPE=POSTGRESQL\nSERVER NAME=PASSWORD = 'a b\\'c' host=h\n"
-                       "[URI]\nTYPE=POSTGRESQL\nSERVER NAME=postgresql://scott:tiger@h/db?sslmode=off&password=x1\n");
+    testenv::WriteFile(
+        AliasFilePath(),
+        "[LOCAL]\nTYPE=SQLITE\nPATH=/data/password=x.db\nDESCRIPTION=Local one\n"
+        "[SALES]\nTYPE=POSTGRESQL\nSERVER NAME=host=db password=s3cret dbname=sales\n"
+        "[QUOTED]\nTYPE=POSTGRESQL\nSERVER NAME=PASSWORD = 'a b\\'c' host=h\n"
+        "[URI]\nTYPE=POSTGRESQL\nSERVER NAME=postgresql://scott:tiger@h/db?sslmode=off&password=x1\n");
     m->DatabaseName->SetItemIndex(0);
     wb.click("BRefreshBDEAliases");
     EXPECT_EQ(m->DatabaseName->Items().ToStringList(), QStringList({"LOCAL", "SALES", "QUOTED", "URI"}));
@@ -41,12 +42,13 @@ TEST(AliasesPage, RefreshListsEveryAliasWithPasswordsStarred) {
     EXPECT_EQ(m->BDEItems->RecNo(), 4) << "the grid ends on the last alias";
     EXPECT_EQ(m->DBGrid2->Model()->rowCount(), 4);
     EXPECT_EQ(m->DBGrid2->Model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "PHYNAME");
-    EXPECT_EQ(rowsOf(m->BDEItems), QStringList({
-                                       "LOCAL|Local one|/data/password=x.db|SQLITE",
-                                       "SALES||host=db password=****** dbname=sales|POSTGRESQL",
-                                       "QUOTED||PASSWORD = ******** host=h|POSTGRESQL",
-                                       "URI||postgresql://scott:*****@h/db?sslmode=off&password=**|POSTGRESQL",
-                                   }));
+    EXPECT_EQ(rowsOf(m->BDEItems),
+              QStringList({
+                  "LOCAL|Local one|/data/password=x.db|SQLITE",
+                  "SALES||host=db password=****** dbname=sales|POSTGRESQL",
+                  "QUOTED||PASSWORD = ******** host=h|POSTGRESQL",
+                  "URI||postgresql://scott:*****@h/db?sslmode=off&password=**|POSTGRESQL",
+              }));
 }
 
 class TablesPage : public ::testing::TestWithParam<Backend> {};
@@ -61,9 +63,11 @@ TEST_P(TablesPage, ColumnsOfTheSelectedTableWithTheirPhysicalTypes) {
     const int at = static_cast<int>(tables.indexOf(QStringLiteral("items")));
     ASSERT_GE(at, 0) << tables.join(QChar(' ')).toStdString();
     if (GetParam() == Backend::Sqlite)
-        EXPECT_TRUE(tables.contains("sqlite_schema") || tables.contains("sqlite_master")) << "system tables too";
+        EXPECT_TRUE(tables.contains("sqlite_schema") || tables.contains("sqlite_master"))
+            << "system tables too";
     else
-        EXPECT_TRUE(tables.contains("pg_class") || tables.contains("pg_catalog.pg_class")) << "system tables too";
+        EXPECT_TRUE(tables.contains("pg_class") || tables.contains("pg_catalog.pg_class"))
+            << "system tables too";
     // The user picks the table in the left grid.
     m->PageControl1->SetActivePage(m->TabSheet4);
     m->DBTabele->View()->setCurrentIndex(m->DBTabele->Model()->index(at, 0));
@@ -72,8 +76,8 @@ TEST_P(TablesPage, ColumnsOfTheSelectedTableWithTheirPhysicalTypes) {
     const QStringList expected =
         GetParam() == Backend::Sqlite
             ? QStringList({"1|id|INTEGER", "2|name|VARCHAR(20)", "3|price|NUMERIC(10,2)", "4|born|DATE"})
-            : QStringList({"1|id|integer", "2|name|character varying(20)", "3|price|numeric(10,2)",
-                           "4|born|date"});
+            : QStringList(
+                  {"1|id|integer", "2|name|character varying(20)", "3|price|numeric(10,2)", "4|born|date"});
     EXPECT_EQ(rowsOf(m->TableItems), expected);
     EXPECT_EQ(m->Etems->Model()->rowCount(), 4);
     EXPECT_TRUE(testenv::Dialogs().boxes.empty());
