@@ -211,6 +211,46 @@ TEST_P(UpdatePage, BadInputIsAClearErrorAndWritesNothing) {
     EXPECT_FALSE(m()->QueryAktualizacja->Active());
 }
 
+// SQLite has no table without columns.
+TEST(UpdatePagePostgres, ATableWithoutColumnsOpensEmpty) {
+    Workbench wb(Backend::Postgres);
+    wb.seed("CREATE TABLE nocols ()");
+    wb.connect();
+    wb.main()->NazwaTabeli->SetText("nocols");
+    wb.click("BWykonajAktualizacja");
+    EXPECT_TRUE(testenv::Dialogs().boxes.empty());
+    EXPECT_TRUE(wb.main()->QueryAktualizacja->Active());
+    EXPECT_EQ(wb.main()->GridAktualizacja->ColumnCount(), 0);
+}
+
+TEST(UpdatePagePostgres, LostServerInTheMiddleOfAnEditKeepsTheRowAndWritesNothing) {
+    Workbench wb(Backend::Postgres);
+    wb.seed("CREATE TABLE people (id INTEGER, name VARCHAR(20))");
+    wb.seed("INSERT INTO people VALUES (1, 'Ann')");
+    wb.connect();
+    TFMain* m = wb.main();
+    m->MainQuery->SQL().Add("SELECT pg_backend_pid()");
+    m->MainQuery->Open();
+    const QString pid = m->MainQuery->Fields(0)->AsString();
+    m->NazwaTabeli->SetText("people");
+    wb.click("BWykonajAktualizacja");
+    DataSetModel* model = m->GridAktualizacja->Model();
+    testenv::PostgresAdmin("SELECT pg_terminate_backend(" + pid + ")");
+    EXPECT_FALSE(model->setData(model->index(0, 1), "Anna", Qt::EditRole));
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(model->data(model->index(0, 1), Qt::DisplayRole).toString(), "Anna") << "kept as typed";
+    EXPECT_EQ(m->QueryAktualizacja->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(wb.scalar("SELECT name FROM people"), "Ann");
+
+    // The user connects again and goes on.
+    wb.click("BConnect");
+    m->NazwaTabeli->SetText("people");
+    wb.click("BWykonajAktualizacja");
+    EXPECT_TRUE(model->setData(model->index(0, 1), "Anna", Qt::EditRole));
+    EXPECT_EQ(wb.scalar("SELECT name FROM people"), "Anna");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, UpdatePage, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          wbtest::ParamName);
 
