@@ -17,7 +17,11 @@ void TFMain::NazwaTabeliEnter(TObject*) {
         for (DBItems->First(); !DBItems->Eof(); DBItems->Next())
             names << UpperCase(DBItems->FieldByName(QStringLiteral("NAME"))->AsString());
     }
+    // Filling the list leaves what the user may have typed as it was.
+    const QString typed = NazwaTabeli->Text();
     NazwaTabeli->Items().Assign(names);
+    NazwaTabeli->SetItemIndex(-1);
+    NazwaTabeli->SetText(typed);
 }
 
 void TFMain::BWykonajAktualizacjaClick(TObject*) {

@@ -61,6 +61,7 @@ TEST_P(UpdatePage, TableListIsFilledOnTheFirstEntryOnly) {
     m()->NazwaTabeli->SetFocus();
     const QStringList first = m()->NazwaTabeli->Items().ToStringList();
     EXPECT_TRUE(first.contains("PEOPLE"));
+    EXPECT_EQ(m()->NazwaTabeli->Text(), "") << "no table is picked for the user";
     wb->seed("CREATE TABLE later (x INTEGER)");
     wb->click("RefreshTables");
     m()->WHERE->SetFocus();
