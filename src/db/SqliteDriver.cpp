@@ -357,6 +357,33 @@ int SqliteConnection::ExecuteWith(const QString& sql, const std::vector<std::opt
     return givesRows ? rowCount : sqlite3_changes(db_);
 }
 
+int SqliteConnection::InsertReturning(const QString& sql, const QString& table,
+                                      const std::vector<std::optional<QByteArray>>& values,
+                                      const std::vector<TFieldType>& types, RowStore& stored) {
+    const int added = ExecuteWith(sql, values, types);
+    if (added != 1) return added;
+    // The row is found by its rowid; a table without one keeps the values as they were sent.
+    try {
+        auto result =
+            OpenQuery(QStringLiteral("SELECT * FROM %1 WHERE rowid = last_insert_rowid()").arg(table));
+        RowStore row(static_cast<int>(result->Columns().size()));
+        while (result->Fetch(row, 2)) {
+        }
+        if (row.Count() == 1 && row.Columns() == stored.Columns()) {
+            stored.BeginRow();
+            for (int c = 0; c < row.Columns(); ++c) {
+                if (const auto v = row.Value(0, c))
+                    stored.AddValue(*v);
+                else
+                    stored.AddNull();
+            }
+            stored.EndRow();
+        }
+    } catch (const EDatabaseError&) {
+    }
+    return added;
+}
+
 bool SqliteConnection::InTransaction() const {
     return sqlite3_get_autocommit(db_) == 0;
 }

@@ -170,6 +170,29 @@ TEST_P(UpdatePage, NavigatorInsertsAndDeletesWithoutAPrimaryKey) {
     EXPECT_EQ(boxes(), 2);  // the two questions
 }
 
+TEST_P(UpdatePage, AnInsertedRowShowsWhatTheTableFilledInAndCanBeEditedAndDeleted) {
+    wb->seed(
+        GetParam() == Backend::Sqlite
+            ? "CREATE TABLE keyed (id INTEGER PRIMARY KEY AUTOINCREMENT, name VARCHAR(20), "
+              "kind VARCHAR(5) DEFAULT 'new')"
+            : "CREATE TABLE keyed (id SERIAL PRIMARY KEY, name VARCHAR(20), kind VARCHAR(5) DEFAULT 'new')");
+    wb->seed("INSERT INTO keyed (name) VALUES ('first')");
+    execute("keyed", "", "id");
+    wb->click("NavigatorInsert");
+    m()->QueryAktualizacja->FieldByName("name")->SetAsString("second");
+    wb->click("NavigatorPost");
+    ASSERT_EQ(boxes(), 0);
+    EXPECT_EQ(m()->QueryAktualizacja->FieldByName("id")->AsString(), "2");
+    EXPECT_EQ(m()->QueryAktualizacja->FieldByName("kind")->AsString(), "new");
+    EXPECT_EQ(shown(0, 0), "2") << "inserted before the current row";
+
+    EXPECT_TRUE(model()->setData(cell(0, 1), "Second", Qt::EditRole));
+    EXPECT_EQ(wb->scalar("SELECT name FROM keyed WHERE id = 2"), "Second");
+    wb->click("NavigatorDelete");
+    EXPECT_EQ(boxes(), 1);  // the question only
+    EXPECT_EQ(wb->scalar("SELECT COUNT(*) FROM keyed"), "1");
+}
+
 TEST_P(UpdatePage, DeletingTheOnlyRowLeavesNothingToRead) {
     execute("people", "id = 2");
     wb->click("NavigatorDelete");
