@@ -48,7 +48,8 @@ class SqlConnection {
                             const std::vector<TFieldType>& types) = 0;
     // Runs an INSERT into `table` as ExecuteWith does and appends to `stored` the row it
     // added as "SELECT * FROM table" reads it (defaults and serials filled in), when the
-    // database can tell which row that is; returns the rows the statement added.
+    // database can tell which row that is and `stored` has its columns; returns the rows
+    // the statement added.
     virtual int InsertReturning(const QString& sql, const QString& table,
                                 const std::vector<std::optional<QByteArray>>& values,
                                 const std::vector<TFieldType>& types, RowStore& stored);

@@ -411,20 +411,12 @@ int PostgresConnection::InsertReturning(const QString& sql, const QString&,
     // and the statement is never cancelled half-way.
     PostgresResult result(this, r, true, inTransactionBlock);
     streaming_ = &result;
-    RowStore rows(static_cast<int>(result.Columns().size()));
+    RowStore other(static_cast<int>(result.Columns().size()));
+    RowStore& rows = other.Columns() == stored.Columns() ? stored : other;
+    const int before = rows.Count();
     while (result.Fetch(rows, 16)) {
     }
-    if (rows.Count() == 1 && rows.Columns() == stored.Columns()) {
-        stored.BeginRow();
-        for (int c = 0; c < rows.Columns(); ++c) {
-            if (const auto v = rows.Value(0, c))
-                stored.AddValue(*v);
-            else
-                stored.AddNull();
-        }
-        stored.EndRow();
-    }
-    return rows.Count();
+    return rows.Count() - before;
 }
 
 int PostgresConnection::ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,

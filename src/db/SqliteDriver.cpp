@@ -366,19 +366,9 @@ int SqliteConnection::InsertReturning(const QString& sql, const QString& table,
     try {
         auto result =
             OpenQuery(QStringLiteral("SELECT * FROM %1 WHERE rowid = last_insert_rowid()").arg(table));
-        RowStore row(static_cast<int>(result->Columns().size()));
-        while (result->Fetch(row, 2)) {
-        }
-        if (row.Count() == 1 && row.Columns() == stored.Columns()) {
-            stored.BeginRow();
-            for (int c = 0; c < row.Columns(); ++c) {
-                if (const auto v = row.Value(0, c))
-                    stored.AddValue(*v);
-                else
-                    stored.AddNull();
+        if (static_cast<int>(result->Columns().size()) == stored.Columns())
+            while (result->Fetch(stored, 2)) {
             }
-            stored.EndRow();
-        }
     } catch (const EDatabaseError&) {
     }
     return added;

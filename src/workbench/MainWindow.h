@@ -37,6 +37,7 @@ class TStatusBar;
 class TTabSheet;
 class TTableItems;
 class TColumn;
+class EDatabaseError;
 
 // The workbench: the one database connection "X", the main query and its grid, the
 // table suggestion list and eleven working pages. Each page's behaviour lives in a
@@ -236,6 +237,9 @@ class TFMain : public TForm {
     void BWykonajClick(TObject* sender);
     void SQL1Change(TObject* sender);
     void SQL1KeyDown(TObject* sender, int& key, TShiftState shift);
+    // A database error of a one-line or big query: "OK !" for a statement without rows,
+    // otherwise its message, also into the history.
+    void ShowQueryOutcome(const EDatabaseError& e);
     void FormKeyDown(TObject* sender, int& key, TShiftState shift);
     static QString FormatElapsed(long double days);
 

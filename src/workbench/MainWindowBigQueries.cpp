@@ -6,11 +6,6 @@
 #include "rtl/Exception.h"
 #include "workbench/MainWindow.h"
 
-namespace {
-// How the database layer ends a statement that gives no rows: it has been executed.
-const QString kNoRowsMessage = QStringLiteral("Error creating cursor handle");
-}  // namespace
-
 void TFMain::BitBtn3Click(TObject*) {
     TMemo* const pages[] = {FULLSQL1, FULLSQL2, FULLSQL3, FULLSQL4, FULLSQL5, FULLSQL6};
     const int shown = PAGESQL->ActivePageIndex();
@@ -21,12 +16,7 @@ void TFMain::BitBtn3Click(TObject*) {
         H->Lines().AddStrings(FULLSQL->Lines());
         QueryFull->Open();
     } catch (const EDatabaseError& e) {
-        if (e.Message() == kNoRowsMessage) {
-            ShowMessage(QStringLiteral("OK !"));
-        } else {
-            ShowMessage(e.Message());
-            H->Lines().Add(e.Message());
-        }
+        ShowQueryOutcome(e);
     } catch (const std::exception&) {
         ShowMessage(QStringLiteral("Error different that EDataBaseError"));
     }
