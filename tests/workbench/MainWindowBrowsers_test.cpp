@@ -51,6 +51,20 @@ TEST(AliasesPage, RefreshListsEveryAliasWithPasswordsStarred) {
               }));
 }
 
+TEST(AliasesPage, PhysicalNamesAreKeptUpTo260Characters) {
+    Workbench wb(Backend::Sqlite);
+    wb.show();
+    const QByteArray exact = "/" + QByteArray(259, 'a');
+    testenv::WriteFile(AliasFilePath(), "[EXACT]\nTYPE=SQLITE\nPATH=" + exact +
+                                            "\n[LONGER]\nTYPE=SQLITE\nPATH=" + exact + "b\n");
+    wb.click("BRefreshBDEAliases");
+    TDataSet* aliases = wb.main()->BDEItems;
+    aliases->First();
+    EXPECT_EQ(aliases->FieldByName("PHYNAME")->AsString(), QString::fromLatin1(exact));
+    aliases->Next();
+    EXPECT_EQ(aliases->FieldByName("PHYNAME")->AsString(), QString::fromLatin1(exact));
+}
+
 class TablesPage : public ::testing::TestWithParam<Backend> {};
 
 TEST_P(TablesPage, ColumnsOfTheSelectedTableWithTheirPhysicalTypes) {

@@ -154,11 +154,16 @@ TEST_P(UpdatePage, NavigatorInsertsAndDeletesWithoutAPrimaryKey) {
     wb->click("NavigatorLast");
     wb->click("NavigatorInsert");
     ASSERT_EQ(m()->QueryAktualizacja->State(), TDataSetState::dsInsert);
-    m()->QueryAktualizacja->FieldByName("id")->SetAsString("4");
+    m()->QueryAktualizacja->FieldByName("id")->SetAsString("-4");
     m()->QueryAktualizacja->FieldByName("name")->SetAsString("Dee");
+    wb->click("NavigatorPost");  // refused by the check
+    EXPECT_EQ(boxes(), 1);
+    ASSERT_EQ(m()->QueryAktualizacja->State(), TDataSetState::dsInsert) << "the new row stays as typed";
+    EXPECT_EQ(m()->QueryAktualizacja->FieldByName("name")->AsString(), "Dee");
+    m()->QueryAktualizacja->FieldByName("id")->SetAsString("4");
     wb->click("NavigatorPost");
-    EXPECT_EQ(boxes(), 0);
-    EXPECT_EQ(names(), "Ann,Bob,Cyd,Dee");
+    EXPECT_EQ(boxes(), 1);
+    EXPECT_EQ(names(), "Ann,Bob,Cyd,Dee") << "written once";
 
     wb->click("NavigatorFirst");
     testenv::Dialogs().answers = {platform::IDNO};
@@ -167,7 +172,7 @@ TEST_P(UpdatePage, NavigatorInsertsAndDeletesWithoutAPrimaryKey) {
     wb->click("NavigatorDelete");
     EXPECT_EQ(names(), "Bob,Cyd,Dee");
     EXPECT_EQ(m()->QueryAktualizacja->FieldByName("name")->AsString(), "Bob");
-    EXPECT_EQ(boxes(), 2);  // the two questions
+    EXPECT_EQ(boxes(), 3);  // the refusal and the two questions
 }
 
 TEST_P(UpdatePage, AnInsertedRowShowsWhatTheTableFilledInAndCanBeEditedAndDeleted) {
