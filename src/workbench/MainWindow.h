@@ -38,6 +38,12 @@ class TTabSheet;
 class TTableItems;
 class TColumn;
 class EDatabaseError;
+class TCubeProgressDialog;
+class TDecisionCube;
+class TDecisionGrid;
+class TDecisionPivot;
+class TDecisionQuery;
+class TDecisionSource;
 
 // The workbench: the one database connection "X", the main query and its grid, the
 // table suggestion list and eleven working pages. Each page's behaviour lives in a
@@ -193,7 +199,6 @@ class TFMain : public TForm {
     TDataSource* DSFull;
     TQuery* QueryAktualizacja;
     TDataSource* DSAktualizacja;
-    TQuery* DecisionQuery;
     TBDEItems* BDEItems;
     TDataSource* DSBDEItems;
     TDatabaseItems* DBItems;
@@ -225,6 +230,7 @@ class TFMain : public TForm {
     void FormClose(TObject* sender, TCloseAction& action);
     void BExportClick(TObject* sender);
     void Zakocz1Click(TObject* sender);
+    void Oprogramie1Click(TObject* sender);
     void PageControl1Change(TObject* sender);
 
     // ---- command line (MainWindowCommandLine.cpp) ----
@@ -272,6 +278,20 @@ class TFMain : public TForm {
     void BFontClick(TObject* sender);
     void ZliczajClick(TObject* sender);
     void Zapiszwynik1Click(TObject* sender);
+
+    // ---- decision cube (MainWindowCube.cpp) ----
+    TPanel* PCube;
+    TDecisionQuery* DecisionQuery;
+    TDecisionCube* DecisionCube;
+    TDecisionSource* DecisionSource;
+    TDecisionPivot* DecisionPivot;
+    TDecisionGrid* DecisionGrid1;
+    TCubeProgressDialog* CubeProgress;
+    void SpeedButton1Click(TObject* sender);
+
+    // ---- Oracle ratios (MainWindowOracle.cpp) ----
+    QString QueryScalar(const QString& sql);
+    void BitBtn1Click(TObject* sender);
 
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.
