@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchClock.h"
 #include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Query.h"
@@ -34,11 +35,6 @@ double residentMiB() {
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return 0;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace
