@@ -135,6 +135,16 @@ TEST_P(UpdatePage, RefusedWriteKeepsTheRowAsTypedAndIsNotWrittenAgainElsewhere) 
     EXPECT_EQ(m()->QueryAktualizacja->State(), TDataSetState::dsBrowse);
 }
 
+TEST_P(UpdatePage, WritesBelongToTheConnectionsTransaction) {
+    wb->click("BStartTransaction");
+    execute("people", "", "id");
+    EXPECT_TRUE(model()->setData(cell(0, 1), "Anne", Qt::EditRole));
+    wb->click("BRollback");
+    EXPECT_EQ(names(), "Ann,Bob,Cyd");
+    execute("people", "", "id");
+    EXPECT_EQ(shown(0, 1), "Ann");
+}
+
 TEST_P(UpdatePage, RowChangedMeanwhileByAnotherClientIsRefused) {
     execute("people", "", "id");
     wb->seed("UPDATE people SET name = 'Bobby' WHERE id = 2");
