@@ -293,6 +293,13 @@ class TFMain : public TForm {
     QString QueryScalar(const QString& sql);
     void BitBtn1Click(TObject* sender);
 
+    // ---- openers of the multi-file export, record counter and super union
+    // (MainWindowExportOpeners.cpp) ----
+    void BSuperUnionClick(TObject* sender);
+    void SpeedButton2Click(TObject* sender);
+    void BMultifileExportClick(TObject* sender);
+    void bindExportOpeners();
+
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.
     bool FSkipHint = false;

@@ -34,6 +34,7 @@ void TFMain::bindHandlers() {
     OnClose = [this](TObject* s, TCloseAction& action) { FormClose(s, action); };
     bindScriptHandlers();
     bindBrowserHandlers();
+    bindExportOpeners();
 }
 
 void TFMain::FormShow(TObject*) {

@@ -6,6 +6,9 @@
 
 #include "TestEnv.h"
 #include "app/EntryRoutine.h"
+#include "export/CountRecords.h"
+#include "export/MultiFileEksport.h"
+#include "export/SuperUnion.h"
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
@@ -97,6 +100,9 @@ void checkTextsFit(const TForm* form, QStringList& clipped) {
 TEST(WindowLayout, EveryLabelAndCheckBoxTextFitsItsDesignedPlace) {
     TApplication app;
     CreateLongLivedWindows(app);
+    app.CreateForm<TFMultiFileEksport>();
+    app.CreateForm<TFCountRecords>();
+    app.CreateForm<TFSuperUnion>();
     QStringList clipped;
     int windows = 0;
     for (int i = 0; i < app.ComponentCount(); ++i) {
