@@ -31,10 +31,11 @@ void TFMain::bindHandlers() {
     PageControl1->OnChange = [this](TObject* s) { PageControl1Change(s); };
     bindQueryHandlers();
     BExport->OnClick = [this](TObject* s) { BExportClick(s); };
-    Zapiszwynik1->OnClick = [this](TObject* s) { BExportClick(s); };
     OnClose = [this](TObject* s, TCloseAction& action) { FormClose(s, action); };
     bindScriptHandlers();
+    bindBrowserHandlers();
     bindExportOpeners();
+    bindToolHandlers();
 }
 
 void TFMain::FormShow(TObject*) {
@@ -74,5 +75,8 @@ void TFMain::Zakocz1Click(TObject*) {
 
 void TFMain::PageControl1Change(TObject*) {
     // The text tool window works on the script page only.
-    if (BTool->Down()) BTool->SetDown(false);
+    if (BTool->Down()) {
+        BTool->SetDown(false);
+        BToolClick(this);
+    }
 }
