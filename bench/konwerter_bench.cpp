@@ -18,7 +18,7 @@
 
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 #include "tools/FilenameEdit.h"
 #include "tools/Konwerter.h"
 

@@ -20,7 +20,7 @@
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 #include "rtl/StrUtils.h"
 #include "rtl/SysUtils.h"
 #include "workbench/MainWindow.h"

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "framework/Dispatch.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 namespace {
 

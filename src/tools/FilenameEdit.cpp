@@ -5,7 +5,7 @@
 #include <QStyle>
 
 #include "framework/Dispatch.h"
-#include "platform/DialogSeam.h"
+#include "seam/DialogSeam.h"
 
 TFilenameEdit::TFilenameEdit(TComponent* owner) : TEdit(owner) {
     auto* browse = LineEdit()->addAction(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon),
