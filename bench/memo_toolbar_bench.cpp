@@ -20,9 +20,9 @@
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
-#include "seam/DialogSeam.h"
 #include "rtl/StrUtils.h"
 #include "rtl/SysUtils.h"
+#include "seam/DialogSeam.h"
 #include "workbench/MainWindow.h"
 #include "workbench/MemoToolbar.h"
 

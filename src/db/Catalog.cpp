@@ -88,7 +88,8 @@ std::vector<std::vector<std::optional<QString>>> TBDEItems::ListRows() {
         // A file path is shown as it is; a server's connection string without its password.
         const bool server = a.type.compare(QStringLiteral("SQLITE"), Qt::CaseInsensitive) != 0;
         const QString physical = server ? HidePassword(a.physicalName) : a.physicalName;
-        rows.push_back({a.name.left(kListedAliasNameLength), a.description.left(31), physical.left(260), a.type.left(31)});
+        rows.push_back({a.name.left(kListedAliasNameLength), a.description.left(31), physical.left(260),
+                        a.type.left(31)});
     }
     return rows;
 }

@@ -4,9 +4,9 @@
 #include <QTimer>
 
 #include "framework/Dispatch.h"
-#include "seam/DialogSeam.h"
 #include "platform/Files.h"
 #include "rtl/Exception.h"
+#include "seam/DialogSeam.h"
 
 namespace {
 TApplication* g_application = nullptr;

@@ -35,5 +35,7 @@ QString IntToRoman(int32_t value) {
 }
 
 QString Dec2Hex(int32_t value, int digits) {
-    return QString::number(static_cast<uint32_t>(value), 16).toUpper().rightJustified(digits, QLatin1Char('0'));
+    return QString::number(static_cast<uint32_t>(value), 16)
+        .toUpper()
+        .rightJustified(digits, QLatin1Char('0'));
 }

@@ -5,8 +5,8 @@
 #include "db/Query.h"
 #include "framework/DBGrids.h"
 #include "framework/StdCtrls.h"
-#include "seam/DialogSeam.h"
 #include "rtl/SysUtils.h"
+#include "seam/DialogSeam.h"
 #include "workbench/ColumnLists.h"
 #include "workbench/MainWindow.h"
 
