@@ -187,13 +187,6 @@ TEST_P(ColumnLists, ChosenQuotingOverridesTheFieldClass) {
     EXPECT_EQ(clipboard(), "O'Brien");
 }
 
-TEST_P(ColumnLists, LineListHasOneValuePerLineAndNoBreakAfterTheLast) {
-    fill(3);
-    open("SELECT id FROM p ORDER BY id");
-    clickTitle(0, kLineList);
-    EXPECT_EQ(clipboard(), "1\r\n2\r\n3");
-}
-
 TEST_P(ColumnLists, EmptyResultGivesAnEmptyListAndStillReports) {
     open("SELECT id FROM p");
     clickTitle(0, kInCondition);

@@ -27,26 +27,28 @@ void run(TFMain* m, const QString& sql) {
     m->MainQuery->ExecSQL();
 }
 
-TEST_P(MainWindowConnection, FirstShowListsAliasesWithNothingSelected) {
+TEST_P(MainWindowConnection, BeforeConnectingNothingIsPickedAndEveryActionAsksOrFails) {
     Workbench wb(GetParam());
     wb.show();
-    EXPECT_EQ(wb.main()->DatabaseName->Items().ToStringList(), QStringList({"TEST"}));
-    EXPECT_EQ(wb.main()->DatabaseName->ItemIndex(), -1);
-    EXPECT_FALSE(wb.main()->Database->Connected());
-    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
-    EXPECT_FALSE(wb.main()->BCommit->Enabled());
-    EXPECT_FALSE(wb.main()->MIRollback->Enabled());
-}
+    TFMain* m = wb.main();
+    EXPECT_EQ(m->DatabaseName->Items().ToStringList(), QStringList({"TEST"}));
+    EXPECT_EQ(m->DatabaseName->ItemIndex(), -1);
+    EXPECT_FALSE(m->BCommit->Enabled());
+    EXPECT_FALSE(m->MIRollback->Enabled());
 
-TEST_P(MainWindowConnection, WithoutAliasEveryDatabaseActionAsksForTheName) {
-    Workbench wb(GetParam());
-    wb.show();
-    EXPECT_FALSE(wb.main()->EnsureConnected());
-    wb.main()->BStartTransactionClick(nullptr);
+    EXPECT_FALSE(m->EnsureConnected());
+    m->BStartTransactionClick(nullptr);
     EXPECT_EQ(testenv::Dialogs().boxTexts(),
               QStringList({"Enter the database name", "Enter the database name"}));
     EXPECT_EQ(testenv::Dialogs().boxes[0].caption, "Informacja");
-    EXPECT_FALSE(wb.main()->Database->Connected());
+
+    // A commit without a connection goes to the error box and keeps the controls.
+    testenv::Dialogs().clear();
+    Dispatch([&] { m->BCommitClick(nullptr); });
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_TRUE(m->BStartTransaction->Enabled());
+    EXPECT_FALSE(m->Database->Connected());
 }
 
 TEST_P(MainWindowConnection, FirstDatabaseActionConnectsAndFillsTheSuggestions) {
@@ -80,20 +82,7 @@ TEST_P(MainWindowConnection, RollbackUndoesWhatTheTransactionWrote) {
     run(wb.main(), "INSERT INTO t VALUES (2)");
     wb.main()->MICommitClick(nullptr);
     EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "1");
-}
-
-TEST_P(MainWindowConnection, CommitWithoutConnectionGoesToTheErrorBoxAndKeepsTheControls) {
-    Workbench wb(GetParam());
-    wb.show();
-    Dispatch([&] { wb.main()->BCommitClick(nullptr); });
-    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
-    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
-}
-
-TEST_P(MainWindowConnection, ConnectingAgainDuringATransactionLeavesTheControls) {
-    Workbench wb(GetParam());
-    wb.connect();
+    // Connecting again during a transaction leaves the controls as they are.
     wb.main()->BStartTransactionClick(nullptr);
     wb.main()->BConnectClick(nullptr);
     EXPECT_TRUE(wb.main()->Database->Connected());
@@ -199,10 +188,6 @@ TEST(MainWindowStorage, StoredFieldsComeBackAtTheFirstShowButNeverThePassword) {
     EXPECT_EQ(again.main()->Grid->Font().font.pointSize(), 17);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(MainWindowLoginPostgres, WrongPasswordLeavesTheConnectionClosedAndTheRightOneConnects) {
     Workbench wb(Backend::Postgres);
     wb.show();
@@ -218,10 +203,6 @@ TEST(MainWindowLoginPostgres, WrongPasswordLeavesTheConnectionClosedAndTheRightO
     wb.main()->BConnectClick(nullptr);
     EXPECT_TRUE(wb.main()->Database->Connected());
 }
-
-}  // namespace
-
-namespace {
 
 TEST(MainWindowStart, BrokenAliasFileIsReportedAndTheWindowStillOpens) {
     Workbench wb(Backend::Sqlite);
