@@ -110,19 +110,6 @@ TEST_F(FormsTest, KeyPreviewSeesKeysFirstAndEnterPressesDefaultButton) {
     EXPECT_EQ(seen, QStringList({"form:46", "edit:46", "form:13", "click"}));
 }
 
-TEST_F(FormsTest, ActiveControlIsTheFocusedControl) {
-    auto* form = app.CreateForm<TForm>();
-    auto* a = new TEdit(form);
-    a->SetParent(form);
-    auto* b = new TEdit(form);
-    b->SetParent(form);
-    form->Show();
-    b->SetFocus();
-    EXPECT_EQ(form->ActiveControl(), b);
-    form->SetActiveControl(a);
-    EXPECT_EQ(form->ActiveControl(), a);
-}
-
 TEST_F(FormsTest, OwnedControlsAreDestroyedWithTheForm) {
     auto* form = app.CreateForm<TForm>();
     auto* panel = new TEdit(form);

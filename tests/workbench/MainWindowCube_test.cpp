@@ -76,14 +76,6 @@ TEST_P(MainWindowCube, EditorChoosesRolesAndTheGridShowsTheCube) {
     EXPECT_TRUE(testenv::Dialogs().boxes.empty());
 }
 
-TEST_P(MainWindowCube, CancelledEditorStillBuildsWithTheDefaults) {
-    build("SELECT region, qty FROM sales", nullptr);
-    EXPECT_EQ(editorShown, "DssCubeEditor");
-    ASSERT_TRUE(m->DecisionCube->Loaded());
-    EXPECT_TRUE(m->DecisionPivot->Visible());
-    EXPECT_EQ(cell(1, 1), "7");
-}
-
 TEST_P(MainWindowCube, TooManyDimensionsAreRefusedInTheEditor) {
     wb->seed(
         "CREATE TABLE wide (a VARCHAR(1), b VARCHAR(1), c VARCHAR(1), d VARCHAR(1), e VARCHAR(1), "
