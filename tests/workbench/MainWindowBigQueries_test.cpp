@@ -12,7 +12,7 @@ using wbtest::Workbench;
 
 namespace {
 
-class BigQueries : public ::testing::TestWithParam<Backend> {};
+class BigQueries : public wbtest::WorkbenchTest {};
 
 // Puts `lines` on the numbered page `page` (1 to 6) and shows that page.
 void writePage(TFMain* m, int page, const QStringList& lines) {
@@ -22,12 +22,10 @@ void writePage(TFMain* m, int page, const QStringList& lines) {
 }
 
 TEST_P(BigQueries, RefreshRunsThePageShownAndKeepsItsLinesInTheHistory) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER, name VARCHAR(10))");
     wb.seed("INSERT INTO t VALUES (1, 'a')");
     wb.seed("INSERT INTO t VALUES (2, 'b')");
     wb.connect();
-    TFMain* m = wb.main();
     writePage(m, 2, {"SELECT name", "  FROM t ORDER BY id"});
     writePage(m, 5, {"SELECT id FROM t WHERE id = 2"});
     m->PAGESQL->SetActivePage(m->PAGESQL->Pages(1));
@@ -42,11 +40,9 @@ TEST_P(BigQueries, RefreshRunsThePageShownAndKeepsItsLinesInTheHistory) {
 }
 
 TEST_P(BigQueries, AStatementWithoutRowsIsAnsweredOk) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.seed("INSERT INTO t VALUES (1)");
     wb.connect();
-    TFMain* m = wb.main();
     writePage(m, 1, {"UPDATE t", "SET id = 5"});
     m->BitBtn3Click(m);
     EXPECT_EQ(wb.scalar("SELECT id FROM t"), "5");
@@ -59,9 +55,7 @@ TEST_P(BigQueries, AStatementWithoutRowsIsAnsweredOk) {
 }
 
 TEST_P(BigQueries, ADatabaseErrorIsShownPlainAndFollowsTheLinesInTheHistory) {
-    Workbench wb(GetParam());
     wb.connect();
-    TFMain* m = wb.main();
     m->H->Lines().Add("earlier");
     writePage(m, 3, {"SELEC nothing", "FROM nowhere"});
     m->BitBtn3Click(m);
@@ -75,10 +69,8 @@ TEST_P(BigQueries, ADatabaseErrorIsShownPlainAndFollowsTheLinesInTheHistory) {
 }
 
 TEST_P(BigQueries, AnErrorOutsideTheDatabaseIsNamedAsSuch) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.connect();
-    TFMain* m = wb.main();
     // An observer of the query that fails stands for any failure that is not the database's.
     struct Failing : TDataSetObserver {
         void DataSetEvent(TDataSet*, TDataEvent event, int) override {
@@ -94,9 +86,7 @@ TEST_P(BigQueries, AnErrorOutsideTheDatabaseIsNamedAsSuch) {
 }
 
 TEST_P(BigQueries, WithoutAnAliasNothingRuns) {
-    Workbench wb(GetParam());
     wb.show();
-    TFMain* m = wb.main();
     writePage(m, 4, {"SELECT 1"});
     m->BitBtn3Click(m);
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"Enter the database name"}));

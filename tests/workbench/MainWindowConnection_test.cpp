@@ -19,7 +19,7 @@ using wbtest::Workbench;
 
 namespace {
 
-class MainWindowConnection : public ::testing::TestWithParam<Backend> {};
+class MainWindowConnection : public wbtest::WorkbenchTest {};
 
 void run(TFMain* m, const QString& sql) {
     m->MainQuery->SQL().Clear();
@@ -28,9 +28,7 @@ void run(TFMain* m, const QString& sql) {
 }
 
 TEST_P(MainWindowConnection, BeforeConnectingNothingIsPickedAndEveryActionAsksOrFails) {
-    Workbench wb(GetParam());
     wb.show();
-    TFMain* m = wb.main();
     EXPECT_EQ(m->DatabaseName->Items().ToStringList(), QStringList({"TEST"}));
     EXPECT_EQ(m->DatabaseName->ItemIndex(), -1);
     EXPECT_FALSE(m->BCommit->Enabled());
@@ -52,63 +50,60 @@ TEST_P(MainWindowConnection, BeforeConnectingNothingIsPickedAndEveryActionAsksOr
 }
 
 TEST_P(MainWindowConnection, FirstDatabaseActionConnectsAndFillsTheSuggestions) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE employees (id INTEGER, name VARCHAR(20))");
     wb.seed("CREATE TABLE dept (id INTEGER)");
     wb.show();
     wb.selectAlias();
-    wb.main()->BStartTransactionClick(nullptr);
-    ASSERT_TRUE(wb.main()->Database->Connected());
-    EXPECT_TRUE(wb.main()->Database->InTransaction());
-    const QStringList hints = wb.main()->HINTS->Lines().ToStringList();
+    m->BStartTransactionClick(nullptr);
+    ASSERT_TRUE(m->Database->Connected());
+    EXPECT_TRUE(m->Database->InTransaction());
+    const QStringList hints = m->HINTS->Lines().ToStringList();
     EXPECT_TRUE(hints.contains("EMPLOYEES")) << hints.join(",").toStdString();
     EXPECT_TRUE(hints.contains("DEPT"));
-    EXPECT_FALSE(wb.main()->BStartTransaction->Enabled());
-    EXPECT_TRUE(wb.main()->BCommit->Enabled());
-    EXPECT_TRUE(wb.main()->MICommit->Enabled());
+    EXPECT_FALSE(m->BStartTransaction->Enabled());
+    EXPECT_TRUE(m->BCommit->Enabled());
+    EXPECT_TRUE(m->MICommit->Enabled());
     EXPECT_TRUE(testenv::Dialogs().boxes.empty());
 }
 
 TEST_P(MainWindowConnection, RollbackUndoesWhatTheTransactionWrote) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.connect();
-    wb.main()->BStartTransactionClick(nullptr);
-    run(wb.main(), "INSERT INTO t VALUES (1)");
-    wb.main()->BRollbackClick(nullptr);
+    m->BStartTransactionClick(nullptr);
+    run(m, "INSERT INTO t VALUES (1)");
+    m->BRollbackClick(nullptr);
     EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "0");
-    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
-    wb.main()->MIStartTransactionClick(nullptr);
-    run(wb.main(), "INSERT INTO t VALUES (2)");
-    wb.main()->MICommitClick(nullptr);
+    EXPECT_TRUE(m->BStartTransaction->Enabled());
+    m->MIStartTransactionClick(nullptr);
+    run(m, "INSERT INTO t VALUES (2)");
+    m->MICommitClick(nullptr);
     EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "1");
     // Connecting again during a transaction leaves the controls as they are.
-    wb.main()->BStartTransactionClick(nullptr);
-    wb.main()->BConnectClick(nullptr);
-    EXPECT_TRUE(wb.main()->Database->Connected());
-    EXPECT_FALSE(wb.main()->BStartTransaction->Enabled());
-    EXPECT_TRUE(wb.main()->BRollback->Enabled());
+    m->BStartTransactionClick(nullptr);
+    m->BConnectClick(nullptr);
+    EXPECT_TRUE(m->Database->Connected());
+    EXPECT_FALSE(m->BStartTransaction->Enabled());
+    EXPECT_TRUE(m->BRollback->Enabled());
 }
 
 TEST_P(MainWindowConnection, KindsOfSuggestion) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE emp (empno INTEGER, ename VARCHAR(10))");
     wb.connect();
-    wb.main()->KindOfHint->SetItemIndex(1);
-    wb.main()->RefreshTablesClick(nullptr);
-    const QStringList hints = wb.main()->HINTS->Lines().ToStringList();
+    m->KindOfHint->SetItemIndex(1);
+    m->RefreshTablesClick(nullptr);
+    const QStringList hints = m->HINTS->Lines().ToStringList();
     EXPECT_TRUE(hints.contains("EMP"));
     EXPECT_TRUE(hints.contains("EMP.EMPNO"));
     EXPECT_TRUE(hints.contains("EMP.ENAME"));
     EXPECT_LT(hints.indexOf("EMP"), hints.indexOf("EMP.EMPNO"));
     // "Dont suggest" chosen on the "Settings" page, then "Refresh" on "Tabs, Cols".
-    auto* group = wb.main()->Widget()->findChild<QWidget*>("KindOfHint");
+    auto* group = m->Widget()->findChild<QWidget*>("KindOfHint");
     ASSERT_NE(group, nullptr);
     for (QRadioButton* b : group->findChildren<QRadioButton*>())
         if (b->text() == "Dont suggest") QTest::mouseClick(b, Qt::LeftButton);
-    EXPECT_EQ(wb.main()->KindOfHint->ItemIndex(), 2);
+    EXPECT_EQ(m->KindOfHint->ItemIndex(), 2);
     wb.click("RefreshTables");
-    EXPECT_EQ(wb.main()->HINTS->Lines().Count(), 0);
+    EXPECT_EQ(m->HINTS->Lines().Count(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, MainWindowConnection,

@@ -14,7 +14,7 @@ using wbtest::Workbench;
 
 namespace {
 
-class GridTools : public ::testing::TestWithParam<Backend> {};
+class GridTools : public wbtest::WorkbenchTest {};
 
 void openMain(TFMain* m, const QString& sql) {
     m->MainQuery->SQL().Clear();
@@ -23,11 +23,9 @@ void openMain(TFMain* m, const QString& sql) {
 }
 
 TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryField) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE pairs (a INTEGER, b VARCHAR(5))");
     wb.seed("INSERT INTO pairs VALUES (1, 'x')");
     wb.connect();
-    TFMain* m = wb.main();
     m->HINTS->Lines().Clear();  // no completion of the table name
     testenv::Dialogs().inputAnswers = {QString("pairs")};
     wb.click("BSQL");
@@ -40,9 +38,7 @@ TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryField) {
 }
 
 TEST_P(GridTools, CancelledTableNameShowsTheDatabaseErrorAndKeepsTheField) {
-    Workbench wb(GetParam());
     wb.connect();
-    TFMain* m = wb.main();
     m->SQL1->SetText("kept");
     testenv::Dialogs().inputAnswers = {std::nullopt};
     wb.click("BSQL");
@@ -53,13 +49,11 @@ TEST_P(GridTools, CancelledTableNameShowsTheDatabaseErrorAndKeepsTheField) {
 }
 
 TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE n (id INTEGER)");
     wb.seed(
         "INSERT INTO n SELECT x FROM (WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g "
         "WHERE x < 3000) SELECT x FROM g) s");
     wb.connect();
-    TFMain* m = wb.main();
     openMain(m, "SELECT id FROM n ORDER BY id");
     m->MainQuery->MoveBy(6);
     ASSERT_EQ(m->Grid->View()->currentIndex().row(), 6);
@@ -81,9 +75,7 @@ TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
 }
 
 TEST_P(GridTools, FontOfTheGridChangesOnlyWhenConfirmed) {
-    Workbench wb(GetParam());
     wb.show();
-    TFMain* m = wb.main();
     QFont chosen = m->Grid->Font().font;
     chosen.setPointSize(chosen.pointSize() + 7);
     testenv::Dialogs().fontAnswers = {std::nullopt, chosen};
@@ -96,9 +88,7 @@ TEST_P(GridTools, FontOfTheGridChangesOnlyWhenConfirmed) {
 }
 
 TEST_P(GridTools, SaveResultFromThePopupWithoutAResult) {
-    Workbench wb(GetParam());
     wb.show();
-    TFMain* m = wb.main();
     m->Zapiszwynik1->Action()->trigger();
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"No data to export"}));
 }

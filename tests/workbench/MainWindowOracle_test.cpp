@@ -28,12 +28,10 @@ double number(const QString& text) {
     return QString(text).replace(DecimalSeparator(), QChar('.')).toDouble();
 }
 
-class MainWindowOracle : public ::testing::TestWithParam<Backend> {
+class MainWindowOracle : public wbtest::WorkbenchTest {
   protected:
     void SetUp() override {
-        wb = std::make_unique<Workbench>(GetParam());
-        wb->connect();
-        m = wb->main();
+        wb.connect();
         m->DirectCoefficient->SetText("a");
         m->CacheDirectCoefficient->SetText("b");
         m->CacheDictionaryDirectCoefficient->SetText("c");
@@ -43,7 +41,7 @@ class MainWindowOracle : public ::testing::TestWithParam<Backend> {
     void oracleViews() {
         const bool pg = GetParam() == Backend::Postgres;
         if (pg) {
-            wb->seed(
+            wb.seed(
                 "CREATE FUNCTION decode(a TEXT, b TEXT, c DOUBLE PRECISION, d DOUBLE PRECISION) "
                 "RETURNS DOUBLE PRECISION AS 'SELECT CASE WHEN a = b THEN c ELSE d END' LANGUAGE sql");
         } else {
@@ -52,21 +50,18 @@ class MainWindowOracle : public ::testing::TestWithParam<Backend> {
                                               nullptr),
                       SQLITE_OK);
         }
-        wb->seed("CREATE TABLE sysstat (name VARCHAR(30), value DOUBLE PRECISION)");
-        wb->seed(
+        wb.seed("CREATE TABLE sysstat (name VARCHAR(30), value DOUBLE PRECISION)");
+        wb.seed(
             "INSERT INTO sysstat VALUES ('consistent gets', 900), ('db block gets', 100), "
             "('physical reads', 50), ('other', 7)");
-        wb->seed("CREATE VIEW V$SYSSTAT AS SELECT * FROM sysstat");
-        wb->seed("CREATE TABLE librarycache (pins DOUBLE PRECISION, reloads DOUBLE PRECISION)");
-        wb->seed("INSERT INTO librarycache VALUES (300, 1), (100, 1)");
-        wb->seed("CREATE VIEW V$LIBRARYCACHE AS SELECT * FROM librarycache");
-        wb->seed("CREATE TABLE rowcache (getmisses DOUBLE PRECISION, count DOUBLE PRECISION)");
-        wb->seed("INSERT INTO rowcache VALUES (2, 60), (3, 40)");
-        wb->seed("CREATE VIEW V$ROWCACHE AS SELECT * FROM rowcache");
+        wb.seed("CREATE VIEW V$SYSSTAT AS SELECT * FROM sysstat");
+        wb.seed("CREATE TABLE librarycache (pins DOUBLE PRECISION, reloads DOUBLE PRECISION)");
+        wb.seed("INSERT INTO librarycache VALUES (300, 1), (100, 1)");
+        wb.seed("CREATE VIEW V$LIBRARYCACHE AS SELECT * FROM librarycache");
+        wb.seed("CREATE TABLE rowcache (getmisses DOUBLE PRECISION, count DOUBLE PRECISION)");
+        wb.seed("INSERT INTO rowcache VALUES (2, 60), (3, 40)");
+        wb.seed("CREATE VIEW V$ROWCACHE AS SELECT * FROM rowcache");
     }
-
-    std::unique_ptr<Workbench> wb;
-    TFMain* m = nullptr;
 };
 
 TEST_P(MainWindowOracle, RefreshSendsTheThreeStatementsExactlyAndFillsTheRatios) {

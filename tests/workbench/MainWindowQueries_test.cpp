@@ -55,7 +55,7 @@ const QRegularExpression kElapsed(QStringLiteral("^\\d+\\.\\d{5}$"));
 
 // ---- running a statement -----------------------------------------------------------
 
-class OneLineQuery : public ::testing::TestWithParam<Backend> {};
+class OneLineQuery : public wbtest::WorkbenchTest {};
 
 // Notes the light's colour when the query opens, and may fail the open with an error
 // that does not come from the database.
@@ -75,13 +75,11 @@ class OpenWatcher : public TDataSetObserver {
 };
 
 TEST_P(OneLineQuery, EnterRunsTheFocusedFieldWithTheLightRedMeanwhile) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER, name VARCHAR(10))");
     wb.seed("INSERT INTO t VALUES (1, 'a')");
     wb.seed("INSERT INTO t VALUES (2, 'b')");
     wb.show();
     wb.selectAlias();
-    TFMain* m = wb.main();
     OpenWatcher watcher(m);
     m->MainQuery->AddObserver(&watcher);
     m->SQL1->SetText("SELECT name FROM t");
@@ -103,9 +101,7 @@ TEST_P(OneLineQuery, EnterRunsTheFocusedFieldWithTheLightRedMeanwhile) {
 }
 
 TEST_P(OneLineQuery, MouseClickOnTheDefaultButtonRunsNothing) {
-    Workbench wb(GetParam());
     wb.connect();
-    TFMain* m = wb.main();
     m->SQL2->SetText("SELECT 1");
     focus(m->SQL2);
     QTest::mouseClick(m->BWykonaj->Button(), Qt::LeftButton);
@@ -119,11 +115,9 @@ TEST_P(OneLineQuery, MouseClickOnTheDefaultButtonRunsNothing) {
 }
 
 TEST_P(OneLineQuery, StatementsWithoutRowsAreExecutedAndAnsweredOk) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.seed("INSERT INTO t VALUES (1)");
     wb.connect();
-    TFMain* m = wb.main();
     runFromField(m, m->SQL1, "SELECT id FROM t");
     ASSERT_TRUE(m->MainQuery->Active());
     m->StatusBar->SetPanelText(1, "before");
@@ -145,9 +139,7 @@ TEST_P(OneLineQuery, StatementsWithoutRowsAreExecutedAndAnsweredOk) {
 }
 
 TEST_P(OneLineQuery, DatabaseErrorIsShownAndKeptInTheHistory) {
-    Workbench wb(GetParam());
     wb.connect();
-    TFMain* m = wb.main();
     m->StatusBar->SetPanelText(1, "before");
     runFromField(m, m->SQL3, "SELECT * FROM no_such_table");
     ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
@@ -166,9 +158,7 @@ TEST_P(OneLineQuery, DatabaseErrorIsShownAndKeptInTheHistory) {
 }
 
 TEST_P(OneLineQuery, OtherErrorLeavesTheLightRedAndReachesTheErrorBox) {
-    Workbench wb(GetParam());
     wb.connect();
-    TFMain* m = wb.main();
     OpenWatcher watcher(m);
     watcher.fail = true;
     m->MainQuery->AddObserver(&watcher);
@@ -183,10 +173,8 @@ TEST_P(OneLineQuery, OtherErrorLeavesTheLightRedAndReachesTheErrorBox) {
 }
 
 TEST_P(OneLineQuery, EmptyResultWritesTheTimeWithoutAMessage) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.connect();
-    TFMain* m = wb.main();
     runFromField(m, m->SQL1, "SELECT id FROM t");
     ASSERT_TRUE(m->MainQuery->Active());
     EXPECT_TRUE(m->MainQuery->IsEmpty());
@@ -196,9 +184,7 @@ TEST_P(OneLineQuery, EmptyResultWritesTheTimeWithoutAMessage) {
 }
 
 TEST_P(OneLineQuery, WithoutAliasNothingRunsAndTheLightStaysAsItWas) {
-    Workbench wb(GetParam());
     wb.show();
-    TFMain* m = wb.main();
     runFromField(m, m->SQL1, "SELECT 1");
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"Enter the database name"}));
     EXPECT_EQ(m->H->Lines().Count(), 0);
@@ -226,7 +212,6 @@ TEST(OneLineQueryConnection, ConnectionThatCannotBeOpenedRunsNothing) {
 }
 
 TEST_P(OneLineQuery, LongResultIsShownWithoutFetchingEveryRow) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER)");
     if (GetParam() == Backend::Postgres)
         wb.seed("INSERT INTO t SELECT g FROM generate_series(1, 20000) AS g");
@@ -235,7 +220,6 @@ TEST_P(OneLineQuery, LongResultIsShownWithoutFetchingEveryRow) {
             "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 20000) "
             "INSERT INTO t SELECT n FROM s");
     wb.connect();
-    TFMain* m = wb.main();
     runFromField(m, m->SQL1, "SELECT id FROM t");
     ASSERT_TRUE(m->MainQuery->Active());
     EXPECT_FALSE(m->MainQuery->AllFetched());
