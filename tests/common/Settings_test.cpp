@@ -202,16 +202,10 @@ TEST_F(Configuration, SettingsStoreThatCannotBeWrittenDoesNotStopStartUp) {
     EXPECT_EQ(ReadSetting(QStringLiteral("Version")), QString());
 }
 
-TEST(Settings, ReadSettingIgnoresLetterCaseOfTheName) {
-    WriteSetting(QStringLiteral("StringsPATH"), QStringLiteral("E:\\x\\"));
-    EXPECT_EQ(ReadSetting(QStringLiteral("StringsPATH")), QStringLiteral("E:\\x\\"));
-    EXPECT_EQ(ReadSetting(QStringLiteral("stringspath")), QStringLiteral("E:\\x\\"));
+TEST(Settings, NamesIgnoreLetterCaseAndBuiltInDefaultsAreWrittenOnlyWhenEmpty) {
     WriteSetting(QStringLiteral("FInfo"), QStringLiteral("Restore"));
     EXPECT_EQ(ReadSetting(QStringLiteral("FINFO")), QStringLiteral("Restore"));
     EXPECT_TRUE(hiveText().contains(QStringLiteral("\"FInfo\"=\"Restore\"")));
-}
-
-TEST(Settings, BuiltInDefaultsAreWrittenOnlyWhenEmpty) {
     EXPECT_EQ(ReadSetting(QStringLiteral("pre_uppercase")), QStringLiteral("UPPER("));
     EXPECT_EQ(ReadSetting(QStringLiteral("PRE_UPPERCASE_TEXT")), QStringLiteral("DUŻE("));
     EXPECT_EQ(ReadSetting(QStringLiteral("DateFormat")),
