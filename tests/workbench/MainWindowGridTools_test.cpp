@@ -22,10 +22,20 @@ void openMain(TFMain* m, const QString& sql) {
     m->MainQuery->Open();
 }
 
-TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryField) {
+TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryFieldUnlessCancelled) {
     wb.seed("CREATE TABLE pairs (a INTEGER, b VARCHAR(5))");
     wb.seed("INSERT INTO pairs VALUES (1, 'x')");
     wb.connect();
+    // Cancelled: the database's error, the field kept.
+    m->SQL1->SetText("kept");
+    testenv::Dialogs().inputAnswers = {std::nullopt};
+    wb.click("BSQL");
+    EXPECT_EQ(m->SQL1->Text(), "kept");
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from "}));
+
+    testenv::Dialogs().clear();
     m->HINTS->Lines().Clear();  // no completion of the table name
     testenv::Dialogs().inputAnswers = {QString("pairs")};
     wb.click("BSQL");
@@ -35,17 +45,6 @@ TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryField) {
     EXPECT_TRUE(m->SQL1->Text().endsWith(" FROM pairs")) << "the table name as typed";
     ASSERT_TRUE(m->MainQuery->Active()) << "the grid shows the table's rows";
     EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from pairs"}));
-}
-
-TEST_P(GridTools, CancelledTableNameShowsTheDatabaseErrorAndKeepsTheField) {
-    wb.connect();
-    m->SQL1->SetText("kept");
-    testenv::Dialogs().inputAnswers = {std::nullopt};
-    wb.click("BSQL");
-    EXPECT_EQ(m->SQL1->Text(), "kept");
-    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
-    EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from "}));
 }
 
 TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
