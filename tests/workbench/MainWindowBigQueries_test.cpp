@@ -39,7 +39,7 @@ TEST_P(BigQueries, RefreshRunsThePageShownAndKeepsItsLinesInTheHistory) {
     EXPECT_FALSE(m->MainQuery->Active()) << "the one-line query's result is not touched";
 }
 
-TEST_P(BigQueries, AStatementWithoutRowsIsAnsweredOk) {
+TEST_P(BigQueries, AStatementWithoutRowsIsAnsweredOkAndADatabaseErrorShownPlain) {
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.seed("INSERT INTO t VALUES (1)");
     wb.connect();
@@ -52,20 +52,18 @@ TEST_P(BigQueries, AStatementWithoutRowsIsAnsweredOk) {
     EXPECT_EQ(m->H->Lines().ToStringList(), QStringList({"UPDATE t", "SET id = 5"}));
     EXPECT_FALSE(m->QueryFull->Active());
     EXPECT_EQ(m->DBGrid3->Model()->rowCount(), 0);
-}
 
-TEST_P(BigQueries, ADatabaseErrorIsShownPlainAndFollowsTheLinesInTheHistory) {
-    wb.connect();
-    m->H->Lines().Add("earlier");
+    // The database's message follows the statement's lines in the history.
     writePage(m, 3, {"SELEC nothing", "FROM nowhere"});
     m->BitBtn3Click(m);
-    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    const QString message = testenv::Dialogs().boxes[0].text;
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 2u);
+    const QString message = testenv::Dialogs().boxes[1].text;
     EXPECT_NE(message, "OK !");
     EXPECT_FALSE(message.isEmpty());
-    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::None);
+    EXPECT_EQ(testenv::Dialogs().boxes[1].icon, platform::BoxIcon::None);
     EXPECT_EQ(m->H->Lines().ToStringList(),
-              QStringList({"earlier", "SELEC nothing", "FROM nowhere"}) + message.split(QChar('\n')));
+              QStringList({"UPDATE t", "SET id = 5", "SELEC nothing", "FROM nowhere"}) +
+                  message.split(QChar('\n')));
 }
 
 TEST_P(BigQueries, AnErrorOutsideTheDatabaseIsNamedAsSuch) {

@@ -136,20 +136,6 @@ TEST(MainWindowSuggestions, TableWhoseColumnsFailKeepsItsNameAndTheWalkGoesOn) {
     EXPECT_TRUE(testenv::Dialogs().boxes.empty());
 }
 
-TEST(MainWindowSuggestions, FailedConnectKeepsTheOldSuggestions) {
-    Workbench wb(Backend::Sqlite);
-    wb.seed("CREATE TABLE keep_me (x INTEGER)");
-    wb.connect();
-    ASSERT_TRUE(wb.main()->HINTS->Lines().ToStringList().contains("KEEP_ME"));
-    // The alias now points at a folder, which no database can be opened in.
-    testenv::WriteFile(testenv::Root() + "/../config/zorvantic/aliases.conf",
-                       "[TEST]\nTYPE=SQLITE\nPATH=" + testenv::Root().toUtf8() + "\n");
-    Dispatch([&] { wb.main()->BConnectClick(nullptr); });
-    EXPECT_FALSE(wb.main()->Database->Connected());
-    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_TRUE(wb.main()->HINTS->Lines().ToStringList().contains("KEEP_ME"));
-}
-
 TEST(MainWindowStorage, StoredFieldsComeBackAtTheFirstShowButNeverThePassword) {
     {
         Workbench wb(Backend::Sqlite);

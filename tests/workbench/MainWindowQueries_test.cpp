@@ -11,6 +11,7 @@
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/DBGrids.h"
+#include "framework/Dispatch.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "rtl/Exception.h"
@@ -185,18 +186,23 @@ TEST_P(OneLineQuery, WithoutAliasNothingRunsAndTheLightStaysAsItWas) {
     EXPECT_FALSE(m->MainQuery->Active());
 }
 
-TEST(OneLineQueryConnection, ConnectionThatCannotBeOpenedRunsNothing) {
+TEST(OneLineQueryConnection, ConnectionThatCannotBeOpenedRunsNothingAndKeepsTheSuggestions) {
     Workbench wb(Backend::Sqlite);
-    // The alias points at a folder, which no database can be opened in.
+    wb.seed("CREATE TABLE keep_me (x INTEGER)");
+    wb.connect();
+    TFMain* m = wb.main();
+    ASSERT_TRUE(m->HINTS->Lines().ToStringList().contains("KEEP_ME"));
+    // The alias now points at a folder, which no database can be opened in.
     testenv::WriteFile(testenv::Root() + "/../config/zorvantic/aliases.conf",
                        "[TEST]\nTYPE=SQLITE\nPATH=" + testenv::Root().toUtf8() + "\n");
-    wb.show();
-    wb.selectAlias();
-    TFMain* m = wb.main();
+    Dispatch([&] { m->BConnectClick(nullptr); });
+    EXPECT_FALSE(m->Database->Connected());
+    EXPECT_TRUE(m->HINTS->Lines().ToStringList().contains("KEEP_ME"));
+
     m->StatusBar->SetPanelText(1, "before");
     runFromField(m, m->SQL1, "SELECT 1");
-    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 2u);
+    EXPECT_EQ(testenv::Dialogs().boxes[1].icon, platform::BoxIcon::Error);
     EXPECT_FALSE(m->Database->Connected());
     EXPECT_EQ(m->H->Lines().Count(), 0);
     EXPECT_EQ(m->Light->BrushColor(), clGreen);
