@@ -114,7 +114,7 @@ class TDataSet : public TComponent {
     virtual void WriteRecord(int row, const std::vector<std::optional<QByteArray>>& values);
     virtual void DeleteRecord(int row);
 
-    TField* AddField(TField* field);  // takes ownership
+    TField* AddField(std::unique_ptr<TField> field);
     RowStore& Rows() { return rows_; }
     void CheckActive() const;
     void Notify(TDataEvent event, int row);
@@ -126,7 +126,7 @@ class TDataSet : public TComponent {
     void scrolled();
 
     TDataSetState state_ = TDataSetState::dsInactive;
-    std::vector<TField*> fields_;
+    std::vector<std::unique_ptr<TField>> fields_;
     RowStore rows_;
     bool allFetched_ = false;
     int cur_ = -1;  // current row in the cache, -1 when the result is empty
