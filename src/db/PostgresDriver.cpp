@@ -180,6 +180,10 @@ bool PostgresConnection::InTransaction() const {
         case PQTRANS_INERROR:
             return !cursorTransaction_;
         case PQTRANS_ACTIVE: {
+            // A cursor's next batch is on its way: the cursor lives in the user's
+            // transaction or in the driver's own.
+            for (SqlResult* r : OpenResults())
+                if (static_cast<PostgresResult*>(r)->Prefetching()) return !cursorTransaction_;
             // A result is streaming; ask again once it is read.
             const_cast<PostgresConnection*>(this)->makeIdle();
             const auto s = PQtransactionStatus(conn_.get());

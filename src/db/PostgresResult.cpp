@@ -90,10 +90,14 @@ ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod) {
 }
 
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, Cursor cursor)
-    : SqlResult(conn), conn_(&conn), cursor_(std::move(cursor)), open_(true), nextBatch_(kFirstBatch) {
+    : SqlResult(conn), conn_(&conn), cursor_(std::move(cursor)), open_(true), nextBatch_(4 * kFirstBatch) {
     describe(first.get());
-    if (PQntuples(first.get()) < kFirstBatch) endCursor(true);
+    const int n = PQntuples(first.get());
     batch_ = std::move(first);
+    if (n < kFirstBatch)
+        endCursor(true);
+    else
+        sendFetch();
 }
 
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool inTransactionBlock)
@@ -119,6 +123,7 @@ PostgresResult::~PostgresResult() {
     try {
         if (cursor_) {
             // Closed before its end: a cursor closes without disturbing a transaction.
+            if (pending_) receive();
             endCursor(false);
             return;
         }
@@ -140,6 +145,7 @@ PostgresResult::~PostgresResult() {
 void PostgresResult::ReleaseSession() {
     batch_.reset();
     open_ = false;
+    pending_ = false;
 }
 
 void PostgresResult::failed(const PGresult* result) {
@@ -162,14 +168,34 @@ void PostgresResult::endCursor(bool complete) {
         conn_->Command(("CLOSE " + cursor_->name).constData());
 }
 
-bool PostgresResult::pullFromCursor(int wanted) {
-    const QByteArray sql = "FETCH FORWARD " + QByteArray::number(wanted) + " FROM " + cursor_->name;
-    PgResult r{PQexecParams(conn_->Handle(), sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)};
+void PostgresResult::sendFetch() {
+    fetching_ = nextBatch_;
+    nextBatch_ = std::min(nextBatch_ * 4, kLargestBatch);
+    const QByteArray sql = "FETCH FORWARD " + QByteArray::number(fetching_) + " FROM " + cursor_->name;
+    if (!PQsendQueryParams(conn_->Handle(), sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+        failed(nullptr);
+    pending_ = true;
+}
+
+PgResult PostgresResult::receive() {
+    pending_ = false;
+    PgResult result{PQgetResult(conn_->Handle())};
+    consumeAll(conn_->Handle());
+    return result;
+}
+
+bool PostgresResult::pullFromCursor() {
+    if (!pending_) sendFetch();
+    const int wanted = fetching_;
+    PgResult r = receive();
     if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) failed(r.get());
     const int n = PQntuples(r.get());
     batch_ = std::move(r);
     batchNext_ = 0;
-    if (n < wanted) endCursor(true);
+    if (n < wanted)
+        endCursor(true);
+    else
+        sendFetch();
     return n > 0;
 }
 
@@ -197,11 +223,8 @@ bool PostgresResult::pullFromStream() {
     }
 }
 
-bool PostgresResult::pull(int wanted) {
-    if (!cursor_) return pullFromStream();
-    const int n = std::max(wanted, nextBatch_);
-    nextBatch_ = std::min(nextBatch_ * 4, kLargestBatch);
-    return pullFromCursor(n);
+bool PostgresResult::pull() {
+    return cursor_ ? pullFromCursor() : pullFromStream();
 }
 
 bool PostgresResult::Fetch(RowStore& rows, int maxRows) {
@@ -210,7 +233,11 @@ bool PostgresResult::Fetch(RowStore& rows, int maxRows) {
     while (added < maxRows) {
         if (batch_ && batchNext_ < PQntuples(batch_.get())) {
             const int n = std::min(maxRows - added, PQntuples(batch_.get()) - batchNext_);
-            for (int i = 0; i < n; ++i) addRow(rows, batchNext_++);
+            for (int i = 0; i < n; ++i) {
+                addRow(rows, batchNext_++);
+                // Taking in what the server has sent of the next batch lets it go on.
+                if (pending_ && batchNext_ % 512 == 0) PQconsumeInput(conn_->Handle());
+            }
             added += n;
             continue;
         }
@@ -238,7 +265,7 @@ bool PostgresResult::Fetch(RowStore& rows, int maxRows) {
             failure_.reset();
             throw error;
         }
-        if (!open_ || !pull(maxRows - added)) break;
+        if (!open_ || !pull()) break;
     }
     return (batch_ && batchNext_ < PQntuples(batch_.get())) || bufferNext_ < buffer_.Count() || open_ ||
            failure_.has_value();
@@ -251,7 +278,7 @@ void PostgresResult::Drain() {
         batch_.reset();
     }
     try {
-        while (open_ && pull(kLargestBatch)) {
+        while (open_ && pull()) {
             while (batchNext_ < PQntuples(batch_.get())) addRow(buffer_, batchNext_++);
             batch_.reset();
         }

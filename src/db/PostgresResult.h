@@ -6,7 +6,9 @@
 #include "rtl/Exception.h"
 
 // Rows of one PostgreSQL statement. They come either from a cursor, FETCHed in batches
-// that grow from a few rows (a quick first row) to some thousands, or, for a statement
+// that grow from a few rows (a quick first row) to some thousands, the next batch asked
+// for before the rows of the last one are read, so that the server works meanwhile; or,
+// for a statement
 // no cursor can hold (SHOW, INSERT ... RETURNING), from a single-row stream. Rows the
 // server has sent wait in `batch_`; rows read ahead because the session was needed for
 // another statement wait in `buffer_` (a RowStore, so they do not stay in memory).
@@ -30,14 +32,18 @@ class PostgresResult : public SqlResult {
     // Reads every row still on the server into the buffer, freeing the session. An error
     // on the way is raised now and again when the reader reaches it.
     void Drain();
+    // A FETCH is on its way while the rows before it are read (the session is busy).
+    bool Prefetching() const { return pending_; }
 
   protected:
     void ReleaseSession() override;
 
   private:
     void describe(const PGresult* result);
-    bool pull(int wanted);  // next rows from the server into batch_; false at the end
-    bool pullFromCursor(int wanted);
+    bool pull();  // next rows from the server into batch_; false at the end
+    bool pullFromCursor();
+    void sendFetch();
+    PgResult receive();
     bool pullFromStream();
     void endCursor(bool complete);
     [[noreturn]] void failed(const PGresult* result);
@@ -49,7 +55,9 @@ class PostgresResult : public SqlResult {
     std::optional<Cursor> cursor_;
     bool open_ = false;  // rows may still be waiting on the server
     bool inTransactionBlock_ = false;
-    int nextBatch_;
+    int nextBatch_;     // rows the next FETCH asks for
+    int fetching_ = 0;  // rows the FETCH on its way asks for
+    bool pending_ = false;
     std::vector<ColumnInfo> columns_;
     std::vector<Oid> kinds_;
     PgResult batch_;

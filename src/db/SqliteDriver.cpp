@@ -145,6 +145,13 @@ class SqliteResult : public SqlResult {
             case SQLITE_NULL:
                 rows.AddNull();
                 return;
+            case SQLITE_INTEGER: {
+                // The same decimal text SQLite would make, without its conversion and copy.
+                char buf[24];
+                const auto res = std::to_chars(buf, buf + sizeof buf, sqlite3_column_int64(stmt_.get(), c));
+                rows.AddValue(buf, static_cast<size_t>(res.ptr - buf));
+                return;
+            }
             case SQLITE_FLOAT: {
                 // Shortest text that reads back as the same double, so that the live
                 // query finds the row again by this value.
@@ -247,9 +254,11 @@ SqliteConnection::SqliteConnection(const QString& path) {
             throw EDatabaseError(
                 QStringLiteral("Cannot open database %1: the folder %2 does not exist").arg(file, folder));
     }
+    // One thread uses a connection: no locking around every call.
     sqlite3* db = nullptr;
     const int rc =
-        sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_open_v2(file.toUtf8().constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteHandle handle(db);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
