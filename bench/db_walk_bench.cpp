@@ -154,7 +154,8 @@ void report(const char* label, long long rows, const std::vector<Run>& ours, con
         failed |= r.failed;
     }
     std::printf(
-        "%-10s %9lld rows | first row %7.2f ms | walk %8.0f ms, %-7s %8.0f ms, ratio %.2fx | client CPU %6.0f "
+        "%-10s %9lld rows | first row %7.2f ms | walk %8.0f ms, %-7s %8.0f ms, ratio %.2fx | client CPU "
+        "%6.0f "
         "ms, %s %6.0f ms | peak %6.1f MB, %s %5.1f MB%s\n",
         label, rows, median(first), median(total), peerLabel, median(peerTotal),
         median(total) / median(peerTotal), median(cpu), peerLabel, median(peerCpu), median(peak), peerLabel,
@@ -169,14 +170,14 @@ void prepare(const QString& pg, long long rows) {
         db.SetAliasName(QStringLiteral("LITE"));
         db.Open();
         exec(QStringLiteral("DROP TABLE IF EXISTS bench"));
-        exec(QStringLiteral("CREATE TABLE bench (id INTEGER, name VARCHAR(40), amount DOUBLE, created "
-                            "VARCHAR(10), qty INTEGER, note TEXT)"));
+        exec(
+            QStringLiteral("CREATE TABLE bench (id INTEGER, name VARCHAR(40), amount DOUBLE, created "
+                           "VARCHAR(10), qty INTEGER, note TEXT)"));
         db.StartTransaction();
-        exec(QStringLiteral(
-                 "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < %1) "
-                 "INSERT INTO bench SELECT x, 'Zażółć ''gęślą'' ' || x, x * 1.25, "
-                 "'2024-01-' || printf('%02d', x % 28 + 1), x % 1000, "
-                 "CASE WHEN x % 10 = 0 THEN NULL ELSE 'note ' || (x % 97) END FROM g")
+        exec(QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < %1) "
+                            "INSERT INTO bench SELECT x, 'Zażółć ''gęślą'' ' || x, x * 1.25, "
+                            "'2024-01-' || printf('%02d', x % 28 + 1), x % 1000, "
+                            "CASE WHEN x % 10 = 0 THEN NULL ELSE 'note ' || (x % 97) END FROM g")
                  .arg(rows));
         db.Commit();
         if (pg.isEmpty()) return;

@@ -58,7 +58,7 @@ std::vector<AliasInfo> ReadAliases() {
             malformed(path, at,
                       QStringLiteral("alias %1 has no %2")
                           .arg(a.name, a.type == QLatin1String("SQLITE") ? QStringLiteral("PATH")
-                                                                          : QStringLiteral("SERVER NAME")));
+                                                                         : QStringLiteral("SERVER NAME")));
     };
     for (int i = 0; i < lines.size(); ++i) {
         const int lineNo = i + 1;

@@ -100,6 +100,8 @@ class TDataSet : public TComponent {
     void RemoveObserver(TDataSetObserver* observer);
 
     // For the fields: the current record's stored value of column `col` (nullopt: NULL).
+    // The view stays valid while the cursor stays on the record and nothing is edited
+    // (see RowStore::Value); the values of one record stay valid together.
     std::optional<std::string_view> CurrentValue(int col) const;
     void SetCurrentValue(int col, std::optional<QByteArray> value);
 

@@ -223,8 +223,12 @@ QVariant TBooleanField::ToVariant(std::string_view raw) const {
 
 QByteArray TBooleanField::ParseText(const QString& text) const {
     const QString t = Trim(text).toLower();
-    if (t == QLatin1String("true") || t == QLatin1String("t") || t == QLatin1String("yes") || t == QLatin1String("y") || t == QLatin1String("1")) return "1";
-    if (t == QLatin1String("false") || t == QLatin1String("f") || t == QLatin1String("no") || t == QLatin1String("n") || t == QLatin1String("0")) return "0";
+    if (t == QLatin1String("true") || t == QLatin1String("t") || t == QLatin1String("yes") ||
+        t == QLatin1String("y") || t == QLatin1String("1"))
+        return "1";
+    if (t == QLatin1String("false") || t == QLatin1String("f") || t == QLatin1String("no") ||
+        t == QLatin1String("n") || t == QLatin1String("0"))
+        return "0";
     badValue(text, "boolean value");
 }
 

@@ -13,13 +13,40 @@ void consumeAll(PGconn* conn) {
     }
 }
 
+// Whether the statement begins like a query a cursor can hold (SELECT, VALUES, WITH,
+// TABLE or a parenthesis), after blanks and comments; anything else runs as it is at once.
+bool looksLikeQuery(const QByteArray& sql) {
+    qsizetype i = 0;
+    const qsizetype n = sql.size();
+    while (i < n) {
+        const char c = sql[i];
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
+            ++i;
+        } else if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
+            while (i < n && sql[i] != '\n') ++i;
+        } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
+            const qsizetype end = sql.indexOf("*/", i + 2);
+            if (end < 0) return false;
+            i = end + 2;
+        } else {
+            break;
+        }
+    }
+    if (i < n && sql[i] == '(') return true;
+    qsizetype j = i;
+    while (j < n && ((sql[j] >= 'A' && sql[j] <= 'Z') || (sql[j] >= 'a' && sql[j] <= 'z'))) ++j;
+    const QByteArray word = sql.mid(i, j - i).toUpper();
+    return word == "SELECT" || word == "VALUES" || word == "WITH" || word == "TABLE";
+}
+
 }  // namespace
 
 EDatabaseError PostgresError(PGconn* conn, const PGresult* result) {
     QString message = result ? trimmedMessage(PQresultErrorMessage(result)) : QString();
     if (message.isEmpty() && conn) message = trimmedMessage(PQerrorMessage(conn));
     if (message.isEmpty())
-        message = conn ? QStringLiteral("The database server did not answer") : QStringLiteral("out of memory");
+        message =
+            conn ? QStringLiteral("The database server did not answer") : QStringLiteral("out of memory");
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     return EDatabaseError(message, state ? QString::fromLatin1(state) : QString());
 }
@@ -82,9 +109,10 @@ void PostgresConnection::EndCursorTransaction(bool commit) {
 std::unique_ptr<SqlResult> PostgresConnection::OpenQuery(const QString& sql) {
     makeIdle();
     const QByteArray text = sql.toUtf8();
-    // A transaction that already failed refuses every statement: the statement itself
-    // gets the server's answer.
-    if (PQtransactionStatus(conn_.get()) == PQTRANS_INERROR) return openStreaming(text);
+    // A transaction that already failed refuses every statement, and a statement that is
+    // no query needs no cursor: both run as they are, for the server's own answer.
+    if (PQtransactionStatus(conn_.get()) == PQTRANS_INERROR || !looksLikeQuery(text))
+        return openStreaming(text);
     if (auto result = openCursor(text)) return result;
     return openStreaming(text);
 }

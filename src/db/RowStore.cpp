@@ -133,8 +133,8 @@ bool RowStore::spill(Block& b) {
     }
     size_t done = 0;
     while (done < b.used) {
-        const ssize_t n = ::pwrite(file_, b.data.get() + done, b.used - done,
-                                   static_cast<off_t>(fileEnd_ + done));
+        const ssize_t n =
+            ::pwrite(file_, b.data.get() + done, b.used - done, static_cast<off_t>(fileEnd_ + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             fileFailed_ = true;
@@ -185,8 +185,8 @@ void RowStore::load(uint32_t index) {
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0)
             throw EDatabaseError(QStringLiteral("Cannot read back the fetched rows from a temporary file: %1")
-                                     .arg(QString::fromLocal8Bit(n < 0 ? std::strerror(errno)
-                                                                       : "the file is shorter than written")));
+                                     .arg(QString::fromLocal8Bit(
+                                         n < 0 ? std::strerror(errno) : "the file is shorter than written")));
         done += static_cast<size_t>(n);
     }
     b.data = std::move(data);

@@ -219,28 +219,40 @@ ColumnInfo SqliteColumnFromDeclaredType(const QString& name, const char* declare
         if (s > 0) return info(TFieldType::ftBCD, s, p);
         return info(p <= 9 ? TFieldType::ftInteger : TFieldType::ftLargeint);
     }
-    if (base == QLatin1String("INT") || base == QLatin1String("INTEGER") || base == QLatin1String("MEDIUMINT")) return info(TFieldType::ftInteger);
-    if (base == QLatin1String("SMALLINT") || base == QLatin1String("TINYINT") || base == QLatin1String("INT2")) return info(TFieldType::ftSmallint);
+    if (base == QLatin1String("INT") || base == QLatin1String("INTEGER") ||
+        base == QLatin1String("MEDIUMINT"))
+        return info(TFieldType::ftInteger);
+    if (base == QLatin1String("SMALLINT") || base == QLatin1String("TINYINT") ||
+        base == QLatin1String("INT2"))
+        return info(TFieldType::ftSmallint);
     if (base == QLatin1String("BIGINT") || base == QLatin1String("INT8")) return info(TFieldType::ftLargeint);
-    if (base == QLatin1String("REAL") || base == QLatin1String("FLOAT") || base == QLatin1String("DOUBLE") || base == QLatin1String("DOUBLE PRECISION") ||
-        base == QLatin1String("FLOAT8"))
+    if (base == QLatin1String("REAL") || base == QLatin1String("FLOAT") || base == QLatin1String("DOUBLE") ||
+        base == QLatin1String("DOUBLE PRECISION") || base == QLatin1String("FLOAT8"))
         return info(TFieldType::ftFloat);
-    if (base == QLatin1String("MONEY") || base == QLatin1String("CURRENCY")) return info(TFieldType::ftCurrency);
-    if (base == QLatin1String("NUMERIC") || base == QLatin1String("DECIMAL")) return info(TFieldType::ftBCD, s, p);
-    if (base == QLatin1String("CHAR") || base == QLatin1String("VARCHAR") || base == QLatin1String("VARCHAR2") || base == QLatin1String("NCHAR") || base == QLatin1String("NVARCHAR") ||
-        base == QLatin1String("NVARCHAR2") || base == QLatin1String("CHARACTER") || base == QLatin1String("CHARACTER VARYING"))
+    if (base == QLatin1String("MONEY") || base == QLatin1String("CURRENCY"))
+        return info(TFieldType::ftCurrency);
+    if (base == QLatin1String("NUMERIC") || base == QLatin1String("DECIMAL"))
+        return info(TFieldType::ftBCD, s, p);
+    if (base == QLatin1String("CHAR") || base == QLatin1String("VARCHAR") ||
+        base == QLatin1String("VARCHAR2") || base == QLatin1String("NCHAR") ||
+        base == QLatin1String("NVARCHAR") || base == QLatin1String("NVARCHAR2") ||
+        base == QLatin1String("CHARACTER") || base == QLatin1String("CHARACTER VARYING"))
         return hasSize && p > 0 ? info(TFieldType::ftString, p) : info(TFieldType::ftMemo);
     if (base == QLatin1String("TEXT") || base == QLatin1String("CLOB")) return info(TFieldType::ftMemo);
     if (base == QLatin1String("BOOLEAN") || base == QLatin1String("BOOL")) return info(TFieldType::ftBoolean);
-    if (base == QLatin1String("DATE") || base == QLatin1String("DATETIME") || base == QLatin1String("TIMESTAMP")) return info(TFieldType::ftDateTime);
+    if (base == QLatin1String("DATE") || base == QLatin1String("DATETIME") ||
+        base == QLatin1String("TIMESTAMP"))
+        return info(TFieldType::ftDateTime);
     if (base == QLatin1String("TIME")) return info(TFieldType::ftTime);
-    if (base == QLatin1String("BLOB") || base == QLatin1String("BINARY") || base == QLatin1String("VARBINARY") || base == QLatin1String("BYTEA"))
+    if (base == QLatin1String("BLOB") || base == QLatin1String("BINARY") ||
+        base == QLatin1String("VARBINARY") || base == QLatin1String("BYTEA"))
         return info(TFieldType::ftBlob);
     return info(TFieldType::ftMemo);
 }
 
 void RaiseSqliteError(sqlite3* db) {
-    throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), QString::number(sqlite3_extended_errcode(db)));
+    throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)),
+                         QString::number(sqlite3_extended_errcode(db)));
 }
 
 SqliteConnection::SqliteConnection(const QString& path) {
@@ -256,9 +268,8 @@ SqliteConnection::SqliteConnection(const QString& path) {
     }
     // One thread uses a connection: no locking around every call.
     sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(file.toUtf8().constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(file.toUtf8().constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteHandle handle(db);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
@@ -278,7 +289,8 @@ SqliteStatement SqliteConnection::prepare(const QString& sql) {
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db_.get(), text.constData(), static_cast<int>(text.size()), &raw, &tail);
+    const int rc =
+        sqlite3_prepare_v2(db_.get(), text.constData(), static_cast<int>(text.size()), &raw, &tail);
     SqliteStatement stmt(raw);
     if (rc != SQLITE_OK) RaiseSqliteError(db_.get());
     if (!stmt) throw EDatabaseError(QStringLiteral("The SQL text holds no statement"));
@@ -393,10 +405,11 @@ QStringList SqliteConnection::Tables() {
 }
 
 std::vector<std::pair<QString, QString>> SqliteConnection::TableColumns(const QString& table) {
-    auto result = OpenQuery(
-        QStringLiteral("SELECT name, type FROM pragma_table_info(?1)")
-            .replace(QStringLiteral("?1"),
-                     QChar(u'\'') + QString(table).replace(QChar(u'\''), QStringLiteral("''")) + QChar(u'\'')));
+    auto result =
+        OpenQuery(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)")
+                      .replace(QStringLiteral("?1"),
+                               QChar(u'\'') + QString(table).replace(QChar(u'\''), QStringLiteral("''")) +
+                                   QChar(u'\'')));
     RowStore rows(2);
     while (result->Fetch(rows, 1000)) {
     }

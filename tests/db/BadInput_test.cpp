@@ -14,11 +14,11 @@
 #include "support/TestEnv.h"
 
 using dbtest::Backend;
+using dbtest::Scratch;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using ::testing::StrEq;
 using ::testing::ThrowsMessage;
-using dbtest::Scratch;
 
 namespace {
 
@@ -163,7 +163,8 @@ TEST(AliasFile, MistypedSqliteFolderIsAnErrorAndNoFolderIsMade) {
     EXPECT_THAT([&] { db.Open(); }, ThrowsMessage<EDatabaseError>(HasSubstr(missing.toStdString())));
     EXPECT_FALSE(QFileInfo::exists(testenv::Root() + "/no-such-folder"));
     // A new file in a folder that exists is a new, empty database.
-    testenv::WriteFile(AliasFilePath(), ("[NEW]\nTYPE=SQLITE\nPATH=" + testenv::Root() + "/new.db\n").toUtf8());
+    testenv::WriteFile(AliasFilePath(),
+                       ("[NEW]\nTYPE=SQLITE\nPATH=" + testenv::Root() + "/new.db\n").toUtf8());
     db.SetAliasName("NEW");
     db.Open();
     EXPECT_TRUE(db.Connected());

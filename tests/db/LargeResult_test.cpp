@@ -31,10 +31,11 @@ class LargeResult : public ::testing::TestWithParam<Backend> {
     // ID 1..n, NAME 'row<ID>'.
     void numbers(int n) {
         s->exec("CREATE TABLE T (ID INTEGER, NAME VARCHAR(20))");
-        s->exec(pg() ? QStringLiteral("INSERT INTO T SELECT g, 'row' || g FROM generate_series(1, %1) g").arg(n)
-                     : QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < "
-                                      "%1) INSERT INTO T SELECT x, 'row' || x FROM g")
-                           .arg(n));
+        s->exec(
+            pg() ? QStringLiteral("INSERT INTO T SELECT g, 'row' || g FROM generate_series(1, %1) g").arg(n)
+                 : QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < "
+                                  "%1) INSERT INTO T SELECT x, 'row' || x FROM g")
+                       .arg(n));
     }
 
     std::unique_ptr<Scratch> s;
@@ -185,12 +186,19 @@ TEST_F(PostgresBatches, StatementsNoCursorHoldsStillGiveTheirRowsOnce) {
     TQuery* ins = s.query("INSERT INTO T VALUES (-5) RETURNING ID * 2");
     ins->Open();
     EXPECT_EQ(ins->Fields(0)->AsString(), "-10");
+    // A query a cursor refuses runs as it is, once, and the transaction goes on.
+    TQuery* del = s.query("WITH d AS (DELETE FROM T WHERE ID < 3 RETURNING ID) SELECT ID FROM d ORDER BY ID");
+    del->Open();
+    EXPECT_EQ(del->RecordCount(), 3);
+    EXPECT_EQ(del->Fields(0)->AsString(), "-5");
     EXPECT_TRUE(s.db().InTransaction());
     s.db().Commit();
-    EXPECT_EQ(committed("SELECT COUNT(*) FROM T WHERE ID = -5"), "1");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T WHERE ID < 3"), "0");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "49998");
     // A wrong statement is refused with the server's own words for it.
     TQuery* wrong = s.query("SELECT ID FROM T WHERE");
-    EXPECT_THAT([&] { wrong->Open(); }, ThrowsMessage<EDatabaseError>(HasSubstr("syntax error at end of input")));
+    EXPECT_THAT([&] { wrong->Open(); },
+                ThrowsMessage<EDatabaseError>(HasSubstr("syntax error at end of input")));
 }
 
 }  // namespace

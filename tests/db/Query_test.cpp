@@ -7,10 +7,10 @@
 #include "rtl/SysUtils.h"
 
 using dbtest::Backend;
+using dbtest::Scratch;
 using ::testing::HasSubstr;
 using ::testing::StrEq;
 using ::testing::ThrowsMessage;
-using dbtest::Scratch;
 
 namespace {
 
@@ -71,7 +71,8 @@ TEST_P(Contract, FieldsByNameIgnoreCaseAndMissingNamesRaise) {
     EXPECT_EQ(q->FieldCount(), 3);
     EXPECT_EQ(q->FieldByName("Name"), q->Fields(1));
     EXPECT_EQ(q->FindField("nothing"), nullptr);
-    EXPECT_THAT([&] { q->FieldByName("NOPE"); }, ThrowsMessage<EDatabaseError>(StrEq("Field 'NOPE' not found")));
+    EXPECT_THAT([&] { q->FieldByName("NOPE"); },
+                ThrowsMessage<EDatabaseError>(StrEq("Field 'NOPE' not found")));
     EXPECT_EQ(q->Fields(1)->DisplayLabel(), q->Fields(1)->FieldName());
 }
 
@@ -102,7 +103,7 @@ TEST_P(Contract, ErrorsCarryTheBackendMessageAndCodeAndTheSessionGoesOn) {
     s->exec("CREATE TABLE U (A INTEGER PRIMARY KEY)");
     s->exec("INSERT INTO U VALUES (1)");
     EXPECT_EQ(codeOf([&] { s->exec("INSERT INTO U VALUES (1)"); }),
-              pg() ? "23505" : "1555");  // SQLITE_CONSTRAINT_PRIMARYKEY
+              pg() ? "23505" : "1555");                   // SQLITE_CONSTRAINT_PRIMARYKEY
     EXPECT_EQ(codeOf([&] { q->FieldByName("A"); }), "");  // the layer's own errors have none
     EXPECT_EQ(s->scalar("SELECT 1 + 1"), "2");
 }
@@ -115,8 +116,10 @@ TEST_P(Contract, SecondStatementInOneTextIsRefusedNotRun) {
 
 TEST_P(Contract, ClosedDatasetRefusesNavigation) {
     TQuery* q = s->query("SELECT 1");
-    EXPECT_THAT([&] { q->First(); }, ThrowsMessage<EDatabaseError>(StrEq("Cannot perform this operation on a closed dataset")));
-    EXPECT_THAT([&] { q->RecordCount(); }, ThrowsMessage<EDatabaseError>(StrEq("Cannot perform this operation on a closed dataset")));
+    EXPECT_THAT([&] { q->First(); },
+                ThrowsMessage<EDatabaseError>(StrEq("Cannot perform this operation on a closed dataset")));
+    EXPECT_THAT([&] { q->RecordCount(); },
+                ThrowsMessage<EDatabaseError>(StrEq("Cannot perform this operation on a closed dataset")));
     EXPECT_EQ(q->RecNo(), 0);
 }
 
@@ -574,7 +577,8 @@ TEST_P(Contract, EditingValidatesTypedValues) {
     EXPECT_THROW(q->FieldByName("ID")->SetAsString("abc"), EConvertError);
     EXPECT_THROW(q->FieldByName("NAME")->SetAsString(QString(21, 'x')), EConvertError);
     q->Cancel();
-    EXPECT_THAT([&] { q->FieldByName("ID")->SetAsString("1"); }, ThrowsMessage<EDatabaseError>(StrEq("Dataset not in edit or insert mode")));
+    EXPECT_THAT([&] { q->FieldByName("ID")->SetAsString("1"); },
+                ThrowsMessage<EDatabaseError>(StrEq("Dataset not in edit or insert mode")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Contract, ::testing::Values(Backend::Sqlite, Backend::Postgres),
