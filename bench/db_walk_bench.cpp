@@ -26,18 +26,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "rtl/Exception.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
 
 struct Run {
     double firstRowMs = 0;

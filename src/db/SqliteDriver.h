@@ -41,6 +41,9 @@ class SqliteConnection : public SqlConnection {
     QStringList Tables() override;
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
 
+    // The session's handle, for functions registered on it from outside.
+    sqlite3* Handle() const { return db_.get(); }
+
   private:
     SqliteStatement prepare(const QString& sql);
     SqliteHandle db_;
