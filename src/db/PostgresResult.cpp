@@ -131,11 +131,10 @@ PostgresResult::~PostgresResult() {
         // to stop sending; inside one the statement is read to its end instead, since a
         // cancelled statement would abort the block and its COMMIT would roll back.
         if (!inTransactionBlock_) {
-            if (PGcancel* cancel = PQgetCancel(conn_->Handle())) {
-                char err[256];
-                PQcancel(cancel, err, sizeof err);
-                PQfreeCancel(cancel);
-            }
+            const std::unique_ptr<PGcancel, decltype(&PQfreeCancel)> cancel(PQgetCancel(conn_->Handle()),
+                                                                            &PQfreeCancel);
+            char err[256];
+            if (cancel) PQcancel(cancel.get(), err, sizeof err);
         }
         consumeAll(conn_->Handle());
     } catch (...) {
@@ -321,9 +320,9 @@ void PostgresResult::addBytea(RowStore& rows, const char* v, size_t len) {
             scratch_.push_back(static_cast<char>(hexDigit(v[i]) * 16 + hexDigit(v[i + 1])));
     } else {
         size_t n = 0;
-        unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(v), &n);
-        if (bytes) scratch_.assign(reinterpret_cast<char*>(bytes), reinterpret_cast<char*>(bytes) + n);
-        PQfreemem(bytes);
+        const std::unique_ptr<unsigned char, decltype(&PQfreemem)> bytes(
+            PQunescapeBytea(reinterpret_cast<const unsigned char*>(v), &n), &PQfreemem);
+        if (bytes) scratch_.assign(bytes.get(), bytes.get() + n);
     }
     rows.AddValue(scratch_.data(), scratch_.size());
 }

@@ -39,6 +39,7 @@ TEST(SqliteText, NulOrBrokenUtf8InTextColumnsGiveAClearErrorAndTheRowsBeforeStay
     TQuery* broken = s.query("SELECT S FROM T WHERE ID = 3");
     EXPECT_THAT([&] { broken->Open(); }, ThrowsMessage<EDatabaseError>(HasSubstr("UTF-8")));
     EXPECT_FALSE(broken->Active());
+    EXPECT_FALSE(broken->ControlsDisabled());  // the failed open leaves the controls attached
     EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM T"), "3");
     // Binary columns hold any bytes.
     EXPECT_EQ(s.scalar("SELECT length(CAST(S AS BLOB)) FROM T WHERE ID = 2"), "4");
