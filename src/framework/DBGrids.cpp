@@ -91,8 +91,17 @@ void TDBGrid::SetReadOnly(bool readOnly) {
     if (model_) model_->SetReadOnly(readOnly);
 }
 
+void TDBGrid::SetTitleCaption(int index, const QString& caption) {
+    Columns(index).Title.Caption = caption;
+    if (!model_) return;
+    QStringList titles;
+    for (const TColumn& c : columns_) titles << c.Title.Caption;
+    model_->SetTitles(titles);
+}
+
 void TDBGrid::RefreshColumns() {
     columns_.clear();
+    if (model_) model_->SetTitles({});
     TDataSet* ds = model_ ? model_->DataSet() : nullptr;
     if (ds == nullptr || !ds->Active()) return;
     for (int i = 0; i < ds->FieldCount(); ++i) {

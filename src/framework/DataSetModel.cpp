@@ -32,6 +32,11 @@ void DataSetModel::SetColumns(const QStringList& fieldNames, const QStringList& 
     resync();
 }
 
+void DataSetModel::SetTitles(const QStringList& titles) {
+    titles_ = titles;
+    if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+}
+
 int DataSetModel::datasetRows() const {
     TDataSet* ds = DataSet();
     if (ds == nullptr || !ds->Active()) return 0;

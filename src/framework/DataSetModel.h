@@ -17,6 +17,8 @@ class DataSetModel : public QAbstractTableModel, public TDataSetObserver {
 
     // Column titles and the field each column shows; empty: one column per field.
     void SetColumns(const QStringList& fieldNames, const QStringList& titles);
+    // Replaces the column titles only (empty: the fields' display labels).
+    void SetTitles(const QStringList& titles);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

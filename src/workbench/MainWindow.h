@@ -229,6 +229,7 @@ class TFMain : public TForm {
     void FormClose(TObject* sender, TCloseAction& action);
     void BExportClick(TObject* sender);
     void Zakocz1Click(TObject* sender);
+    void Oprogramie1Click(TObject* sender);
     void PageControl1Change(TObject* sender);
 
     // ---- command line (MainWindowCommandLine.cpp) ----
@@ -276,6 +277,13 @@ class TFMain : public TForm {
     // ---- Oracle ratios (MainWindowOracle.cpp) ----
     QString QueryScalar(const QString& sql);
     void BitBtn1Click(TObject* sender);
+
+    // ---- openers of the multi-file export, record counter and super union
+    // (MainWindowExportOpeners.cpp) ----
+    void BSuperUnionClick(TObject* sender);
+    void SpeedButton2Click(TObject* sender);
+    void BMultifileExportClick(TObject* sender);
+    void bindExportOpeners();
 
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.
