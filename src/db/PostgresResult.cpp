@@ -26,7 +26,7 @@ constexpr Oid kBool = 16, kBytea = 17, kChar = 18, kName = 19, kInt8 = 20, kInt2
               kNumeric = 1700;
 
 // Rows per FETCH grow from the first batch to this, fewer round trips for long results.
-constexpr int kLargestBatch = 32768;
+constexpr int kLargestBatch = 8192;
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
