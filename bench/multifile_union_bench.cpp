@@ -53,11 +53,6 @@ struct Times {
     }
 };
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Runs a program with stdout to `output` and waits; false when it failed.
 bool spawn(const std::vector<std::string>& argv, const QString& output = QString()) {
     const pid_t pid = fork();

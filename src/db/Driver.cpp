@@ -42,6 +42,12 @@ QString SqlConnection::QuoteIdentifier(const QString& name) const {
     return QChar(u'"') + q + QChar(u'"');
 }
 
+int SqlConnection::InsertReturning(const QString& sql, const QString&,
+                                   const std::vector<std::optional<QByteArray>>& values,
+                                   const std::vector<TFieldType>& types, RowStore&) {
+    return ExecuteWith(sql, values, types);
+}
+
 std::unique_ptr<TField> CreateField(TDataSet* ds, const ColumnInfo& c) {
     switch (c.type) {
         case TFieldType::ftSmallint:

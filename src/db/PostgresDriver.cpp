@@ -182,20 +182,64 @@ int PostgresConnection::Execute(const QString& sql) {
     return ExecuteWith(sql, {}, {});
 }
 
+namespace {
+
+// Statement parameters as libpq takes them: binary data in binary form, the rest as text.
+struct Parameters {
+    Parameters(const std::vector<std::optional<QByteArray>>& values, const std::vector<TFieldType>& types) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            const auto& v = values[i];
+            const bool binary =
+                i < types.size() && (types[i] == TFieldType::ftBlob || types[i] == TFieldType::ftBytes);
+            data.push_back(v ? v->constData() : nullptr);
+            lengths.push_back(v ? static_cast<int>(v->size()) : 0);
+            formats.push_back(binary ? 1 : 0);
+        }
+    }
+    int count() const { return static_cast<int>(data.size()); }
+    std::vector<const char*> data;
+    std::vector<int> lengths, formats;
+};
+
+}  // namespace
+
+int PostgresConnection::InsertReturning(const QString& sql, const QString&,
+                                        const std::vector<std::optional<QByteArray>>& values,
+                                        const std::vector<TFieldType>& types, RowStore& stored) {
+    makeIdle();
+    const bool inTransactionBlock = PQtransactionStatus(conn_.get()) != PQTRANS_IDLE;
+    const Parameters p(values, types);
+    const QByteArray text = (sql + QStringLiteral(" RETURNING *")).toUtf8();
+    if (!PQsendQueryParams(conn_.get(), text.constData(), p.count(), nullptr, p.data.data(), p.lengths.data(),
+                           p.formats.data(), 0))
+        throw PostgresError(conn_.get());
+    PQsetSingleRowMode(conn_.get());
+    PgResult r{PQgetResult(conn_.get())};
+    if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) {
+        consumeAll(conn_.get());
+        return 0;
+    }
+    if (PQresultStatus(r.get()) != PGRES_SINGLE_TUPLE) {
+        const EDatabaseError error = PostgresError(conn_.get(), r.get());
+        consumeAll(conn_.get());
+        throw error;
+    }
+    // Read to its end, so that an error after the row (a deferred constraint) is seen
+    // and the statement is never cancelled half-way.
+    PostgresResult result(*this, std::move(r), inTransactionBlock);
+    RowStore other(static_cast<int>(result.Columns().size()));
+    RowStore& rows = other.Columns() == stored.Columns() ? stored : other;
+    const int before = rows.Count();
+    while (result.Fetch(rows, 16)) {
+    }
+    return rows.Count() - before;
+}
+
 int PostgresConnection::ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
                                     const std::vector<TFieldType>& types) {
     makeIdle();
-    std::vector<const char*> params;
-    std::vector<int> lengths, formats;
-    for (size_t i = 0; i < values.size(); ++i) {
-        const auto& v = values[i];
-        const bool binary =
-            i < types.size() && (types[i] == TFieldType::ftBlob || types[i] == TFieldType::ftBytes);
-        params.push_back(v ? v->constData() : nullptr);
-        lengths.push_back(v ? static_cast<int>(v->size()) : 0);
-        formats.push_back(binary ? 1 : 0);
-    }
-    const PgResult r = run(sql, params, lengths, formats);
+    const Parameters params(values, types);
+    const PgResult r = run(sql, params.data, params.lengths, params.formats);
     const ExecStatusType status = PQresultStatus(r.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw PostgresError(conn_.get(), r.get());
     const char* tuples = PQcmdTuples(r.get());

@@ -62,6 +62,8 @@ class TDBGrid : public TWinControl {
   private:
     class Follower;
     void followCursor();
+    // Fetches the rest of the result and shows its last rows.
+    void scrollToEnd();
     bool columnsMatchFields() const;
 
     TDataSource* source_ = nullptr;

@@ -6,6 +6,10 @@
 #include "db/DataSet.h"
 
 class TDataSource;
+class TField;
+
+// Numbers are shown right-aligned.
+bool IsNumericField(const TField& field);
 
 // A table model over the dataset of a data source. Rows appear as the dataset fetches
 // them (the view asks for more as the user scrolls); the record being edited or

@@ -37,6 +37,7 @@ class TStatusBar;
 class TTabSheet;
 class TTableItems;
 class TColumn;
+class EDatabaseError;
 class TCubeProgressDialog;
 class TDecisionCube;
 class TDecisionGrid;
@@ -242,6 +243,9 @@ class TFMain : public TForm {
     void BWykonajClick(TObject* sender);
     void SQL1Change(TObject* sender);
     void SQL1KeyDown(TObject* sender, int& key, TShiftState shift);
+    // A database error of a one-line or big query: "OK !" for a statement without rows,
+    // otherwise its message, also into the history.
+    void ShowQueryOutcome(const EDatabaseError& e);
     void FormKeyDown(TObject* sender, int& key, TShiftState shift);
     static QString FormatElapsed(long double days);
 
@@ -263,6 +267,17 @@ class TFMain : public TForm {
     void AssistMemoKeyUp(TObject* sender, int& key, TShiftState shift);
     void AssistMemoClick(TObject* sender);
     void ExecuteFile(const QString& fileName, const QString& params, const QString& dir, int showCmd);
+
+    // ---- catalogue browsers, table update, big queries, grid tools ----
+    // (MainWindowBrowsers.cpp, MainWindowUpdate.cpp, MainWindowBigQueries.cpp, MainWindowGridTools.cpp)
+    void RefreshItemsClick(TObject* sender);
+    void NazwaTabeliEnter(TObject* sender);
+    void BWykonajAktualizacjaClick(TObject* sender);
+    void BitBtn3Click(TObject* sender);
+    void BSQLClick(TObject* sender);
+    void BFontClick(TObject* sender);
+    void ZliczajClick(TObject* sender);
+    void Zapiszwynik1Click(TObject* sender);
 
     // ---- decision cube (MainWindowCube.cpp) ----
     TPanel* PCube;
@@ -305,6 +320,7 @@ class TFMain : public TForm {
     void bindHandlers();
     void bindQueryHandlers();
     void bindScriptHandlers();
+    void bindBrowserHandlers();
 };
 
 // The one main window of the run (nullptr before it is created).

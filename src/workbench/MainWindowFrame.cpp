@@ -31,9 +31,9 @@ void TFMain::bindHandlers() {
     PageControl1->OnChange = [this](TObject* s) { PageControl1Change(s); };
     bindQueryHandlers();
     BExport->OnClick = [this](TObject* s) { BExportClick(s); };
-    Zapiszwynik1->OnClick = [this](TObject* s) { BExportClick(s); };
     OnClose = [this](TObject* s, TCloseAction& action) { FormClose(s, action); };
     bindScriptHandlers();
+    bindBrowserHandlers();
     bindExportOpeners();
 }
 
