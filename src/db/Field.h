@@ -30,7 +30,8 @@ enum class TFieldType {
 
 // One column of a dataset, seen through the dataset's current record. Values are
 // kept by the dataset in a canonical text form (see RowStore.h); each field class
-// turns that form into the text the user sees and into a typed QVariant.
+// turns that form into the text the user sees and into a typed QVariant. The dataset
+// owns its fields (they are no components of it) and destroys them when it closes.
 class TField : public TComponent {
   public:
     TField(TDataSet* dataSet, const QString& fieldName, TFieldType type, int size);
