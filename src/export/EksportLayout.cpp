@@ -120,11 +120,14 @@ TFEksport::TFEksport(TComponent* owner) : TForm(owner) {
     Storage = new TFormStorage(this);
     Storage->SetName(QStringLiteral("Storage"));
     Storage->SetBackend(RegistryStorage(QStringLiteral("Software\\Veri")));
-    Storage->StoredProps().Assign(
-        QStringList{"CheckBox1.Checked", "CreateTable.Checked", "Edit1.Text", "EmptyLine.Checked",
-                    "EmptyValue.Text", "FileName.Text", "FileName2.Text", "InsertCR.Text", "Ogranicznik.Text",
-                    "RunAfterGenerating.Checked", "RunAfterGenerating2.Checked", "Sep.Text",
-                    "Srednik.Checked", "TABLENAME.Text", "Transpon.Checked", "CHBLOCK.Checked"});
+    QStringList stored;
+    for (const char* p :
+         {"CheckBox1.Checked", "CreateTable.Checked", "Edit1.Text", "EmptyLine.Checked", "EmptyValue.Text",
+          "FileName.Text", "FileName2.Text", "InsertCR.Text", "Ogranicznik.Text",
+          "RunAfterGenerating.Checked", "RunAfterGenerating2.Checked", "Sep.Text", "Srednik.Checked",
+          "TABLENAME.Text", "Transpon.Checked", "CHBLOCK.Checked"})
+        stored << QLatin1String(p);
+    Storage->StoredProps().Assign(stored);
 }
 
 TFEksport::~TFEksport() {
