@@ -146,20 +146,6 @@ TEST_F(ExportWindow, StartsWithTheDesignedOptions) {
     EXPECT_EQ(exporttest::FileBytes("c:\\1.txt"), "\"id\",\"name\"\r\n\"1\",\"Ann\"\r\n\"2\",\"\"\r\n");
 }
 
-TEST_F(ExportWindow, CharacterOutsideTheCodePageReachesTheErrorBox) {
-    src.exec("INSERT INTO emp VALUES (2, 'Жук', NULL)");
-    src.open("SELECT id, name FROM emp ORDER BY id");
-    ShowEksport(src.query(), src.grid(), "");
-    FEksport->FileName2->SetText("out.sql");
-    FEksport->BitBtn9->Click();
-    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_EQ(testenv::Dialogs().boxes[0].text,
-              "Cannot write file \"out.sql\": the character \"Ж\" in column \"name\", row 2 cannot be saved "
-              "in Windows-1250.");
-    EXPECT_TRUE(launches.started.isEmpty());
-    EXPECT_TRUE(FileBytes("out.sql").endsWith("VALUES (\r\n2,'"));
-}
-
 TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsForTheCurrentColumns) {
     ShowEksport(src.query(), src.grid(), "");
     EXPECT_TRUE(FEksport->Visible());
@@ -345,6 +331,26 @@ TEST_F(ExportWindow, UnopenedQueryStopsTheUnattendedExportBeforeTheEndRequest) {
     src.query()->Close();
     EXPECT_THROW(ShowEksport(src.query(), src.grid(), "one.cfg"), EDatabaseError);
     EXPECT_EQ(FileBytes("closed.sql"), "CREATE TABLE T (\r\n);\r\n");
+    EXPECT_FALSE(src.app().Terminated());
+}
+
+TEST_F(ExportWindow, CharacterOutsideTheCodePageReachesTheErrorBox) {
+    src.exec("INSERT INTO emp VALUES (2, 'Жук', NULL)");
+    src.open("SELECT id, name FROM emp ORDER BY id");
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->FileName2->SetText("out.sql");
+    FEksport->BitBtn9->Click();
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].text,
+              "Cannot write file \"out.sql\": the character \"Ж\" in column \"name\", row 2 cannot be saved "
+              "in Windows-1250.");
+    EXPECT_TRUE(launches.started.isEmpty());
+    EXPECT_TRUE(FileBytes("out.sql").endsWith("VALUES (\r\n2,'"));
+
+    // Unattended, the error leaves before the end request, as every export error does.
+    writeTwoColumnConfiguration("bad.cfg", "bad.sql");
+    FEksport->Close();
+    EXPECT_THROW(ShowEksport(src.query(), src.grid(), "bad.cfg"), EInOutError);
     EXPECT_FALSE(src.app().Terminated());
 }
 
