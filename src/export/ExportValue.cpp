@@ -1,8 +1,5 @@
 #include "export/ExportValue.h"
 
-#include <charconv>
-#include <cstdlib>
-#include <string>
 #include <typeinfo>
 
 #include "db/Field.h"
@@ -16,15 +13,6 @@ bool textIsBytes(const TField* field) {
     return t == typeid(TField) || t == typeid(TStringField) || t == typeid(TMemoField) ||
            t == typeid(TIntegerField) || t == typeid(TSmallintField) || t == typeid(TWordField) ||
            t == typeid(TAutoIncField) || t == typeid(TLargeintField);
-}
-
-double parseDouble(std::string_view raw) {
-    double v = 0;
-    const auto res = std::from_chars(raw.data(), raw.data() + raw.size(), v);
-    // Infinity, NaN and other spellings go the slow way, as the field reads them.
-    if (res.ec != std::errc() || res.ptr != raw.data() + raw.size())
-        return std::strtod(std::string(raw).c_str(), nullptr);
-    return v;
 }
 
 }  // namespace
@@ -53,7 +41,8 @@ bool ExportValue::Read() {
             bytes_ = *raw;
             return !bytes_.empty();
         case Form::Float: {
-            const size_t n = FloatToChars(parseDouble(*raw), number_);
+            // The field reads its own number; only the text is made here.
+            const size_t n = FloatToChars(field_->ToVariant(*raw).toDouble(), number_);
             if (point_ != '.')
                 for (size_t i = 0; i < n; ++i)
                     if (number_[i] == '.') number_[i] = point_;
