@@ -14,24 +14,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "BenchClock.h"
 #include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "rtl/Exception.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
-
-long peakKb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 void exec(const QString& sql) {
     TQuery q;

@@ -29,6 +29,8 @@ class SqliteConnection : public SqlConnection {
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
 
     [[noreturn]] void Fail() const;  // raises the handle's last error
+    // The session's handle, for functions registered on it from outside.
+    sqlite3* Handle() const { return db_; }
 
   private:
     sqlite3_stmt* prepare(const QString& sql);

@@ -37,6 +37,12 @@ class TStatusBar;
 class TTabSheet;
 class TTableItems;
 class TColumn;
+class TCubeProgressDialog;
+class TDecisionCube;
+class TDecisionGrid;
+class TDecisionPivot;
+class TDecisionQuery;
+class TDecisionSource;
 
 // The workbench: the one database connection "X", the main query and its grid, the
 // table suggestion list and eleven working pages. Each page's behaviour lives in a
@@ -192,7 +198,6 @@ class TFMain : public TForm {
     TDataSource* DSFull;
     TQuery* QueryAktualizacja;
     TDataSource* DSAktualizacja;
-    TQuery* DecisionQuery;
     TBDEItems* BDEItems;
     TDataSource* DSBDEItems;
     TDatabaseItems* DBItems;
@@ -257,6 +262,20 @@ class TFMain : public TForm {
     void AssistMemoKeyUp(TObject* sender, int& key, TShiftState shift);
     void AssistMemoClick(TObject* sender);
     void ExecuteFile(const QString& fileName, const QString& params, const QString& dir, int showCmd);
+
+    // ---- decision cube (MainWindowCube.cpp) ----
+    TPanel* PCube;
+    TDecisionQuery* DecisionQuery;
+    TDecisionCube* DecisionCube;
+    TDecisionSource* DecisionSource;
+    TDecisionPivot* DecisionPivot;
+    TDecisionGrid* DecisionGrid1;
+    TCubeProgressDialog* CubeProgress;
+    void SpeedButton1Click(TObject* sender);
+
+    // ---- Oracle ratios (MainWindowOracle.cpp) ----
+    QString QueryScalar(const QString& sql);
+    void BitBtn1Click(TObject* sender);
 
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.

@@ -128,7 +128,6 @@ void TFMain::buildComponents() {
     QueryAktualizacja = query("QueryAktualizacja");
     QueryAktualizacja->SetRequestLive(true);
     DSAktualizacja = source("DSAktualizacja", QueryAktualizacja);
-    DecisionQuery = query("DecisionQuery");
     BDEItems = new TBDEItems(this);
     BDEItems->SetName(QStringLiteral("BDEItems"));
     DSBDEItems = source("DSBDEItems", BDEItems);
@@ -461,44 +460,4 @@ void TFMain::buildSettingsPage() {
     ObtainInExpression->Items().Assign(
         QStringList{"recognize type of field", "set type = text ('012')", "set type = not text (12)"});
     ObtainInExpression->SetItemIndex(0);
-}
-
-void TFMain::buildCubePage() {
-    auto* top = Dock<TPanel>(this, TabSheet7, "PCube", TAlign::alTop, 140);
-    top->SetBevel(false);
-    SpeedButton1 = Dock<TSpeedButton>(this, top, "SpeedButton1", TAlign::alRight, 30);
-    SpeedButton1->SetGlyph(standardIcon(QStyle::SP_BrowserReload));
-    DecisionSQL = Dock<TMemo>(this, top, "DecisionSQL", TAlign::alClient);
-    PaintWorkingArea(DecisionSQL, true);
-    DecisionSQL->SetWordWrap(false);
-}
-
-void TFMain::buildOraclePage() {
-    struct Row {
-        const char* label;
-        const char* edit;
-        const char* advice;
-        TEdit** target;
-    };
-    const Row rows[] = {
-        {"Direct Coefficient:", "DirectCoefficient", "Dla wartości <70% należy zwiększyć DB_BLOCK_BUFFER",
-         &DirectCoefficient},
-        {"Cache Direct Coefficient:", "CacheDirectCoefficient",
-         "Dla wartości <95% należy zwiększyć SHARED_POOL_SIZE", &CacheDirectCoefficient},
-        {"Cache Dictionary Direct Coefficient", "CacheDictionaryDirectCoefficient",
-         "Dla wartości <95% należy zwiększyć SHARED_POOL_SIZE", &CacheDictionaryDirectCoefficient},
-    };
-    for (int i = 0; i < 3; ++i) {
-        const int top = 10 + 30 * i;
-        auto* label = Place<TLabel>(this, TSOracle, QStringLiteral("LOracle%1").arg(i).toLatin1().constData(),
-                                    8, top + 4, 230, 16);
-        label->SetCaption(QString::fromUtf8(rows[i].label));
-        *rows[i].target = Place<TEdit>(this, TSOracle, rows[i].edit, 240, top, 120, 23);
-        auto* advice = Place<TLabel>(
-            this, TSOracle, QStringLiteral("LAdvice%1").arg(i).toLatin1().constData(), 370, top + 4, 400, 16);
-        advice->SetCaption(QString::fromUtf8(rows[i].advice));
-    }
-    BitBtn1 = Place<TButton>(this, TSOracle, "BitBtn1", 240, 104, 90, 25);
-    BitBtn1->SetCaption(QStringLiteral("Refresh"));
-    Memo1 = Place<TMemo>(this, TSOracle, "Memo1", 8, 140, 760, 300);
 }
