@@ -22,12 +22,12 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Query.h"
@@ -36,8 +36,6 @@
 #include "rtl/Exception.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct RunResult {
     double ms = 0;
@@ -51,7 +49,7 @@ RunResult waitFor(pid_t pid, Clock::time_point t0) {
     int status = 0;
     rusage u{};
     wait4(pid, &status, 0, &u);
-    r.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    r.ms = msSince(t0);
     r.peakKb = u.ru_maxrss;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;
