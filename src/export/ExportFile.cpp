@@ -83,14 +83,6 @@ ExportFile::~ExportFile() {
     }
 }
 
-void ExportFile::Write(const EncodedText& text) {
-    if (!text.bad_.isEmpty()) refuse(text.bad_, text.badPlace_);
-    const qsizetype n = text.bytes_.size();
-    ensure(n);
-    std::memcpy(buffer_.data() + used_, text.bytes_.constData(), static_cast<size_t>(n));
-    used_ += n;
-}
-
 void ExportFile::Write(const QString& text, QChar doubled) {
     const char16_t twice = doubled.unicode();
     ensure(2 * text.size());

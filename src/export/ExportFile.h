@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -42,7 +43,13 @@ class ExportFile {
     // asked only when a character is refused.
     void SetPlace(std::function<QString()> place) { place_ = std::move(place); }
 
-    void Write(const EncodedText& text);
+    void Write(const EncodedText& text) {
+        if (!text.bad_.isEmpty()) refuse(text.bad_, text.badPlace_);
+        const qsizetype n = text.bytes_.size();
+        ensure(n);
+        std::memcpy(buffer_.data() + used_, text.bytes_.constData(), static_cast<size_t>(n));
+        used_ += n;
+    }
     // The text with every `doubled` written twice (QChar() doubles nothing).
     void Write(const QString& text, QChar doubled = QChar());
     // UTF-8 bytes with every `doubled` byte (ASCII, 0 for none) written twice.
