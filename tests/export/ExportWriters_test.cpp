@@ -247,7 +247,12 @@ TEST_F(ExportWriters, CharactersOutsideTheCodePageStopTheExportNamingThem) {
               "INSERT INTO T (ID,NAME) VALUES (1,Ann);\r\nINSERT INTO T (ID,NAME) VALUES (2,Bo''b);\r\n"
               "INSERT INTO T (ID,NAME) VALUES (3,");
 
-    // A character beyond 16 bits is named whole, also at the very start of a caption.
+    // A character beyond 16 bits is named whole, in a value and at the very start of a caption.
+    src.exec("INSERT INTO emp VALUES (4, 'ok 😀')");
+    open("SELECT name FROM emp WHERE id = 4");
+    EXPECT_THAT([&] { text({"NAME"}, ",", "'", false); },
+                ThrowsMessage<EInOutError>(HasSubstr("\"😀\" in column \"NAME\", row 1 ")));
+    EXPECT_EQ(FileBytes("out.txt"), "'NAME'\r\n'");
     open("SELECT id FROM emp WHERE id = 1");
     TextExportOptions o{"cap.txt", ",", "", false};
     EXPECT_THAT(
