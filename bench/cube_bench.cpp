@@ -136,11 +136,6 @@ std::vector<double> fetched() {
     return {(peakKb() - before) / 1024.0, static_cast<double>(rows)};
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

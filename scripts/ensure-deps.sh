@@ -11,6 +11,7 @@ packages=(
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev
     xvfb xauth xdg-utils
+    fonts-liberation
 )
 
 missing=()

@@ -3,10 +3,17 @@
 #include <QApplication>
 
 #include "app/Intro.h"
+#include "common/Info.h"
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
 #include "workbench/MainWindow.h"
+
+void CreateLongLivedWindows(TApplication& application) {
+    application.CreateForm<TFMain>();
+    application.CreateForm<TFEksport>();
+    application.CreateForm<TFInfo>();
+}
 
 int RunZorvantic(int argc, char** argv) {
     QApplication qt(argc, argv);
@@ -25,8 +32,7 @@ int RunZorvantic(int argc, char** argv) {
 
     // 4, 5. The long-lived windows, the main window first.
     application->Initialize();
-    application->CreateForm<TFMain>();
-    application->CreateForm<TFEksport>();
+    CreateLongLivedWindows(*application);
 
     // 6. The message loop, until the main window closes or an end request is served.
     application->Run();

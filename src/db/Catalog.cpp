@@ -1,5 +1,7 @@
 #include "db/Catalog.h"
 
+#include <QRegularExpression>
+
 #include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Driver.h"
@@ -48,6 +50,31 @@ bool TCatalogList::FetchRows(RowStore& rows, int maxRows) {
     return false;
 }
 
+QString HidePassword(const QString& connectionString) {
+    // password=value (plain or quoted) in the keyword form, user:password@ and
+    // ?password= in the URI form.
+    static const QRegularExpression patterns[] = {
+        QRegularExpression(QStringLiteral(R"((?<![?&])(\bpassword\s*=\s*)('(?:[^'\\]|\\.)*'|[^\s']+))"),
+                           QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral(R"(^(\s*postgres(?:ql)?://[^:/@?]*:)([^@/?]*)(?=@))"),
+                           QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral(R"(([?&]password=)([^&]*))"),
+                           QRegularExpression::CaseInsensitiveOption),
+    };
+    QString text = connectionString;
+    for (const QRegularExpression& re : patterns) {
+        QString out;
+        qsizetype at = 0;
+        for (auto it = re.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            out += text.mid(at, m.capturedStart(2) - at) + QString(m.capturedLength(2), QChar('*'));
+            at = m.capturedEnd(2);
+        }
+        text = out + text.mid(at);
+    }
+    return text;
+}
+
 std::vector<TCatalogList::Column> TBDEItems::ListColumns() const {
     return {{QStringLiteral("NAME"), TFieldType::ftString, 31},
             {QStringLiteral("DESCRIPTION"), TFieldType::ftString, 31},
@@ -57,8 +84,12 @@ std::vector<TCatalogList::Column> TBDEItems::ListColumns() const {
 
 std::vector<std::vector<std::optional<QString>>> TBDEItems::ListRows() {
     std::vector<std::vector<std::optional<QString>>> rows;
-    for (const AliasInfo& a : ReadAliases())
-        rows.push_back({a.name.left(31), a.description.left(31), a.physicalName.left(260), a.type.left(31)});
+    for (const AliasInfo& a : ReadAliases()) {
+        // A file path is shown as it is; a server's connection string without its password.
+        const bool server = a.type.compare(QStringLiteral("SQLITE"), Qt::CaseInsensitive) != 0;
+        const QString physical = server ? HidePassword(a.physicalName) : a.physicalName;
+        rows.push_back({a.name.left(31), a.description.left(31), physical.left(260), a.type.left(31)});
+    }
     return rows;
 }
 

@@ -36,6 +36,9 @@ class TCatalogList : public TDataSet {
     size_t next_ = 0;
 };
 
+// A connection string with every password in it replaced by as many stars.
+QString HidePassword(const QString& connectionString);
+
 // The database aliases of the engine configuration, in the file's order:
 // NAME (31), DESCRIPTION (31), PHYNAME (260: path or connection string), DBTYPE (31).
 class TBDEItems : public TCatalogList {

@@ -418,7 +418,7 @@ void TDataSet::Delete() {
     scrolled();
 }
 
-void TDataSet::WriteRecord(int, const std::vector<std::optional<QByteArray>>&) {
+void TDataSet::WriteRecord(int, std::vector<std::optional<QByteArray>>&) {
     raise("Cannot modify a read-only dataset");
 }
 

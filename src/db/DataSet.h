@@ -109,9 +109,10 @@ class TDataSet : public TComponent {
     virtual void CloseCursor() = 0;
     // Appends up to maxRows rows to `rows`; returns false once the source has no more rows.
     virtual bool FetchRows(RowStore& rows, int maxRows) = 0;
-    // Writes a posted record to the source (row: its cache row, -1 for a new one).
+    // Writes a posted record to the source (row: its cache row, -1 for a new one); may
+    // replace the values by those the source stored (a new row's defaults).
     // Raises EDatabaseError when it cannot; the default refuses (read-only result).
-    virtual void WriteRecord(int row, const std::vector<std::optional<QByteArray>>& values);
+    virtual void WriteRecord(int row, std::vector<std::optional<QByteArray>>& values);
     virtual void DeleteRecord(int row);
 
     TField* AddField(TField* field);  // takes ownership

@@ -13,6 +13,12 @@ QString SqlConnection::QuoteIdentifier(const QString& name) const {
     return QChar('"') + q + QChar('"');
 }
 
+int SqlConnection::InsertReturning(const QString& sql, const QString&,
+                                   const std::vector<std::optional<QByteArray>>& values,
+                                   const std::vector<TFieldType>& types, RowStore&) {
+    return ExecuteWith(sql, values, types);
+}
+
 TField* CreateField(TDataSet* ds, const ColumnInfo& c) {
     switch (c.type) {
         case TFieldType::ftSmallint:

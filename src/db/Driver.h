@@ -46,6 +46,13 @@ class SqlConnection {
     // through Placeholder); values in canonical form, nullopt for NULL.
     virtual int ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
                             const std::vector<TFieldType>& types) = 0;
+    // Runs an INSERT into `table` as ExecuteWith does and appends to `stored` the row it
+    // added as "SELECT * FROM table" reads it (defaults and serials filled in), when the
+    // database can tell which row that is and `stored` has its columns; returns the rows
+    // the statement added.
+    virtual int InsertReturning(const QString& sql, const QString& table,
+                                const std::vector<std::optional<QByteArray>>& values,
+                                const std::vector<TFieldType>& types, RowStore& stored);
     virtual QString Placeholder(int index) const = 0;  // index from 1
     virtual QString QuoteIdentifier(const QString& name) const;
     // "column equals placeholder" where two NULLs count as equal.

@@ -79,7 +79,8 @@ void LiveTable::requireOneMatch(SqlConnection& conn, const QString& where,
                 .arg(table_));
 }
 
-void LiveTable::Insert(SqlConnection& conn, const std::vector<std::optional<QByteArray>>& values) {
+void LiveTable::Insert(SqlConnection& conn, const std::vector<std::optional<QByteArray>>& values,
+                       RowStore& stored) {
     QStringList cols, params;
     std::vector<std::optional<QByteArray>> bound;
     std::vector<TFieldType> types;
@@ -95,7 +96,7 @@ void LiveTable::Insert(SqlConnection& conn, const std::vector<std::optional<QByt
         cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table_)
                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                              .arg(table_, cols.join(QStringLiteral(", ")), params.join(QStringLiteral(", ")));
-    const int n = conn.ExecuteWith(sql, bound, types);
+    const int n = conn.InsertReturning(sql, table_, bound, types, stored);
     if (n != 1 && n != -1)
         throw EDatabaseError(QStringLiteral("Inserting into %1 added %2 rows").arg(table_).arg(n));
 }

@@ -24,7 +24,8 @@ class LiveTable {
 
     void SetColumns(std::vector<QString> names, std::vector<TFieldType> types);
 
-    void Insert(SqlConnection& conn, const std::vector<std::optional<QByteArray>>& values);
+    // Appends to `stored` the row as the table keeps it, when the database can tell.
+    void Insert(SqlConnection& conn, const std::vector<std::optional<QByteArray>>& values, RowStore& stored);
     void Update(SqlConnection& conn, const RowStore& rows, int row,
                 const std::vector<std::optional<QByteArray>>& values);
     void Remove(SqlConnection& conn, const RowStore& rows, int row);

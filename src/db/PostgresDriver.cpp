@@ -365,22 +365,67 @@ int PostgresConnection::Execute(const QString& sql) {
     return ExecuteWith(sql, {}, {});
 }
 
+namespace {
+
+// Statement parameters as libpq takes them: binary data in binary form, the rest as text.
+struct Parameters {
+    Parameters(const std::vector<std::optional<QByteArray>>& values, const std::vector<TFieldType>& types) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            const auto& v = values[i];
+            const bool binary =
+                i < types.size() && (types[i] == TFieldType::ftBlob || types[i] == TFieldType::ftBytes);
+            data.push_back(v ? v->constData() : nullptr);
+            lengths.push_back(v ? static_cast<int>(v->size()) : 0);
+            formats.push_back(binary ? 1 : 0);
+        }
+    }
+    int count() const { return static_cast<int>(data.size()); }
+    std::vector<const char*> data;
+    std::vector<int> lengths, formats;
+};
+
+}  // namespace
+
+int PostgresConnection::InsertReturning(const QString& sql, const QString&,
+                                        const std::vector<std::optional<QByteArray>>& values,
+                                        const std::vector<TFieldType>& types, RowStore& stored) {
+    makeIdle();
+    const bool inTransactionBlock = PQtransactionStatus(conn_) != PQTRANS_IDLE;
+    const Parameters p(values, types);
+    const QByteArray text = (sql + QStringLiteral(" RETURNING *")).toUtf8();
+    if (!PQsendQueryParams(conn_, text.constData(), p.count(), nullptr, p.data.data(), p.lengths.data(),
+                           p.formats.data(), 0))
+        Fail();
+    PQsetSingleRowMode(conn_);
+    PGresult* r = PQgetResult(conn_);
+    if (PQresultStatus(r) != PGRES_SINGLE_TUPLE) {
+        const bool ok = PQresultStatus(r) == PGRES_TUPLES_OK;
+        QString message = ok ? QString() : trimmedMessage(PQresultErrorMessage(r));
+        if (!ok && message.isEmpty()) message = trimmedMessage(PQerrorMessage(conn_));
+        PQclear(r);
+        consumeAll(conn_);
+        if (!ok) throw EDatabaseError(message);
+        return 0;
+    }
+    // Read to its end, so that an error after the row (a deferred constraint) is seen
+    // and the statement is never cancelled half-way.
+    PostgresResult result(this, r, true, inTransactionBlock);
+    streaming_ = &result;
+    RowStore other(static_cast<int>(result.Columns().size()));
+    RowStore& rows = other.Columns() == stored.Columns() ? stored : other;
+    const int before = rows.Count();
+    while (result.Fetch(rows, 16)) {
+    }
+    return rows.Count() - before;
+}
+
 int PostgresConnection::ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
                                     const std::vector<TFieldType>& types) {
     makeIdle();
-    std::vector<const char*> params;
-    std::vector<int> lengths, formats;
-    for (size_t i = 0; i < values.size(); ++i) {
-        const auto& v = values[i];
-        const bool binary =
-            i < types.size() && (types[i] == TFieldType::ftBlob || types[i] == TFieldType::ftBytes);
-        params.push_back(v ? v->constData() : nullptr);
-        lengths.push_back(v ? static_cast<int>(v->size()) : 0);
-        formats.push_back(binary ? 1 : 0);
-    }
+    const Parameters params(values, types);
     const QByteArray text = sql.toUtf8();
-    PGresult* r = PQexecParams(conn_, text.constData(), static_cast<int>(params.size()), nullptr,
-                               params.data(), lengths.data(), formats.data(), 0);
+    PGresult* r = PQexecParams(conn_, text.constData(), params.count(), nullptr, params.data.data(),
+                               params.lengths.data(), params.formats.data(), 0);
     const ExecStatusType status = PQresultStatus(r);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         QString message = trimmedMessage(PQresultErrorMessage(r));

@@ -16,6 +16,9 @@ class PostgresConnection : public SqlConnection {
 
     std::unique_ptr<SqlResult> OpenQuery(const QString& sql) override;
     int Execute(const QString& sql) override;
+    int InsertReturning(const QString& sql, const QString& table,
+                        const std::vector<std::optional<QByteArray>>& values,
+                        const std::vector<TFieldType>& types, RowStore& stored) override;
     int ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
                     const std::vector<TFieldType>& types) override;
     QString Placeholder(int index) const override { return QStringLiteral("$%1").arg(index); }

@@ -89,13 +89,23 @@ void TQuery::readToEnd() {
     while (!AllFetched()) FetchMore(16384);
 }
 
-void TQuery::WriteRecord(int row, const std::vector<std::optional<QByteArray>>& values) {
+void TQuery::WriteRecord(int row, std::vector<std::optional<QByteArray>>& values) {
     SqlConnection& conn = liveConnection();
     readToEnd();
-    if (row < 0)
-        live_->Insert(conn, values);
-    else
+    if (row >= 0) {
         live_->Update(conn, Rows(), row, values);
+        return;
+    }
+    // The new row as the table keeps it (serials, defaults), so that it can be found again.
+    RowStore stored(FieldCount());
+    live_->Insert(conn, values, stored);
+    if (stored.Count() != 1) return;
+    for (int c = 0; c < FieldCount(); ++c) {
+        const auto v = stored.Value(0, c);
+        values[static_cast<size_t>(c)] =
+            v ? std::optional<QByteArray>(QByteArray(v->data(), static_cast<qsizetype>(v->size())))
+              : std::nullopt;
+    }
 }
 
 void TQuery::DeleteRecord(int row) {

@@ -34,7 +34,7 @@ class TQuery : public TDataSet {
     void OpenCursor() override;
     void CloseCursor() override;
     bool FetchRows(RowStore& rows, int maxRows) override;
-    void WriteRecord(int row, const std::vector<std::optional<QByteArray>>& values) override;
+    void WriteRecord(int row, std::vector<std::optional<QByteArray>>& values) override;
     void DeleteRecord(int row) override;
 
   private:

@@ -357,6 +357,23 @@ int SqliteConnection::ExecuteWith(const QString& sql, const std::vector<std::opt
     return givesRows ? rowCount : sqlite3_changes(db_);
 }
 
+int SqliteConnection::InsertReturning(const QString& sql, const QString& table,
+                                      const std::vector<std::optional<QByteArray>>& values,
+                                      const std::vector<TFieldType>& types, RowStore& stored) {
+    const int added = ExecuteWith(sql, values, types);
+    if (added != 1) return added;
+    // The row is found by its rowid; a table without one keeps the values as they were sent.
+    try {
+        auto result =
+            OpenQuery(QStringLiteral("SELECT * FROM %1 WHERE rowid = last_insert_rowid()").arg(table));
+        if (static_cast<int>(result->Columns().size()) == stored.Columns())
+            while (result->Fetch(stored, 2)) {
+            }
+    } catch (const EDatabaseError&) {
+    }
+    return added;
+}
+
 bool SqliteConnection::InTransaction() const {
     return sqlite3_get_autocommit(db_) == 0;
 }

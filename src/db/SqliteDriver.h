@@ -15,6 +15,9 @@ class SqliteConnection : public SqlConnection {
     int Execute(const QString& sql) override;
     int ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
                     const std::vector<TFieldType>& types) override;
+    int InsertReturning(const QString& sql, const QString& table,
+                        const std::vector<std::optional<QByteArray>>& values,
+                        const std::vector<TFieldType>& types, RowStore& stored) override;
     QString Placeholder(int index) const override { return QStringLiteral("?%1").arg(index); }
     QString NullSafeEquals(const QString& column, const QString& placeholder) const override {
         return column + QStringLiteral(" IS ") + placeholder;

@@ -1,5 +1,6 @@
 // The export window's controls, their defaults and its form storage.
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
 
@@ -167,7 +168,17 @@ void TFEksport::buildSqlPage() {
         label(this, TabSheet2, "LInsertCR", 8, 68,
               QStringLiteral("Insert EOL after each                  columns  (0 means not inserting EOL)"));
     LInsertCR->SetWidth(420);
-    InsertCR = place<TEdit>(this, TabSheet2, "InsertCR", 132, 64, 40, 22);
+    {
+        // The count's edit sits in the label's run of blanks, wherever the font puts it.
+        const QString caption = LInsertCR->Caption();
+        const qsizetype gapStart = caption.indexOf(QStringLiteral("  "));
+        qsizetype gapEnd = gapStart;
+        while (gapEnd < caption.size() && caption[gapEnd] == QChar(' ')) ++gapEnd;
+        const QFontMetrics metrics(LInsertCR->Widget()->font());
+        const int from = LInsertCR->Left() + metrics.horizontalAdvance(caption.left(gapStart + 1));
+        const int to = LInsertCR->Left() + metrics.horizontalAdvance(caption.left(gapEnd - 1));
+        InsertCR = place<TEdit>(this, TabSheet2, "InsertCR", from, 64, std::max(to - from, 24), 22);
+    }
     InsertCR->SetText(QStringLiteral("4"));
     LEmptyValue =
         label(this, TabSheet2, "LEmptyValue", 8, 96, QStringLiteral("Empty value replace with :......."));

@@ -22,6 +22,7 @@ class TApplication : public TComponent {
     T* CreateForm() {
         T* form = new T(this);
         if (mainForm_ == nullptr) mainForm_ = form;
+        form->AfterConstruction();
         return form;
     }
     // For windows created directly (the splash): owned, never the main form.

@@ -1,5 +1,7 @@
 #include "framework/ComCtrls.h"
 
+#include <QToolButton>
+
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -103,4 +105,20 @@ void TStatusBar::SetSimpleText(const QString& text) {
 
 QString TStatusBar::SimpleText() const {
     return simple_ != nullptr ? simple_->text() : QString();
+}
+
+// ---- TToolButton -----------------------------------------------------------
+
+TToolButton::TToolButton(TComponent* owner) : TControl(owner, new QToolButton) {
+    auto* button = static_cast<QToolButton*>(Widget());
+    button->setAutoRaise(true);
+    QObject::connect(button, &QToolButton::clicked, button, [this](bool) { FireClick(); });
+}
+
+QString TToolButton::Caption() const {
+    return static_cast<QToolButton*>(Widget())->text();
+}
+
+void TToolButton::SetCaption(const QString& caption) {
+    static_cast<QToolButton*>(Widget())->setText(caption);
 }

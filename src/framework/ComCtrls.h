@@ -45,6 +45,14 @@ class TPageControl : public TWinControl {
     bool settingByProgram_ = false;
 };
 
+// A button of a tool bar; its caption shows when the bar shows captions.
+class TToolButton : public TControl {
+  public:
+    explicit TToolButton(TComponent* owner);
+    QString Caption() const override;
+    void SetCaption(const QString& caption) override;
+};
+
 // A status bar of fixed-width panels (the last one takes the rest), or one simple text.
 class TStatusBar : public TWinControl {
   public:

@@ -2,12 +2,15 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "db/DataSource.h"
 #include "db/Field.h"
 #include "framework/DataSetModel.h"
 #include "framework/Dispatch.h"
+#include "framework/EventHook.h"
 
 TField* TColumn::Field() const {
     if (grid_ == nullptr || grid_->Model() == nullptr) return nullptr;
@@ -56,6 +59,38 @@ TDBGrid::TDBGrid(TComponent* owner)
         if (!OnTitleClick || section < 0 || section >= ColumnCount()) return;
         Dispatch([this, section] { OnTitleClick(Columns(section)); });
     });
+    // Ctrl+Home and Ctrl+End go to the ends of the whole result, not of the rows the view
+    // has fetched so far.
+    new EventHook(View(), [this](QObject*, QEvent* e) {
+        if (e->type() != QEvent::KeyPress) return false;
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (!(k->modifiers() & Qt::ControlModifier) || (k->key() != Qt::Key_Home && k->key() != Qt::Key_End))
+            return false;
+        TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+        if (ds == nullptr || !ds->Active()) return false;
+        Dispatch([ds, k] {
+            if (k->key() == Qt::Key_End)
+                ds->Last();
+            else
+                ds->First();
+        });
+        return true;
+    });
+    // The scroll bar dragged or sent to its bottom shows the result's last rows.
+    QScrollBar* bar = View()->verticalScrollBar();
+    QObject::connect(bar, &QScrollBar::sliderReleased, View(), [this, bar] {
+        if (bar->value() == bar->maximum()) scrollToEnd();
+    });
+    QObject::connect(bar, &QScrollBar::actionTriggered, View(), [this](int action) {
+        if (action == QAbstractSlider::SliderToMaximum) scrollToEnd();
+    });
+}
+
+void TDBGrid::scrollToEnd() {
+    TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+    if (ds == nullptr || !ds->Active()) return;
+    if (!ds->AllFetched()) Dispatch([ds] { ds->RecordCount(); });
+    View()->scrollToBottom();
 }
 
 TDBGrid::~TDBGrid() {
@@ -91,8 +126,17 @@ void TDBGrid::SetReadOnly(bool readOnly) {
     if (model_) model_->SetReadOnly(readOnly);
 }
 
+void TDBGrid::SetTitleCaption(int index, const QString& caption) {
+    Columns(index).Title.Caption = caption;
+    if (!model_) return;
+    QStringList titles;
+    for (const TColumn& c : columns_) titles << c.Title.Caption;
+    model_->SetTitles(titles);
+}
+
 void TDBGrid::RefreshColumns() {
     columns_.clear();
+    if (model_) model_->SetTitles({});
     TDataSet* ds = model_ ? model_->DataSet() : nullptr;
     if (ds == nullptr || !ds->Active()) return;
     for (int i = 0; i < ds->FieldCount(); ++i) {

@@ -46,6 +46,9 @@ class TDBGrid : public TWinControl {
     TColumn& Columns(int index) { return columns_.at(static_cast<size_t>(index)); }
     const TColumn& Columns(int index) const { return columns_.at(static_cast<size_t>(index)); }
 
+    // Sets a column's title as the header shows it.
+    void SetTitleCaption(int index, const QString& caption);
+
     void SetReadOnly(bool readOnly);
     QTableView* View() const { return static_cast<QTableView*>(Widget()); }
     DataSetModel* Model() const { return model_.get(); }
@@ -59,6 +62,8 @@ class TDBGrid : public TWinControl {
   private:
     class Follower;
     void followCursor();
+    // Fetches the rest of the result and shows its last rows.
+    void scrollToEnd();
     bool columnsMatchFields() const;
 
     TDataSource* source_ = nullptr;

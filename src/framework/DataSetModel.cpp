@@ -8,6 +8,11 @@ namespace {
 constexpr int kFetchBatch = 256;
 }
 
+bool IsNumericField(const TField& field) {
+    return field.InheritsFrom<TIntegerField>() || field.InheritsFrom<TLargeintField>() ||
+           field.InheritsFrom<TFloatField>() || field.InheritsFrom<TBCDField>();
+}
+
 DataSetModel::DataSetModel(TDataSource* source, QObject* parent)
     : QAbstractTableModel(parent), source_(source) {
     source_->AddObserver(this);
@@ -28,6 +33,11 @@ void DataSetModel::SetColumns(const QStringList& fieldNames, const QStringList& 
     titles_ = titles;
     endResetModel();
     resync();
+}
+
+void DataSetModel::SetTitles(const QStringList& titles) {
+    titles_ = titles;
+    if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
 }
 
 int DataSetModel::datasetRows() const {
@@ -74,7 +84,13 @@ int DataSetModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant DataSetModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return QVariant();
+    if (!index.isValid()) return QVariant();
+    if (role == Qt::TextAlignmentRole) {
+        const TField* f = FieldOfColumn(index.column());
+        if (f != nullptr && IsNumericField(*f)) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return QVariant();
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return QVariant();
     TDataSet* ds = DataSet();
     TField* field = FieldOfColumn(index.column());
     if (ds == nullptr || field == nullptr || index.row() >= rows_) return QVariant();
@@ -112,7 +128,9 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
     Dispatch([&] {
         const bool inserting = ds->State() == TDataSetState::dsInsert;
         if (!inserting) {
-            if (ds->State() == TDataSetState::dsEdit && ds->RecNo() - 1 != index.row()) ds->Post();
+            // A row whose write was refused stays as typed until the user mends it; going on
+            // to another row gives it up rather than writing it again unasked.
+            if (ds->State() == TDataSetState::dsEdit && ds->RecNo() - 1 != index.row()) ds->Cancel();
             if (ds->RecNo() - 1 != index.row()) ds->SetRecNo(index.row() + 1);
             if (ds->State() == TDataSetState::dsBrowse) ds->Edit();
         }
@@ -122,14 +140,8 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
         else
             field->SetAsString(text);
         // A changed cell of an existing row is written at once; a new row waits for Post.
-        if (!inserting) {
-            try {
-                ds->Post();
-            } catch (...) {
-                ds->Cancel();
-                throw;
-            }
-        }
+        // A refused write leaves the row in edit mode showing what was typed, with the error.
+        if (!inserting) ds->Post();
         ok = true;
     });
     emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columns_ - 1));

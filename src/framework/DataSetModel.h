@@ -6,6 +6,10 @@
 #include "db/DataSet.h"
 
 class TDataSource;
+class TField;
+
+// Numbers are shown right-aligned.
+bool IsNumericField(const TField& field);
 
 // A table model over the dataset of a data source. Rows appear as the dataset fetches
 // them (the view asks for more as the user scrolls); the record being edited or
@@ -17,6 +21,8 @@ class DataSetModel : public QAbstractTableModel, public TDataSetObserver {
 
     // Column titles and the field each column shows; empty: one column per field.
     void SetColumns(const QStringList& fieldNames, const QStringList& titles);
+    // Replaces the column titles only (empty: the fields' display labels).
+    void SetTitles(const QStringList& titles);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyle>
 #include <QTextEdit>
+#include <algorithm>
+#include <limits>
 
 #include "framework/Application.h"
 #include "framework/Dispatch.h"
@@ -14,6 +17,7 @@
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "platform/DialogSeam.h"
+#include "rtl/Exception.h"
 
 namespace framework_detail {
 
@@ -28,12 +32,62 @@ void FormWidget::closeEvent(QCloseEvent* event) {
     Dispatch([form] { form->Close(); });
 }
 
+void FormWidget::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (form_ != nullptr) form_->noteNormalPlacement();
+}
+
+void FormWidget::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (form_ != nullptr) form_->noteNormalPlacement();
+}
+
 }  // namespace framework_detail
+
+namespace {
+
+// The available area of the screen a window is on (the primary one when none holds it).
+QRect screenAreaOf(const QRect& rect) {
+    QScreen* screen = QGuiApplication::screenAt(rect.center());
+    if (screen == nullptr) screen = QGuiApplication::screenAt(rect.topLeft());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
+// A window as large as its screen's whole working area or larger: what a maximized
+// window is, whatever state the window manager has reported so far.
+bool coversItsScreen(const QRect& rect) {
+    const QRect area = screenAreaOf(rect);
+    return area.isValid() && rect.contains(area);
+}
+
+int titleBarHeight() {
+    return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+// Moves a client-area rectangle so that the title bar above it lies on a screen, with
+// at least some of its width to grab; shrinks it to the working area when larger.
+QRect keepTitleBarOnScreen(QRect r) {
+    const QRect area = screenAreaOf(r);
+    if (!area.isValid()) return r;
+    const int title = titleBarHeight();
+    r.setWidth(std::min(r.width(), area.width()));
+    r.setHeight(std::min(r.height(), std::max(1, area.height() - title)));
+    const int grip = std::min(r.width(), 100);
+    r.moveLeft(std::clamp(r.left(), area.left() - r.width() + grip, area.right() + 1 - grip));
+    r.moveTop(
+        std::clamp(r.top(), area.top() + title, std::max(area.top() + title, area.bottom() + 1 - title)));
+    return r;
+}
+
+}  // namespace
 
 TForm::TForm(TComponent* owner) : TWinControl(owner, new framework_detail::FormWidget(this)) {
     auto* window = static_cast<framework_detail::FormWidget*>(Widget());
     client_ = new QWidget(window);
     window->setCentralWidget(client_);
+    // The windows are laid out for the classic dialog font, 8 points at 96 dots per inch.
+    window->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 11));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->hide();
     SetVisible(false);
@@ -99,6 +153,8 @@ void TForm::Show() {
 
 void TForm::Hide() {
     if (!Widget()->isVisible()) return;
+    // The next show and anything stored meanwhile see the state the user left.
+    pendingState_ = WindowState();
     Widget()->hide();
     if (OnHide) OnHide(this);
 }
@@ -179,6 +235,9 @@ TWindowState TForm::WindowState() const {
     if (!Widget()->isVisible()) return pendingState_;
     if (s & Qt::WindowMaximized) return TWindowState::wsMaximized;
     if (s & Qt::WindowMinimized) return TWindowState::wsMinimized;
+    // The window manager may not have reported a maximize yet (or may have dropped it
+    // while a box held the program): a window over the whole screen is maximized.
+    if (coversItsScreen(Widget()->geometry())) return TWindowState::wsMaximized;
     return TWindowState::wsNormal;
 }
 
@@ -206,7 +265,8 @@ void TForm::SetBorderStyle(TBorderStyle style) {
             flags |= Qt::Window;
             break;
         case TBorderStyle::bsDialog:
-            flags |= Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+            // Customized hints: a title and a close box, no minimize or maximize box.
+            flags |= Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                      Qt::MSWindowsFixedSizeDialogHint;
             break;
         case TBorderStyle::bsNone:
@@ -234,12 +294,36 @@ void TForm::SetClientSize(int width, int height) {
 }
 
 QRect TForm::Placement() const {
+    if (WindowState() != TWindowState::wsNormal && normalPlacement_.isValid()) return normalPlacement_;
+    if (!Widget()->isVisible()) return Widget()->geometry();
     return Widget()->normalGeometry().isValid() ? Widget()->normalGeometry() : Widget()->geometry();
 }
 
 void TForm::SetPlacement(const QRect& rect) {
     centred_ = true;  // a stored placement wins over centring
-    Widget()->setGeometry(rect);
+    const QRect r = keepTitleBarOnScreen(rect);
+    normalPlacement_ = r;
+    if (Widget()->isVisible() && WindowState() != TWindowState::wsNormal) return;
+    Widget()->setGeometry(r);
+}
+
+void TForm::noteNormalPlacement() {
+    QWidget* w = Widget();
+    if (!w->isVisible() ||
+        (w->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        return;
+    if (coversItsScreen(w->geometry())) return;
+    normalPlacement_ = w->geometry();
+}
+
+void TForm::SetHelpContext(int context) {
+    if (context == std::numeric_limits<int>::min())
+        throw EConvertError(QStringLiteral("Help context %1 is out of range").arg(context));
+    helpContext_ = context;
+}
+
+void TForm::AfterConstruction() {
+    if (OnCreate) Dispatch([this] { OnCreate(this); });
 }
 
 void TForm::SetMenu(TMainMenu* menu) {

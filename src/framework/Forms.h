@@ -35,6 +35,8 @@ class FormWidget : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     TForm* form_;
@@ -81,7 +83,14 @@ class TForm : public TWinControl {
     void SetClientSize(int width, int height);
     // Normal (not maximized) placement of the window on the screen.
     QRect Placement() const;
+    // Places the window, moved (and shrunk) so far as needed to keep its title bar on a screen.
     void SetPlacement(const QRect& rect);
+
+    QString HelpFile() const { return helpFile_; }
+    void SetHelpFile(const QString& file) { helpFile_ = file; }
+    int HelpContext() const { return helpContext_; }
+    // The help context range leaves out the lowest 32-bit number.
+    void SetHelpContext(int context);
 
     void SetMenu(TMainMenu* menu);
     // Enter in a control that does not use Enter itself presses the default button; Esc the cancel one.
@@ -95,6 +104,11 @@ class TForm : public TWinControl {
     // Run when the window is destroyed, while all its controls still exist.
     void AddDestroyHook(std::function<void()> hook) { destroyHooks_.push_back(std::move(hook)); }
 
+    // Runs OnCreate once the window and all its components exist (the application's
+    // CreateForm calls it after construction).
+    void AfterConstruction();
+
+    TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
     std::function<void(TObject* sender, bool& canClose)> OnCloseQuery;
@@ -105,7 +119,13 @@ class TForm : public TWinControl {
     bool previewKey(QObject* watched, QEvent* event);
     bool belongsHere(QObject* watched) const;
     bool doClose();  // true when the window closed
+    void noteNormalPlacement();
 
+    // The last placement the window had, or was given, while normal: a window shown
+    // maximized keeps it although it was first laid over the whole screen.
+    QRect normalPlacement_;
+    QString helpFile_;
+    int helpContext_ = 0;
     QWidget* client_ = nullptr;
     QObject* keyHook_ = nullptr;
     bool keyPreview_ = false;

@@ -30,6 +30,40 @@ bool TFont::FromText(const QString& text) {
     return true;
 }
 
+namespace {
+
+// Installed fonts drawn to the same widths as the ones the windows were designed with.
+QString installedFamily(const QString& family) {
+    static const QStringList installed = QFontDatabase::families();
+    if (installed.contains(family, Qt::CaseInsensitive)) return family;
+    static const struct {
+        const char* designed;
+        const char* substitute;
+    } kMetricTwins[] = {
+        {"Arial", "Liberation Sans"},
+        {"MS Sans Serif", "Liberation Sans"},
+        {"Microsoft Sans Serif", "Liberation Sans"},
+        {"Small Fonts", "Liberation Sans"},
+        {"Times New Roman", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"},
+    };
+    for (const auto& twin : kMetricTwins) {
+        if (family.compare(QLatin1String(twin.designed), Qt::CaseInsensitive) != 0) continue;
+        const QString substitute = QString::fromLatin1(twin.substitute);
+        if (installed.contains(substitute)) return substitute;
+    }
+    return family;
+}
+
+}  // namespace
+
+QFont DesignFont(const QString& family, int pixelHeight) {
+    QFont f(installedFamily(family));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelHeight);
+    return f;
+}
+
 QFont FixedsysFont() {
     QFont f(QStringLiteral("Fixedsys"));
     f.setStyleHint(QFont::TypeWriter);

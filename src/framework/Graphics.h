@@ -31,5 +31,9 @@ struct TFont {
     bool FromText(const QString& text);
 };
 
+// A font as a window's design names it: the family (mapped to an installed font with the
+// same metrics where the named one is missing) and the character height in pixels.
+QFont DesignFont(const QString& family, int pixelHeight);
+
 // The fixed-pitch font of the script editors ("Fixedsys" where it exists).
 QFont FixedsysFont();

@@ -24,7 +24,9 @@ TForm* formOf(TComponent* c) {
 
 // ---- TLabel ----------------------------------------------------------------
 
-TLabel::TLabel(TComponent* owner) : TControl(owner, new QLabel) {}
+TLabel::TLabel(TComponent* owner) : TControl(owner, new QLabel) {
+    Label()->setTextFormat(Qt::PlainText);
+}
 
 QString TLabel::Caption() const {
     return Label()->text();
@@ -32,6 +34,12 @@ QString TLabel::Caption() const {
 
 void TLabel::SetCaption(const QString& caption) {
     Label()->setText(caption);
+    Label()->adjustSize();
+    SetBounds(Left(), Top(), Label()->width(), Label()->height());
+}
+
+void TLabel::SetFont(const TFont& font) {
+    TControl::SetFont(font);
     Label()->adjustSize();
     SetBounds(Left(), Top(), Label()->width(), Label()->height());
 }
@@ -316,6 +324,31 @@ bool TCheckBox::Checked() const {
 
 void TCheckBox::SetChecked(bool checked) {
     static_cast<QCheckBox*>(Widget())->setChecked(checked);
+}
+
+// ---- TRadioButton ----------------------------------------------------------
+
+TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner, new QRadioButton) {
+    WatchInput();
+    QObject::connect(static_cast<QRadioButton*>(Widget()), &QRadioButton::toggled, Widget(), [this](bool on) {
+        if (on) FireClick();
+    });
+}
+
+QString TRadioButton::Caption() const {
+    return static_cast<QRadioButton*>(Widget())->text();
+}
+
+void TRadioButton::SetCaption(const QString& caption) {
+    static_cast<QRadioButton*>(Widget())->setText(caption);
+}
+
+bool TRadioButton::Checked() const {
+    return static_cast<QRadioButton*>(Widget())->isChecked();
+}
+
+void TRadioButton::SetChecked(bool checked) {
+    static_cast<QRadioButton*>(Widget())->setChecked(checked);
 }
 
 // ---- TComboBox -------------------------------------------------------------

@@ -16,7 +16,9 @@ class TLabel : public TControl {
   public:
     explicit TLabel(TComponent* owner);
     QString Caption() const override;
+    // The label takes the size of its text (plain text, never markup).
     void SetCaption(const QString& caption) override;
+    void SetFont(const TFont& font) override;
     QLabel* Label() const { return static_cast<QLabel*>(Widget()); }
 };
 
@@ -123,6 +125,16 @@ class TBitBtn : public TButton {
 class TCheckBox : public TWinControl {
   public:
     explicit TCheckBox(TComponent* owner);
+    QString Caption() const override;
+    void SetCaption(const QString& caption) override;
+    bool Checked() const;
+    void SetChecked(bool checked);
+};
+
+// Radio button: OnClick runs when it becomes checked.
+class TRadioButton : public TWinControl {
+  public:
+    explicit TRadioButton(TComponent* owner);
     QString Caption() const override;
     void SetCaption(const QString& caption) override;
     bool Checked() const;

@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -14,6 +16,9 @@
 namespace platform {
 
 namespace {
+
+// Width of a title bar's icon and its minimize, maximize and close buttons.
+constexpr int kTitleBarButtons = 120;
 
 // "SQL|*.SQL|TXT|*.TXT" -> "SQL (*.SQL);;TXT (*.TXT)"
 QString qtFilter(const QString& filter) {
@@ -65,6 +70,15 @@ void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& r) {
     if (r.defaultAnswer == IDNO) box.setDefaultButton(QMessageBox::No);
     // Task-modal and application-modal are the same here: every window waits.
     box.setWindowModality(Qt::ApplicationModal);
+    // A short text ("OK !") must not make the box narrower than its title: room for the
+    // caption and the title bar's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int titleWidth =
+            QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(r.caption);
+        grid->addItem(
+            new QSpacerItem(titleWidth + kTitleBarButtons, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
 }
 
 namespace {

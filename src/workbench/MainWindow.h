@@ -37,6 +37,7 @@ class TStatusBar;
 class TTabSheet;
 class TTableItems;
 class TColumn;
+class EDatabaseError;
 class TCubeProgressDialog;
 class TDecisionCube;
 class TDecisionGrid;
@@ -229,6 +230,7 @@ class TFMain : public TForm {
     void FormClose(TObject* sender, TCloseAction& action);
     void BExportClick(TObject* sender);
     void Zakocz1Click(TObject* sender);
+    void Oprogramie1Click(TObject* sender);
     void PageControl1Change(TObject* sender);
 
     // ---- command line (MainWindowCommandLine.cpp) ----
@@ -241,6 +243,9 @@ class TFMain : public TForm {
     void BWykonajClick(TObject* sender);
     void SQL1Change(TObject* sender);
     void SQL1KeyDown(TObject* sender, int& key, TShiftState shift);
+    // A database error of a one-line or big query: "OK !" for a statement without rows,
+    // otherwise its message, also into the history.
+    void ShowQueryOutcome(const EDatabaseError& e);
     void FormKeyDown(TObject* sender, int& key, TShiftState shift);
     static QString FormatElapsed(long double days);
 
@@ -263,6 +268,17 @@ class TFMain : public TForm {
     void AssistMemoClick(TObject* sender);
     void ExecuteFile(const QString& fileName, const QString& params, const QString& dir, int showCmd);
 
+    // ---- catalogue browsers, table update, big queries, grid tools ----
+    // (MainWindowBrowsers.cpp, MainWindowUpdate.cpp, MainWindowBigQueries.cpp, MainWindowGridTools.cpp)
+    void RefreshItemsClick(TObject* sender);
+    void NazwaTabeliEnter(TObject* sender);
+    void BWykonajAktualizacjaClick(TObject* sender);
+    void BitBtn3Click(TObject* sender);
+    void BSQLClick(TObject* sender);
+    void BFontClick(TObject* sender);
+    void ZliczajClick(TObject* sender);
+    void Zapiszwynik1Click(TObject* sender);
+
     // ---- decision cube (MainWindowCube.cpp) ----
     TPanel* PCube;
     TDecisionQuery* DecisionQuery;
@@ -276,6 +292,13 @@ class TFMain : public TForm {
     // ---- Oracle ratios (MainWindowOracle.cpp) ----
     QString QueryScalar(const QString& sql);
     void BitBtn1Click(TObject* sender);
+
+    // ---- openers of the multi-file export, record counter and super union
+    // (MainWindowExportOpeners.cpp) ----
+    void BSuperUnionClick(TObject* sender);
+    void SpeedButton2Click(TObject* sender);
+    void BMultifileExportClick(TObject* sender);
+    void bindExportOpeners();
 
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.
@@ -297,6 +320,7 @@ class TFMain : public TForm {
     void bindHandlers();
     void bindQueryHandlers();
     void bindScriptHandlers();
+    void bindBrowserHandlers();
 };
 
 // The one main window of the run (nullptr before it is created).

@@ -1,5 +1,6 @@
 // The window's show and close handling, its page change and the buttons that open
 // other windows.
+#include "common/Info.h"
 #include "db/Query.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
@@ -9,6 +10,8 @@
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "workbench/MainWindow.h"
+
+#include "common/Info.h"
 
 TForm* FIntro = nullptr;
 
@@ -22,14 +25,16 @@ void TFMain::bindHandlers() {
     MICommit->OnClick = [this](TObject* s) { MICommitClick(s); };
     MIRollback->OnClick = [this](TObject* s) { MIRollbackClick(s); };
     Zakocz1->OnClick = [this](TObject* s) { Zakocz1Click(s); };
+    Oprogramie1->OnClick = [this](TObject* s) { Oprogramie1Click(s); };
     BRefreshBDEAliases->OnClick = [this](TObject* s) { BRefreshBDEAliasesClick(s); };
     RefreshTables->OnClick = [this](TObject* s) { RefreshTablesClick(s); };
     PageControl1->OnChange = [this](TObject* s) { PageControl1Change(s); };
     bindQueryHandlers();
     BExport->OnClick = [this](TObject* s) { BExportClick(s); };
-    Zapiszwynik1->OnClick = [this](TObject* s) { BExportClick(s); };
     OnClose = [this](TObject* s, TCloseAction& action) { FormClose(s, action); };
     bindScriptHandlers();
+    bindBrowserHandlers();
+    bindExportOpeners();
 }
 
 void TFMain::FormShow(TObject*) {
@@ -57,6 +62,10 @@ void TFMain::BExportClick(TObject*) {
         ShowEksport(MainQuery, Grid, QString());
     else
         ShowMessage(QStringLiteral("No data to export"));
+}
+
+void TFMain::Oprogramie1Click(TObject*) {
+    if (FInfo != nullptr) FInfo->ShowModal();
 }
 
 void TFMain::Zakocz1Click(TObject*) {

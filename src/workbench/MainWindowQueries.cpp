@@ -81,18 +81,22 @@ void TFMain::BWykonajClick(TObject*) {
         const long double days = static_cast<long double>(started.msecsTo(finished)) / 86400000.0L;
         StatusBar->SetPanelText(1, FormatElapsed(days));
     } catch (const EDatabaseError& e) {
-        if (e.Message() == kNoRowsMessage) {
-            ShowMessage(QStringLiteral("OK !"));
-        } else {
-            ShowMessage(e.Message());
-            H->Lines().Add(e.Message());
-        }
+        ShowQueryOutcome(e);
     } catch (const std::exception&) {
         // The light stays red: something outside the database went wrong.
         ShowMessage(QStringLiteral("Error different that EDataBaseError"));
         throw;
     }
     Light->SetBrushColor(clGreen);
+}
+
+void TFMain::ShowQueryOutcome(const EDatabaseError& e) {
+    if (e.Message() == kNoRowsMessage) {
+        ShowMessage(QStringLiteral("OK !"));
+    } else {
+        ShowMessage(e.Message());
+        H->Lines().Add(e.Message());
+    }
 }
 
 void TFMain::SQL1Change(TObject* sender) {

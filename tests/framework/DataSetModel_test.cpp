@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QScrollBar>
+#include <QTest>
 
 #include "db/Aliases.h"
 #include "db/DataSource.h"
@@ -8,6 +10,7 @@
 #include "db/Query.h"
 #include "framework/DBGrids.h"
 #include "framework/DataSetModel.h"
+#include "framework/Forms.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -94,8 +97,13 @@ TEST_F(ModelOverQuery, EditingACellOfALiveResultWritesTheTable) {
     model.setData(model.index(0, 0), "not a number", Qt::EditRole);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM T WHERE ID = 3"), "1");
     EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);  // the conversion error was shown
-    query.Cancel();
     EXPECT_EQ(model.data(model.index(0, 0), Qt::DisplayRole).toString(), "3");
+
+    // Going on to another row gives the refused edit up: the next cell is written alone.
+    EXPECT_TRUE(model.setData(model.index(2, 1), "one", Qt::EditRole));
+    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(scalar("SELECT NAME FROM T WHERE ID = 1"), "one");
+    EXPECT_EQ(query.State(), TDataSetState::dsBrowse);
 }
 
 }  // namespace
@@ -121,6 +129,46 @@ TEST_F(ModelOverQuery, GridKeepsColumnWidthsAndFollowsTheCursorAfterAWalk) {
     EXPECT_EQ(grid->Model()->rowCount(), 2000);
     query.Close();
     EXPECT_EQ(grid->ColumnCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ModelOverQuery, GridReachesBothEndsOfTheWholeResultAndAlignsNumbersRight) {
+    TForm form(nullptr);
+    auto* grid = new TDBGrid(&form);
+    grid->SetParent(&form);
+    grid->SetBounds(0, 0, 400, 300);
+    form.Show();
+    grid->SetDataSource(&source);
+    query.SQL().Add("SELECT * FROM T ORDER BY ID");
+    query.Open();
+    QTableView* view = grid->View();
+    ASSERT_LT(grid->Model()->rowCount(), 2000);
+    EXPECT_EQ(grid->Model()->data(grid->Model()->index(0, 0), Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignRight | Qt::AlignVCenter));
+    EXPECT_FALSE(grid->Model()->data(grid->Model()->index(0, 1), Qt::TextAlignmentRole).isValid());
+
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(query.RecNo(), 2000);
+    EXPECT_EQ(query.Fields(0)->AsString(), "2000");
+    EXPECT_EQ(view->currentIndex().row(), 1999);
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(query.RecNo(), 1);
+    EXPECT_EQ(view->currentIndex().row(), 0);
+
+    // The scroll bar sent to its bottom shows the last rows of the result.
+    query.Close();
+    query.Open();
+    ASSERT_LT(grid->Model()->rowCount(), 2000);
+    QScrollBar* bar = view->verticalScrollBar();
+    bar->setSliderDown(true);
+    bar->setValue(bar->maximum());
+    bar->setSliderDown(false);
+    EXPECT_EQ(grid->Model()->rowCount(), 2000);
+    EXPECT_EQ(view->rowAt(view->viewport()->height() - 2), 1999);
+    EXPECT_EQ(query.RecNo(), 1) << "scrolling does not move the cursor";
 }
 
 }  // namespace

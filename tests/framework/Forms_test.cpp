@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLineEdit>
+#include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <memory>
 
@@ -140,6 +143,38 @@ TEST_F(FormsTest, PageChangeHandlerIsNotRunWhileTheWindowIsDestroyed) {
     pages->OnChange = [changes](TObject*) { ++*changes; };
     delete form;
     EXPECT_EQ(*changes, 0);
+}
+
+TEST_F(FormsTest, MaximizedWindowKeepsItsStateAndNormalPlacementWhateverTheWindowManagerSays) {
+    auto* form = app.CreateForm<TForm>();
+    form->SetPlacement(QRect(100, 120, 300, 200));
+    form->SetWindowState(TWindowState::wsMaximized);
+    form->Show();
+    EXPECT_EQ(form->WindowState(), TWindowState::wsMaximized);
+    EXPECT_EQ(form->Placement(), QRect(100, 120, 300, 200));
+    // The window manager drops the maximized flag but the window still covers the screen.
+    form->Widget()->setWindowState(Qt::WindowNoState);
+    form->Widget()->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    EXPECT_EQ(form->WindowState(), TWindowState::wsMaximized);
+    EXPECT_EQ(form->Placement(), QRect(100, 120, 300, 200));
+    form->Hide();
+    EXPECT_EQ(form->WindowState(), TWindowState::wsMaximized);
+}
+
+TEST_F(FormsTest, RestoredPlacementKeepsTheTitleBarOnTheScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const int title = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    auto* form = app.CreateForm<TForm>();
+    for (const QRect& stored : {QRect(0, 0, area.width(), area.height()), QRect(-3000, -500, 400, 300),
+                                QRect(area.right() + 50, area.bottom() + 50, 400, 300)}) {
+        form->SetPlacement(stored);
+        const QRect r = form->Placement();
+        const QRect titleBar(r.left(), r.top() - title, r.width(), title);
+        EXPECT_GE(titleBar.top(), area.top()) << r.x() << "," << r.y();
+        EXPECT_GE(area.intersected(titleBar).width(), 100);
+    }
+    form->SetPlacement(QRect(40, 60, 300, 200));  // a placement on the screen stays as it is
+    EXPECT_EQ(form->Placement(), QRect(40, 60, 300, 200));
 }
 
 }  // namespace

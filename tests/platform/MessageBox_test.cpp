@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -20,6 +22,16 @@ TEST(MessageBox, TextIsShownAsItStandsNeverAsMarkup) {
     EXPECT_EQ(box.icon(), QMessageBox::Critical);
     EXPECT_EQ(box.standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
+}
+
+TEST(MessageBox, AShortTextLeavesRoomForTheWholeTitle) {
+    MessageBoxRequest r;
+    r.text = QStringLiteral("OK !");
+    r.caption = QStringLiteral("Zorvantic - a caption far longer than the text of the box");
+    QMessageBox box;
+    platform::PrepareMessageBox(box, r);
+    const int title = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(r.caption);
+    EXPECT_GT(box.sizeHint().width(), title + 60);
 }
 
 TEST(MessageBox, QuestionHasYesAndNoWithYesAsDefault) {

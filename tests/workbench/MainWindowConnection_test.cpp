@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
+#include <QRadioButton>
+#include <QTest>
 
 #include "WorkbenchFixture.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "framework/Buttons.h"
+#include "framework/ComCtrls.h"
+#include "framework/DBGrids.h"
 #include "framework/Dispatch.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "platform/Registry.h"
@@ -107,8 +112,13 @@ TEST_P(MainWindowConnection, KindsOfSuggestion) {
     EXPECT_TRUE(hints.contains("EMP.EMPNO"));
     EXPECT_TRUE(hints.contains("EMP.ENAME"));
     EXPECT_LT(hints.indexOf("EMP"), hints.indexOf("EMP.EMPNO"));
-    wb.main()->KindOfHint->SetItemIndex(2);
-    wb.main()->RefreshTablesClick(nullptr);
+    // "Dont suggest" chosen on the "Settings" page, then "Refresh" on "Tabs, Cols".
+    auto* group = wb.main()->Widget()->findChild<QWidget*>("KindOfHint");
+    ASSERT_NE(group, nullptr);
+    for (QRadioButton* b : group->findChildren<QRadioButton*>())
+        if (b->text() == "Dont suggest") QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_EQ(wb.main()->KindOfHint->ItemIndex(), 2);
+    wb.click("RefreshTables");
     EXPECT_EQ(wb.main()->HINTS->Lines().Count(), 0);
 }
 
@@ -163,7 +173,14 @@ TEST(MainWindowStorage, StoredFieldsComeBackAtTheFirstShowButNeverThePassword) {
         wb.main()->EUserName->SetText("scott");
         wb.main()->EPassword->SetText("tiger");
         wb.main()->SQL4->SetText("select 4");
-        wb.main()->N->Lines().Add("a note");
+        // The note as typed into the "Notes" page.
+        wb.main()->PageControl1->SetActivePage(wb.main()->TSNotes);
+        QTest::keyClicks(wb.main()->N->Editor(), "a note");
+        wb.main()->FULLSQL3->Lines().Assign(QStringList{"select 3", "  from t"});
+        wb.main()->PFULL->SetHeight(157);
+        TFont font = wb.main()->Grid->Font();
+        font.font.setPointSize(17);
+        wb.main()->Grid->SetFont(font);
     }  // destroyed while open: saved at destruction
     platform::TRegistry reg(platform::RootKey::CurrentUser);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Morvane\\TFMain", false));
@@ -177,6 +194,9 @@ TEST(MainWindowStorage, StoredFieldsComeBackAtTheFirstShowButNeverThePassword) {
     EXPECT_EQ(again.main()->EPassword->Text(), "");
     EXPECT_EQ(again.main()->SQL4->Text(), "select 4");
     EXPECT_EQ(again.main()->N->Lines().ToStringList(), QStringList({"a note"}));
+    EXPECT_EQ(again.main()->FULLSQL3->Lines().ToStringList(), QStringList({"select 3", "  from t"}));
+    EXPECT_EQ(again.main()->PFULL->Height(), 157);
+    EXPECT_EQ(again.main()->Grid->Font().font.pointSize(), 17);
 }
 
 }  // namespace

@@ -93,9 +93,9 @@ TEST_F(ScriptPage, TheSaveQuestionIsAPlainYesNoCancelBoxAndYesSavesThenGoesOn) {
 TEST_F(ScriptPage, NoGoesOnWithoutSavingAndCancelStopsEveryCaller) {
     type("select 1;");
     dialogs().answers = {platform::IDCANCEL, platform::IDCANCEL, platform::IDCANCEL};
-    m()->BNewClick(nullptr);
-    m()->BloadClick(nullptr);
-    m()->BZamknijClick(nullptr);
+    wb_.click("BNew");
+    wb_.click("Bload");
+    wb_.click("BZamknij");
     EXPECT_EQ(dialogs().boxTexts(), QStringList({kQuestion, kQuestion, kQuestion}));
     EXPECT_EQ(dialogs().records.size(), 3u) << "no open dialog after Cancel";
     EXPECT_EQ(m()->EScript->Text(), "select 1;\r\n");

@@ -1,6 +1,8 @@
 #include "WorkbenchFixture.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QTest>
 
 #include "db/Aliases.h"
 #include "db/Database.h"
@@ -60,6 +62,12 @@ QString Workbench::scalar(const QString& sql) {
     q.SQL().Add(sql);
     q.Open();
     return q.Fields(0)->AsString();
+}
+
+void Workbench::click(const QString& buttonName) {
+    auto* button = main_->Widget()->findChild<QAbstractButton*>(buttonName);
+    ASSERT_NE(button, nullptr) << "no button " << buttonName.toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 }  // namespace wbtest

@@ -36,6 +36,8 @@ class Workbench {
     void seed(const QString& sql);
     // First field of the first row, read on that other connection.
     QString scalar(const QString& sql);
+    // A left click on the main window's button of that name, as the user gives it.
+    void click(const QString& buttonName);
 
   private:
     testenv::ScratchAlias alias_;

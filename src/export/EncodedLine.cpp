@@ -1,0 +1,48 @@
+#include "export/EncodedLine.h"
+
+#include <algorithm>
+
+#include "export/ExportFile.h"
+#include "platform/Codepage.h"
+#include "rtl/Exception.h"
+
+void EncodedLine::refuse(const QString& text, qsizetype at) const {
+    const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+    throw EInOutError(
+        QStringLiteral("Cannot write file \"%1\": the character \"%2\" cannot be saved in Windows-1250")
+            .arg(fileName_, text.mid(at, length)));
+}
+
+char* EncodedLine::room(qsizetype extra) {
+    if (used_ + extra > bytes_.size()) bytes_.resize(std::max(2 * bytes_.size(), used_ + extra + 256));
+    return bytes_.data() + used_;
+}
+
+void EncodedLine::AppendDoubling(const QString& text, QChar doubled) {
+    const qsizetype n = text.size();
+    char* const start = room(2 * n);  // every character doubled at most
+    char* out = start;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        const char b = platform::Cp1250Byte(c);
+        if (b == '?' && c != QChar('?')) refuse(text, i);
+        *out++ = b;
+        if (c == doubled) *out++ = b;
+    }
+    used_ += out - start;
+}
+
+void EncodedLine::AppendQuoted(const QString& text, QChar quote) {
+    const char b = platform::Cp1250Byte(quote);
+    if (b == '?' && quote != QChar('?')) refuse(QString(quote), 0);
+    Append(b);
+    AppendDoubling(text, quote);
+    Append(b);
+}
+
+void EncodedLine::WriteTo(ExportFile& file) {
+    char* end = room(2);
+    end[0] = '\r';
+    end[1] = '\n';
+    file.WriteAscii(bytes_.constData(), used_ + 2);
+}

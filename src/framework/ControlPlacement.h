@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include "framework/Controls.h"
+
+// Creates a control owned by `owner`, named and placed on `parent`.
+template <class T>
+T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
+    auto* c = new T(owner);
+    c->SetName(QString::fromLatin1(name));
+    c->SetBounds(left, top, width, height);
+    if (parent != nullptr) c->SetParent(parent);
+    return c;
+}
+
+// Creates a control that fills one side of its parent.
+template <class T>
+T* Dock(TComponent* owner, TWinControl* parent, const char* name, TAlign align, int size = 0) {
+    auto* c = new T(owner);
+    c->SetName(QString::fromLatin1(name));
+    if (align == TAlign::alTop || align == TAlign::alBottom)
+        c->SetHeight(size);
+    else if (align == TAlign::alLeft || align == TAlign::alRight)
+        c->SetWidth(size);
+    c->SetAlign(align);
+    c->SetParent(parent);
+    return c;
+}

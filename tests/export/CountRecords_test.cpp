@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+#include <QTest>
+
+#include "ExportTestSupport.h"
+#include "db/Query.h"
+#include "export/CountRecords.h"
+#include "framework/ExtCtrls.h"
+#include "framework/StdCtrls.h"
+
+using exporttest::Backend;
+using exporttest::Source;
+
+namespace {
+
+class Counter : public ::testing::TestWithParam<Backend> {
+  protected:
+    Counter() : src(GetParam()) {
+        src.exec("CREATE TABLE a (id INTEGER, kind VARCHAR(5))");
+        src.exec("INSERT INTO a VALUES (1, 'x')");
+        src.exec("INSERT INTO a VALUES (2, 'y')");
+        src.exec("INSERT INTO a VALUES (3, 'x')");
+        src.exec("CREATE TABLE c (id INTEGER)");
+        form.reset(src.app().CreateForm<TFCountRecords>());
+        form->Query->SetDatabaseName("X");
+    }
+    QStringList results() const { return form->MResults->Lines().ToStringList(); }
+
+    Source src;
+    std::unique_ptr<TFCountRecords> form;
+};
+
+TEST_P(Counter, CountsEveryLineAndMarksTheFailuresThroughTheButton) {
+    form->MTables->Lines().Assign(QStringList{"a", "b", "", "c"});
+    QTest::mouseClick(form->BitBtn1->Button(), Qt::LeftButton);
+    EXPECT_EQ(results(), QStringList({"a\t3", "b\tunkown", "\tunkown", "c\t0"}));
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+    EXPECT_EQ(form->Panel1->Caption(), "");
+    // A second run gives the same lines once.
+    QTest::mouseClick(form->BitBtn1->Button(), Qt::LeftButton);
+    EXPECT_EQ(results(), QStringList({"a\t3", "b\tunkown", "\tunkown", "c\t0"}));
+}
+
+TEST_P(Counter, TheConditionGoesToEveryTable) {
+    form->MTables->Lines().Assign(QStringList{"a", "c"});
+    form->AdditionalCondition->SetText("  kind = 'x'  ");
+    form->BitBtn1->Click();
+    EXPECT_EQ(results(), QStringList({"a\t2", "c\tunkown"}));
+    EXPECT_EQ(form->Query->SQL().ToStringList(),
+              QStringList({"Select count(*) from c", "WHERE   kind = 'x'  "}));
+    // Blanks alone add no condition.
+    form->AdditionalCondition->SetText("   ");
+    form->BitBtn1->Click();
+    EXPECT_EQ(results(), QStringList({"a\t3", "c\t0"}));
+    EXPECT_EQ(form->Query->SQL().ToStringList(), QStringList({"Select count(*) from c"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Counter, testing::Values(Backend::Sqlite, Backend::Postgres),
+                         exporttest::ParamName);
+
+TEST(CounterWindow, ListsAreCutAndTheWindowGoesAfterItsRun) {
+    Source src;
+    TStringList tables;
+    tables.Add("");
+    tables.Add(QString(300, 'T'));
+    testenv::Dialogs().onModal = [](QWidget*, const QString& name) {
+        EXPECT_EQ(name, "FCountRecords");
+        TFCountRecords* f = FCountRecords;
+        EXPECT_EQ(f->Caption(), "Count number of records in tables");
+        EXPECT_EQ(f->MTables->Lines().Count(), 2);
+        f->BitBtn1->Click();
+        const QStringList lines = f->MResults->Lines().ToStringList();
+        EXPECT_EQ(lines.size(), 2);
+        EXPECT_EQ(lines.value(0), "\tunkown");
+        EXPECT_EQ(lines.value(1), QString(255, 'T'));
+        EXPECT_EQ(f->Query->SQL()[0], ("Select count(*) from " + QString(255, 'T')).left(255));
+        // Esc is the Cancel button.
+        f->AdditionalCondition->SetFocus();
+        QTest::keyClick(f->AdditionalCondition->LineEdit(), Qt::Key_Escape);
+        EXPECT_FALSE(f->Visible());
+        return 2;
+    };
+    ShowCountRecords("X", tables);
+    EXPECT_EQ(FCountRecords, nullptr);
+
+    // An empty list: nothing to count, nothing shown.
+    testenv::Dialogs().onModal = [](QWidget*, const QString&) {
+        FCountRecords->MResults->Lines().Add("old");
+        FCountRecords->BitBtn1->Click();
+        EXPECT_EQ(FCountRecords->MResults->Lines().Count(), 0);
+        return 2;
+    };
+    ShowCountRecords("X", TStringList());
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+#include <QMenu>
+#include <QTest>
+
+#include "WorkbenchFixture.h"
+#include "db/Query.h"
+#include "framework/ComCtrls.h"
+#include "framework/DBGrids.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+
+using wbtest::Backend;
+using wbtest::Workbench;
+
+namespace {
+
+class GridTools : public ::testing::TestWithParam<Backend> {};
+
+void openMain(TFMain* m, const QString& sql) {
+    m->MainQuery->SQL().Clear();
+    m->MainQuery->SQL().Add(sql);
+    m->MainQuery->Open();
+}
+
+TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryField) {
+    Workbench wb(GetParam());
+    wb.seed("CREATE TABLE pairs (a INTEGER, b VARCHAR(5))");
+    wb.seed("INSERT INTO pairs VALUES (1, 'x')");
+    wb.connect();
+    TFMain* m = wb.main();
+    m->HINTS->Lines().Clear();  // no completion of the table name
+    testenv::Dialogs().inputAnswers = {QString("pairs")};
+    wb.click("BSQL");
+    ASSERT_EQ(testenv::Dialogs().records.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().records[0].caption, "Table name");
+    EXPECT_EQ(m->SQL1->Text().toUpper(), "SELECT A, B FROM PAIRS");
+    EXPECT_TRUE(m->SQL1->Text().endsWith(" FROM pairs")) << "the table name as typed";
+    ASSERT_TRUE(m->MainQuery->Active()) << "the grid shows the table's rows";
+    EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from pairs"}));
+}
+
+TEST_P(GridTools, CancelledTableNameShowsTheDatabaseErrorAndKeepsTheField) {
+    Workbench wb(GetParam());
+    wb.connect();
+    TFMain* m = wb.main();
+    m->SQL1->SetText("kept");
+    testenv::Dialogs().inputAnswers = {std::nullopt};
+    wb.click("BSQL");
+    EXPECT_EQ(m->SQL1->Text(), "kept");
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from "}));
+}
+
+TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
+    Workbench wb(GetParam());
+    wb.seed("CREATE TABLE n (id INTEGER)");
+    wb.seed(
+        "INSERT INTO n SELECT x FROM (WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g "
+        "WHERE x < 3000) SELECT x FROM g) s");
+    wb.connect();
+    TFMain* m = wb.main();
+    openMain(m, "SELECT id FROM n ORDER BY id");
+    m->MainQuery->MoveBy(6);
+    ASSERT_EQ(m->Grid->View()->currentIndex().row(), 6);
+    wb.click("Zliczaj");
+    EXPECT_EQ(m->StatusBar->PanelText(0), "3000");
+    EXPECT_EQ(m->MainQuery->RecNo(), 7);
+    EXPECT_EQ(m->MainQuery->Fields(0)->AsString(), "7");
+    EXPECT_EQ(m->Grid->View()->currentIndex().row(), 6) << "the grid stays on its row";
+
+    openMain(m, "SELECT id FROM n WHERE id < 0");
+    m->ZliczajClick(m);
+    EXPECT_EQ(m->StatusBar->PanelText(0), "0");
+
+    m->MainQuery->Close();
+    m->ZliczajClick(m);
+    EXPECT_EQ(m->StatusBar->PanelText(0), "");
+    EXPECT_TRUE(testenv::Dialogs().boxes.empty()) << "a failed count shows nothing";
+    EXPECT_FALSE(m->MainQuery->ControlsDisabled());
+}
+
+TEST_P(GridTools, FontOfTheGridChangesOnlyWhenConfirmed) {
+    Workbench wb(GetParam());
+    wb.show();
+    TFMain* m = wb.main();
+    QFont chosen = m->Grid->Font().font;
+    chosen.setPointSize(chosen.pointSize() + 7);
+    testenv::Dialogs().fontAnswers = {std::nullopt, chosen};
+    const int before = m->Grid->Font().font.pointSize();
+    wb.click("BFont");
+    EXPECT_EQ(m->Grid->Font().font.pointSize(), before);
+    wb.click("BFont");
+    EXPECT_EQ(m->Grid->Font().font.pointSize(), before + 7);
+    EXPECT_EQ(m->Grid->Font().color, clYellow) << "the colour stays";
+}
+
+TEST_P(GridTools, SaveResultFromThePopupWithoutAResult) {
+    Workbench wb(GetParam());
+    wb.show();
+    TFMain* m = wb.main();
+    m->Zapiszwynik1->Action()->trigger();
+    EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"No data to export"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, GridTools, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         wbtest::ParamName);
+
+}  // namespace
