@@ -107,12 +107,6 @@ RunResult textExportInChild(const QString& alias, const QString& output) {
     return waitFor(pid, t0);
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 // Several runs of one kind of work.
 struct Series {
     std::vector<double> ms;

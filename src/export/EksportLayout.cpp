@@ -173,7 +173,7 @@ void TFEksport::buildSqlPage() {
         const QString caption = LInsertCR->Caption();
         const qsizetype gapStart = caption.indexOf(QStringLiteral("  "));
         qsizetype gapEnd = gapStart;
-        while (gapEnd < caption.size() && caption[gapEnd] == QChar(' ')) ++gapEnd;
+        while (gapEnd < caption.size() && caption[gapEnd] == QChar(u' ')) ++gapEnd;
         const QFontMetrics metrics(LInsertCR->Widget()->font());
         const int from = LInsertCR->Left() + metrics.horizontalAdvance(caption.left(gapStart + 1));
         const int to = LInsertCR->Left() + metrics.horizontalAdvance(caption.left(gapEnd - 1));

@@ -54,6 +54,12 @@ class ExportFile {
     void Write(const QString& text, QChar doubled = QChar());
     // UTF-8 bytes with every `doubled` byte (ASCII, 0 for none) written twice.
     void WriteUtf8(std::string_view utf8, char doubled = 0);
+    // Bytes already in Windows-1250.
+    void WriteAscii(const char* bytes, qsizetype length) {
+        ensure(length);
+        std::memcpy(buffer_.data() + used_, bytes, static_cast<size_t>(length));
+        used_ += length;
+    }
     void WriteAscii(char c) {
         ensure(1);
         buffer_[used_++] = c;
