@@ -7,12 +7,20 @@
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
+#include "tools/CharASCI.h"
+#include "tools/CreateSimpleData.h"
+#include "tools/Konwerter.h"
 #include "workbench/MainWindow.h"
+#include "workbench/MemoToolbar.h"
 
 void CreateLongLivedWindows(TApplication& application) {
     application.CreateForm<TFMain>();
     application.CreateForm<TFEksport>();
+    application.CreateForm<TFMemoToolbar>();
     application.CreateForm<TFInfo>();
+    application.CreateForm<TFKonwerter>();
+    application.CreateForm<TFCharASCI>();
+    application.CreateForm<TFCreateSimpleData>();
 }
 
 int RunZorvantic(int argc, char** argv) {

@@ -49,7 +49,8 @@ void RowStore::AddValue(const char* data, size_t length) {
 }
 
 char* RowStore::reserve(size_t bytes) {
-    if (used_ + bytes > kBlockSize) {
+    // A first row of no columns needs a block to point into as well.
+    if (blocks_.empty() || used_ + bytes > kBlockSize) {
         blocks_.push_back(std::make_unique<char[]>(kBlockSize));
         reserved_ += kBlockSize;
         used_ = 0;

@@ -219,6 +219,17 @@ int ScriptedDialogs::runModal(QWidget* form, const QString& formName,
     return onModal(form, formName);
 }
 
+void DialogProvider::showModeless(QWidget* dialog, const QString&) {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void ScriptedDialogs::showModeless(QWidget* dialog, const QString& title) {
+    records.push_back({DialogRecord::Replace, QString(), title});
+    dialog->show();
+}
+
 QStringList ScriptedDialogs::boxTexts() const {
     QStringList r;
     for (const auto& b : boxes) r << b.text;

@@ -64,6 +64,9 @@ class DialogProvider {
     // Runs `form` modally until it hides; returns the modal result the form set.
     // `modalResult` reads the form's result after the run.
     virtual int runModal(QWidget* form, const QString& formName, const std::function<int()>& modalResult) = 0;
+    // Shows a modeless dialog (the find-and-replace dialog) and returns at once; the
+    // dialog stays up until the user closes it.
+    virtual void showModeless(QWidget* dialog, const QString& title);
 };
 
 // Caption, text (plain, never markup), icon, buttons, default button and modality of
@@ -85,6 +88,8 @@ class ScriptedDialogs : public DialogProvider {
     std::optional<QFont> chooseFont(const QFont& initial) override;
     std::optional<QString> inputText(const InputRequest& request) override;
     int runModal(QWidget* form, const QString& formName, const std::function<int()>& modalResult) override;
+    // Records the dialog (kind Replace) and shows it, so that a test can use its controls.
+    void showModeless(QWidget* dialog, const QString& title) override;
 
     std::vector<DialogRecord> records;
     std::vector<MessageBoxRequest> boxes;             // full requests of the message boxes shown

@@ -300,6 +300,11 @@ class TFMain : public TForm {
     void BMultifileExportClick(TObject* sender);
     void bindExportOpeners();
 
+    // ---- tool windows of the script page (MainWindowTools.cpp) ----
+    void SpeedButton3Click(TObject* sender);
+    void SpeedButton4Click(TObject* sender);
+    void BToolClick(TObject* sender);
+
     // The state shared by the one-line query fields: the next change is neither
     // expanded nor completed.
     bool FSkipHint = false;
@@ -321,6 +326,7 @@ class TFMain : public TForm {
     void bindQueryHandlers();
     void bindScriptHandlers();
     void bindBrowserHandlers();
+    void bindToolHandlers();
 };
 
 // The one main window of the run (nullptr before it is created).

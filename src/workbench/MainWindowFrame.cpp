@@ -35,6 +35,7 @@ void TFMain::bindHandlers() {
     bindScriptHandlers();
     bindBrowserHandlers();
     bindExportOpeners();
+    bindToolHandlers();
 }
 
 void TFMain::FormShow(TObject*) {
@@ -74,5 +75,8 @@ void TFMain::Zakocz1Click(TObject*) {
 
 void TFMain::PageControl1Change(TObject*) {
     // The text tool window works on the script page only.
-    if (BTool->Down()) BTool->SetDown(false);
+    if (BTool->Down()) {
+        BTool->SetDown(false);
+        BToolClick(this);
+    }
 }

@@ -1,0 +1,40 @@
+#include "tools/CharASCI.h"
+
+#include "framework/StdCtrls.h"
+#include "tools/CodeChars.h"
+#include "tools/Place.h"
+
+TFCharASCI* FCharASCI = nullptr;
+
+TFCharASCI::TFCharASCI(TComponent* owner) : TForm(owner) {
+    FCharASCI = this;
+    SetName(QStringLiteral("FCharASCI"));
+    SetCaption(QStringLiteral("Konwersja znaki na kody/ kody na znaki"));
+    SetBorderStyle(TBorderStyle::bsDialog);
+    SetClientSize(420, 84);
+    SetPosition(TPosition::poScreenCenter);
+    LE = PlaceTool<TLabel>(this, this, "LE", 8, 16, 100, 16);
+    LE->SetCaption(QStringLiteral("Znaki:............."));
+    E = PlaceTool<TEdit>(this, this, "E", 110, 12, 300, 22);
+    LP = PlaceTool<TLabel>(this, this, "LP", 8, 50, 100, 16);
+    LP->SetCaption(QStringLiteral("Kody:............."));
+    P = PlaceTool<TEdit>(this, this, "P", 110, 46, 300, 22);
+    SetActiveControl(E);
+    E->OnChange = [this](TObject* s) { EChange(s); };
+    P->OnChange = [this](TObject* s) { PChange(s); };
+}
+
+TFCharASCI::~TFCharASCI() {
+    if (FCharASCI == this) FCharASCI = nullptr;
+}
+
+// Each field rewrites its partner only while the user types in it.
+void TFCharASCI::EChange(TObject*) {
+    if (ActiveControl() != E) return;
+    P->SetText(CharsToCodes(E->Text()));
+}
+
+void TFCharASCI::PChange(TObject*) {
+    if (ActiveControl() != P) return;
+    E->SetText(CodesToChars(P->Text()));
+}
