@@ -116,6 +116,10 @@ QString TField::AsString() const {
     return v ? FormatValue(*v) : QString();
 }
 
+std::optional<std::string_view> TField::CurrentBytes() const {
+    return dataSet_->CurrentValue(index_);
+}
+
 QVariant TField::Value() const {
     const auto v = dataSet_->CurrentValue(index_);
     return v ? ToVariant(*v) : QVariant();

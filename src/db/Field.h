@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 #include <string_view>
 
 #include "rtl/Classes.h"
@@ -52,6 +53,9 @@ class TField : public TComponent {
     bool IsNull() const;
     QString AsString() const;
     QVariant Value() const;
+    // The current record's value in its stored canonical form (nullopt: NULL), valid
+    // until the dataset moves; for writers that turn it into bytes without a QString.
+    std::optional<std::string_view> CurrentBytes() const;
     // Editing: only while the dataset is in dsEdit or dsInsert.
     void SetAsString(const QString& text);
     void Clear();
