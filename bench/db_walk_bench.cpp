@@ -1,8 +1,16 @@
-// Opens and walks a 1,000,000 x 6 result on SQLite and on PostgreSQL and prints the time
-// to the first row, the time of the walk (reading every value as text) and the peak
-// memory, beside the time the command-line clients take to write the same rows as CSV.
+// Walks a whole result of 6 columns (integer, text with Polish letters and apostrophes,
+// real, date text, integer, nullable text) on SQLite and on PostgreSQL, beside the
+// command-line clients writing the same rows as CSV (sqlite3 -csv, psql \copy ... csv).
+// Each walk runs in a child process of its own, alternating with the client, several
+// times; prints medians of the time to the first row, the time of the whole run (from
+// connecting to the last row) and the peak memory, with the ratios to the clients.
 //
-//   db_walk_bench [rows]        PostgreSQL through $ZV_TEST_PG (or $ZV_BENCH_PG)
+//   db_walk_bench [--rows N,N,...] [--runs R] [--huge]
+//     --rows   result sizes (default 1000000,4000000)
+//     --runs   runs of each side per size (default 3)
+//     --huge   also 20,000,000 rows, peak memory only (one run each)
+// PostgreSQL through $ZV_BENCH_PG or $ZV_TEST_PG; without either only SQLite runs.
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,9 +18,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "BenchClock.h"
 #include "db/Aliases.h"
@@ -22,133 +34,217 @@
 
 namespace {
 
+struct Run {
+    double firstRowMs = 0;
+    double totalMs = 0;
+    double peakMb = 0;
+    double cpuMs = 0;  // the process's own, user and system
+    long long rows = 0;
+    bool failed = false;
+};
+
+// What a walking child reports back through shared memory.
+struct Shared {
+    double firstRowMs;
+    long long rows;
+};
+
 void exec(const QString& sql) {
     TQuery q;
-    q.SetDatabaseName("X");
+    q.SetDatabaseName(QStringLiteral("X"));
     q.SQL().Add(sql);
     q.ExecSQL();
 }
 
-// Runs in a child process of its own so that its peak memory is its own.
-void walk(const char* label, const QString& alias, const QString& table) {
-    const long before = peakKb();
-    TDatabase db;
-    db.SetDatabaseName("X");
-    db.SetAliasName(alias);
-    db.Open();
-    TQuery q;
-    q.SetDatabaseName("X");
-    q.SQL().Add("SELECT * FROM " + table);
+// Runs f in a child process; its time, its own peak memory, whether it succeeded.
+Run inChild(const std::function<void(Shared&)>& f) {
+    auto* shared = static_cast<Shared*>(
+        mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    *shared = Shared{0, 0};
+    std::fflush(stdout);
     const auto t0 = Clock::now();
-    q.Open();
-    QString first = q.Fields(0)->AsString();
-    const double firstRow = msSince(t0);
-    const auto t1 = Clock::now();
-    long long rows = 0, bytes = 0;
-    const int n = q.FieldCount();
-    for (; !q.Eof(); q.Next()) {
-        for (int c = 0; c < n; ++c) bytes += q.Fields(c)->AsString().toUtf8().size() + 1;
-        ++rows;
-    }
-    const double walkMs = msSince(t1);
-    // The same walk again over the cached rows: what the text conversion alone costs.
-    const auto t2 = Clock::now();
-    long long check = 0;
-    for (q.First(); !q.Eof(); q.Next())
-        for (int c = 0; c < n; ++c) check += q.Fields(c)->AsString().size();
-    const double cachedMs = msSince(t2);
-    std::printf(
-        "%-10s first row %8.2f ms | walk %9.1f ms (%lld rows, %.1f MB as UTF-8 CSV; texts alone %.1f ms) | "
-        "peak "
-        "RSS %.1f MB (%.1f MB over start, %.2fx the data)\n",
-        label, firstRow, walkMs, rows, bytes / 1e6, cachedMs + 0 * check, peakKb() / 1024.0,
-        (peakKb() - before) / 1024.0, (peakKb() - before) * 1024.0 / static_cast<double>(bytes));
-    std::fflush(stdout);
-}
-
-void inChild(const std::function<void()>& f) {
-    std::fflush(stdout);
     const pid_t pid = fork();
     if (pid == 0) {
         try {
-            f();
+            f(*shared);
         } catch (const Exception& e) {
             std::printf("error: %s\n", e.what());
+            std::fflush(stdout);
             std::_Exit(1);
         }
         std::_Exit(0);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage u{};
+    wait4(pid, &status, 0, &u);
+    Run r;
+    r.totalMs = msSince(t0);
+    r.peakMb = u.ru_maxrss / 1024.0;
+    r.cpuMs = (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    r.firstRowMs = shared->firstRowMs;
+    r.rows = shared->rows;
+    r.failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+    munmap(shared, sizeof(Shared));
+    return r;
 }
 
-void timeCommand(const char* label, const QString& command) {
-    const auto t = Clock::now();
-    const int rc = std::system(command.toLocal8Bit().constData());
-    std::printf("%-10s %9.1f ms%s   (%s)\n", label, msSince(t), rc ? "  [failed]" : "", qPrintable(command));
+// Opens the query and reads every value of every row as the cached bytes (what an
+// export writes from), timing from connecting to the last row.
+Run walk(const QString& alias, const QString& table) {
+    return inChild([&](Shared& out) {
+        const auto t0 = Clock::now();
+        TDatabase db;
+        db.SetDatabaseName(QStringLiteral("X"));
+        db.SetAliasName(alias);
+        db.Open();
+        TQuery q;
+        q.SetDatabaseName(QStringLiteral("X"));
+        q.SQL().Add(QStringLiteral("SELECT * FROM ") + table);
+        q.Open();
+        out.firstRowMs = msSince(t0);
+        const int n = q.FieldCount();
+        long long rows = 0;
+        size_t bytes = 0;
+        for (; !q.Eof(); q.Next()) {
+            for (int c = 0; c < n; ++c)
+                if (const auto v = q.CurrentValue(c)) bytes += v->size();
+            ++rows;
+        }
+        out.rows = bytes > 0 ? rows : -1;
+    });
+}
+
+// A client program's run, its stdout thrown away.
+Run client(const std::vector<std::string>& argv) {
+    return inChild([&](Shared&) {
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        if (!std::freopen("/dev/null", "w", stdout)) std::_Exit(127);
+        execvp(args[0], args.data());
+        std::_Exit(127);
+    });
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void report(const char* label, long long rows, const std::vector<Run>& ours, const std::vector<Run>& peer,
+            const char* peerLabel) {
+    std::vector<double> first, total, peak, cpu, peerTotal, peerPeak, peerCpu;
+    bool failed = false;
+    for (const Run& r : ours) {
+        first.push_back(r.firstRowMs);
+        total.push_back(r.totalMs);
+        peak.push_back(r.peakMb);
+        cpu.push_back(r.cpuMs);
+        failed |= r.failed || r.rows != rows;
+    }
+    for (const Run& r : peer) {
+        peerTotal.push_back(r.totalMs);
+        peerPeak.push_back(r.peakMb);
+        peerCpu.push_back(r.cpuMs);
+        failed |= r.failed;
+    }
+    std::printf(
+        "%-10s %9lld rows | first row %7.2f ms | walk %8.0f ms, %-7s %8.0f ms, ratio %.2fx | client CPU "
+        "%6.0f "
+        "ms, %s %6.0f ms | peak %6.1f MB, %s %5.1f MB%s\n",
+        label, rows, median(first), median(total), peerLabel, median(peerTotal),
+        median(total) / median(peerTotal), median(cpu), peerLabel, median(peerCpu), median(peak), peerLabel,
+        median(peerPeak), failed ? "  [FAILED]" : "");
+    std::fflush(stdout);
+}
+
+void prepare(const QString& pg, long long rows) {
+    const Run r = inChild([&](Shared&) {
+        TDatabase db;
+        db.SetDatabaseName(QStringLiteral("X"));
+        db.SetAliasName(QStringLiteral("LITE"));
+        db.Open();
+        exec(QStringLiteral("DROP TABLE IF EXISTS bench"));
+        exec(
+            QStringLiteral("CREATE TABLE bench (id INTEGER, name VARCHAR(40), amount DOUBLE, created "
+                           "VARCHAR(10), qty INTEGER, note TEXT)"));
+        db.StartTransaction();
+        exec(QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < %1) "
+                            "INSERT INTO bench SELECT x, 'Zażółć ''gęślą'' ' || x, x * 1.25, "
+                            "'2024-01-' || printf('%02d', x % 28 + 1), x % 1000, "
+                            "CASE WHEN x % 10 = 0 THEN NULL ELSE 'note ' || (x % 97) END FROM g")
+                 .arg(rows));
+        db.Commit();
+        if (pg.isEmpty()) return;
+        db.SetAliasName(QStringLiteral("PG"));
+        db.Open();
+        exec(QStringLiteral("DROP TABLE IF EXISTS zv_walk_bench"));
+        exec(QStringLiteral("CREATE TABLE zv_walk_bench AS SELECT x AS id, "
+                            "('Zażółć ''gęślą'' ' || x)::varchar(40) AS name, x * 1.25::float8 AS amount, "
+                            "to_char(date '2024-01-01' + (x % 28), 'YYYY-MM-DD') AS created, "
+                            "(x % 1000)::int AS qty, "
+                            "CASE WHEN x % 10 = 0 THEN NULL ELSE 'note ' || (x % 97) END AS note "
+                            "FROM generate_series(1, %1) x")
+                 .arg(rows));
+        exec(QStringLiteral("VACUUM ANALYZE zv_walk_bench"));
+    });
+    if (r.failed) std::exit(1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    std::vector<long long> sizes{1000000, 4000000};
+    int runs = 3;
+    bool huge = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--rows" && i + 1 < argc) {
+            sizes.clear();
+            for (const QString& s : QString::fromLocal8Bit(argv[++i]).split(QLatin1Char(',')))
+                sizes.push_back(s.toLongLong());
+        } else if (a == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--huge") {
+            huge = true;
+        } else {
+            std::fprintf(stderr, "usage: db_walk_bench [--rows N,N,...] [--runs R] [--huge]\n");
+            return 2;
+        }
+    }
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", dir.path().toLocal8Bit());
     QString pg = qEnvironmentVariable("ZV_BENCH_PG");
     if (pg.isEmpty()) pg = qEnvironmentVariable("ZV_TEST_PG");
-    const QString dbFile = dir.path() + "/bench.db";
-    QDir().mkpath(dir.path() + "/zorvantic");
+    const QString dbFile = dir.path() + QStringLiteral("/bench.db");
+    QDir().mkpath(dir.path() + QStringLiteral("/zorvantic"));
     QFile conf(AliasFilePath());
-    conf.open(QIODevice::WriteOnly);
+    if (!conf.open(QIODevice::WriteOnly)) return 1;
     conf.write(("[LITE]\nTYPE=SQLITE\nPATH=" + dbFile + "\n").toUtf8());
     if (!pg.isEmpty()) conf.write(("[PG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg + "\n").toUtf8());
     conf.close();
+    if (pg.isEmpty()) std::printf("PostgreSQL: set ZV_BENCH_PG or ZV_TEST_PG to measure it\n");
 
-    std::printf("Preparing %d rows x 6 columns...\n", rows);
-    inChild([&] {
-        TDatabase db;
-        db.SetDatabaseName("X");
-        db.SetAliasName("LITE");
-        db.Open();
-        exec(
-            "CREATE TABLE bench (id INTEGER, name VARCHAR(30), amount DOUBLE, qty INTEGER, created "
-            "TIMESTAMP, note TEXT)");
-        db.StartTransaction();
-        exec(QStringLiteral(
-                 "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < %1) "
-                 "INSERT INTO bench SELECT x, 'name_' || x, x * 1.5, x % 1000, "
-                 "'2024-01-' || printf('%02d', x % 28 + 1) || ' 10:20:30', 'note ' || (x % 97) FROM g")
-                 .arg(rows));
-        db.Commit();
-        if (!pg.isEmpty()) {
-            db.SetAliasName("PG");
-            db.Open();
-            exec("DROP TABLE IF EXISTS zv_bench");
-            exec(QStringLiteral(
-                     "CREATE TABLE zv_bench AS SELECT x AS id, ('name_' || x)::varchar(30) AS name, "
-                     "x * 1.5::float8 AS amount, x % 1000 AS qty, "
-                     "timestamp '2024-01-01 10:20:30' + (x % 28) * interval '1 day' AS created, "
-                     "'note ' || (x % 97) AS note FROM generate_series(1, %1) x")
-                     .arg(rows));
+    const std::vector<std::string> sqlite{"sqlite3", "-csv", dbFile.toStdString(), "SELECT * FROM bench"};
+    const std::vector<std::string> psql{"psql", pg.toStdString(), "-q", "-c",
+                                        "\\copy (SELECT * FROM zv_walk_bench) to stdout csv"};
+    if (huge) sizes.push_back(20000000);
+    for (const long long rows : sizes) {
+        const bool memoryOnly = rows >= 20000000;
+        std::printf("Preparing %lld rows...\n", rows);
+        prepare(pg, rows);
+        const int n = memoryOnly ? 1 : runs;
+        std::vector<Run> lite, liteShell, post, postShell;
+        for (int i = 0; i < n; ++i) {
+            lite.push_back(walk(QStringLiteral("LITE"), QStringLiteral("bench")));
+            liteShell.push_back(client(sqlite));
+            if (pg.isEmpty()) continue;
+            post.push_back(walk(QStringLiteral("PG"), QStringLiteral("zv_walk_bench")));
+            postShell.push_back(client(psql));
         }
-    });
-
-    std::printf("\n");
-    inChild([&] { walk("SQLite", "LITE", "bench"); });
-    timeCommand("sqlite3", "sqlite3 -csv '" + dbFile + "' 'SELECT * FROM bench' > /dev/null");
-    if (pg.isEmpty()) {
-        std::printf("PostgreSQL: set ZV_TEST_PG or ZV_BENCH_PG to a connection string to measure it\n");
-        return 0;
+        report("SQLite", rows, lite, liteShell, "sqlite3");
+        if (!pg.isEmpty()) report("PostgreSQL", rows, post, postShell, "psql");
     }
-    inChild([&] { walk("PostgreSQL", "PG", "zv_bench"); });
-    timeCommand("psql", "psql '" + pg + "' -q -c \"\\copy zv_bench to '/dev/null' csv\"");
-    inChild([&] {
-        TDatabase db;
-        db.SetDatabaseName("X");
-        db.SetAliasName("PG");
-        db.Open();
-        exec("DROP TABLE zv_bench");
-    });
     return 0;
 }

@@ -1,11 +1,17 @@
-// The unattended export as a whole program run on an SQLite table of 1,000,000 rows x 6
-// columns (integer, text with apostrophes and Polish letters, decimal, date, flag,
-// nullable text), beside the sqlite3 shell writing the same rows as INSERT statements
-// (.mode insert) and as CSV (-csv). The SQL script goes through the program's command
-// line; the text export, which the command line does not reach, runs in a child process
-// of its own through the same writer the Export button uses. Prints times and peak memory.
+// The exports as whole program runs beside the database shells writing the same rows,
+// on SQLite and on PostgreSQL, 6 columns (integer, text with Polish letters and
+// apostrophes, floating point, date, integer, nullable text):
+//   SQL script: the program's unattended run (command line EXPORT=...) against
+//               `sqlite3 .mode insert` / `psql \copy (select ...) to stdout csv`;
+//   text:       the writer of the Export button in a process of its own against
+//               `sqlite3 -csv` / the same psql \copy.
+// Each pair runs alternately, several times; medians of the times, the largest peak
+// memory of each process.
 //
-//   export_bench [rows]
+//   export_bench [--rows 1000000,4000000] [--runs 3] [--memory-20m]
+// PostgreSQL through $ZV_BENCH_PG or $ZV_TEST_PG (a libpq connection string); without
+// one only SQLite is measured. --memory-20m adds one export of each kind at 20,000,000
+// rows for peak memory alone.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,24 +19,27 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "export/ExportConfiguration.h"
 #include "export/ExportWriters.h"
+#include "rtl/Exception.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 struct RunResult {
     double ms = 0;
+    double cpuMs = 0;  // user and system time: steadier than wall time on a busy machine
     long peakKb = 0;
     int status = -1;
 };
@@ -41,14 +50,19 @@ RunResult waitFor(pid_t pid, Clock::time_point t0) {
     int status = 0;
     rusage u{};
     wait4(pid, &status, 0, &u);
-    r.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    r.ms = msSince(t0);
     r.peakKb = u.ru_maxrss;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    r.cpuMs = ms(u.ru_utime) + ms(u.ru_stime);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;
 }
 
-// Runs a program (stdout to `output` when given) and waits; its own peak memory.
-RunResult spawn(const std::vector<std::string>& argv, const QString& output = QString()) {
+// Runs a program (stdout to `output`, stderr to `errors` when given) and waits; its own
+// peak memory.
+RunResult spawn(const std::vector<std::string>& argv, const QString& output = QString(),
+                const QString& errors = QString()) {
+    std::fflush(stdout);
     const auto t0 = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -56,6 +70,8 @@ RunResult spawn(const std::vector<std::string>& argv, const QString& output = QS
             FILE* f = std::freopen(output.toLocal8Bit().constData(), "w", stdout);
             if (f == nullptr) _exit(127);
         }
+        if (!errors.isEmpty() && std::freopen(errors.toLocal8Bit().constData(), "w", stderr) == nullptr)
+            _exit(127);
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
@@ -66,36 +82,148 @@ RunResult spawn(const std::vector<std::string>& argv, const QString& output = QS
 }
 
 // The text export in a child process, so that its peak memory is its own.
-RunResult textExportInChild(const QString& output) {
+RunResult textExportInChild(const QString& alias, const QString& output) {
+    std::fflush(stdout);
     const auto t0 = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        TDatabase db;
-        db.SetDatabaseName("X");
-        db.SetAliasName("BENCH");
-        db.Open();
-        TQuery q;
-        q.SetDatabaseName("X");
-        q.SQL().Add("SELECT * FROM big");
-        q.Open();
-        std::vector<ExportColumn> columns;
-        for (int i = 0; i < q.FieldCount(); ++i)
-            columns.push_back({q.Fields(i)->FieldName(), q.Fields(i)->FieldName()});
-        WriteTextExport(q, columns, {output, ",", "\"", false});
+        try {
+            TDatabase db;
+            db.SetDatabaseName("X");
+            db.SetAliasName(alias);
+            db.Open();
+            TQuery q;
+            q.SetDatabaseName("X");
+            q.SQL().Add("SELECT * FROM big");
+            q.Open();
+            std::vector<ExportColumn> columns;
+            for (int i = 0; i < q.FieldCount(); ++i)
+                columns.push_back({q.Fields(i)->FieldName(), q.Fields(i)->FieldName()});
+            WriteTextExport(q, columns, {output, ",", "\"", false});
+        } catch (const Exception& e) {
+            std::printf("error: %s\n", e.what());
+            std::fflush(stdout);
+            _exit(1);
+        }
         _exit(0);
     }
     return waitFor(pid, t0);
 }
 
-void print(const char* label, const RunResult& r, const QString& file) {
-    std::printf("%-34s %9.0f ms  peak %7.1f MB  %8.1f MB written  exit %d\n", label, r.ms, r.peakKb / 1024.0,
-                QFile(file).size() / 1048576.0, r.status);
+// Several runs of one kind of work.
+struct Series {
+    std::vector<double> ms;
+    std::vector<double> cpuMs;
+    long peakKb = 0;
+    std::string failures;  // " run 2: exit 1" for every run that failed
+    void add(const RunResult& r) {
+        ms.push_back(r.ms);
+        cpuMs.push_back(r.cpuMs);
+        peakKb = std::max(peakKb, r.peakKb);
+        if (r.status != 0)
+            failures += " run " + std::to_string(ms.size()) + ": exit " + std::to_string(r.status);
+    }
+};
+
+void printSeries(const char* label, const Series& s, const QString& file) {
+    std::printf("  %-36s median %9.0f ms (cpu %9.0f ms)  peak %7.1f MB  %8.1f MB written%s%s\n", label,
+                median(s.ms), median(s.cpuMs), s.peakKb / 1024.0, QFile(file).size() / 1048576.0,
+                s.failures.empty() ? "" : "  FAILED:", s.failures.c_str());
+}
+
+struct Backend {
+    const char* name;
+    QString alias;
+    // Fills the table "big" with `rows` rows.
+    std::vector<std::string> build;
+    // The shell writing the rows as INSERT statements and as CSV (the same for psql).
+    std::vector<std::string> shellSql;
+    std::vector<std::string> shellCsv;
+    const char* shellSqlName;
+    const char* shellCsvName;
+};
+
+Backend sqliteBackend(const QString& dbFile, long rows) {
+    const std::string file = dbFile.toStdString();
+    const std::string create =
+        "DROP TABLE IF EXISTS big; CREATE TABLE big (id INTEGER, name VARCHAR(40), amount REAL, day DATE, "
+        "qty "
+        "INTEGER, note VARCHAR(30));"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+        std::to_string(rows) +
+        ") INSERT INTO big SELECT i, 'Zażółć O''Brien ' || i, round(i * 1.37, 2), "
+        "date('2000-01-01', '+' || (i % 9000) || ' days'), i % 1000, CASE WHEN i % 3 = 0 THEN NULL ELSE "
+        "'ćma ' || i END FROM n;";
+    return {"SQLite",
+            "BENCH",
+            {"sqlite3", file, create},
+            {"sqlite3", "-cmd", ".mode insert big", file, "SELECT * FROM big"},
+            {"sqlite3", "-csv", "-header", file, "SELECT * FROM big"},
+            "sqlite3 .mode insert",
+            "sqlite3 -csv"};
+}
+
+Backend postgresBackend(const QString& pg, long rows) {
+    const std::string conn = pg.toStdString();
+    const std::string create =
+        "DROP TABLE IF EXISTS big; CREATE TABLE big AS SELECT i AS id, ('Zażółć O''Brien ' || "
+        "i)::varchar(40) AS "
+        "name, round(i * 1.37, 2)::float8 AS amount, date '2000-01-01' + (i % 9000) AS day, i % 1000 AS qty, "
+        "(CASE WHEN i % 3 = 0 THEN NULL ELSE 'ćma ' || i END)::varchar(30) AS note FROM generate_series(1, " +
+        std::to_string(rows) + ") i;";
+    const std::vector<std::string> copy = {"psql", conn, "-q", "-c",
+                                           "\\copy (select * from big) to stdout csv"};
+    return {"PostgreSQL",      "BENCHPG",        {"psql", conn, "-q", "-c", create}, copy, copy,
+            "psql \\copy csv", "psql \\copy csv"};
+}
+
+void writeConfiguration(const QString& fileName, const QString& output) {
+    ExportConfiguration c;
+    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
+              {"ID", "NUMBER(10)", "", "", ""},
+              {"NAME", "VARCHAR2(40)", "'", "'", ""},
+              {"AMOUNT", "NUMBER(14,2)", "", "", ""},
+              {"DAY", "DATE", "TO_DATE('", "','YYYY.MM.DD')", ""},
+              {"QTY", "NUMBER(10)", "", "", ""},
+              {"NOTE", "VARCHAR2(30)", "'", "'", ""}};
+    c.fileName = output;
+    c.tableName = "BIG";
+    c.lineBreakCount = "0";
+    c.emptyValue = "NULL";
+    c.runAfter = false;
+    c.createTable = false;
+    SaveExportConfiguration(fileName, c);
+}
+
+std::vector<long> parseRows(const char* text) {
+    std::vector<long> rows;
+    for (const QString& part : QString::fromLatin1(text).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        rows.push_back(part.toLong());
+    return rows;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
+    std::vector<long> sizes = {1000000, 4000000};
+    int runs = 3;
+    bool memory20m = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--rows" && i + 1 < argc)
+            sizes = parseRows(argv[++i]);
+        else if (a == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--memory-20m")
+            memory20m = true;
+        else {
+            std::fprintf(stderr, "usage: export_bench [--rows N,N...] [--runs R] [--memory-20m]\n");
+            return 2;
+        }
+    }
+    QString pg = qEnvironmentVariable("ZV_BENCH_PG");
+    if (pg.isEmpty()) pg = qEnvironmentVariable("ZV_TEST_PG");
+
     QTemporaryDir dir(QDir::tempPath() + "/zvexportbench-XXXXXX");
     const QString root = dir.path();
     for (const char* sub : {"/home", "/config/zorvantic", "/data"}) QDir().mkpath(root + sub);
@@ -110,6 +238,7 @@ int main(int argc, char** argv) {
     QFile alias(AliasFilePath());
     if (!alias.open(QIODevice::WriteOnly)) return 1;
     alias.write("[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n");
+    if (!pg.isEmpty()) alias.write("[BENCHPG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() + "\n");
     alias.close();
     QFile hive(root + "/config/zorvantic/HKEY_LOCAL_MACHINE.reg");
     if (!hive.open(QIODevice::WriteOnly)) return 1;
@@ -117,51 +246,54 @@ int main(int argc, char** argv) {
         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\r\n\"Version\"=\"09.01."
         "2002\"\r\n");
     hive.close();
-
-    std::printf("building %ld rows...\n", rows);
-    const std::string create =
-        "CREATE TABLE big (id INTEGER, name VARCHAR(40), amount DECIMAL(12,2), day DATE, flag BOOLEAN, note "
-        "VARCHAR(30));"
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-        std::to_string(rows) +
-        ") INSERT INTO big SELECT i, 'Zażółć O''Brien ' || i, round(i * 1.37, 2), "
-        "date('2000-01-01', '+' || (i % 9000) || ' days'), i % 2, CASE WHEN i % 3 = 0 THEN NULL ELSE 'ćma ' "
-        "|| i "
-        "END FROM n;";
-    if (spawn({"sqlite3", dbFile.toStdString(), create}).status != 0) return 1;
-
-    ExportConfiguration c;
-    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
-              {"ID", "NUMBER(10)", "", "", ""},
-              {"NAME", "VARCHAR2(40)", "'", "'", ""},
-              {"AMOUNT", "NUMBER(14,2)", "", "", ""},
-              {"DAY", "DATE", "TO_DATE('", "','YYYY.MM.DD')", ""},
-              {"FLAG", "VARCHAR2(5)", "'", "'", ""},
-              {"NOTE", "VARCHAR2(30)", "'", "'", ""}};
-    c.fileName = root + "/big.sql";
-    c.tableName = "BIG";
-    c.lineBreakCount = "0";
-    c.emptyValue = "NULL";
-    c.runAfter = false;
-    c.createTable = false;
-    SaveExportConfiguration(root + "/big.cfg", c);
-
+    const QString cfg = root + "/big.cfg";
+    writeConfiguration(cfg, root + "/big.sql");
     const std::string program = QCoreApplication::applicationDirPath().toStdString() + "/../zorvantic";
-    const RunResult sqlRun =
-        spawn({program, "ALIAS=BENCH", ("EXPORT=select * from big;" + root + "/big.cfg").toStdString()});
-    const RunResult insertRun =
-        spawn({"sqlite3", "-cmd", ".mode insert big", dbFile.toStdString(), "SELECT * FROM big"},
-              root + "/shell.sql");
-    const RunResult textRun = textExportInChild(root + "/big.txt");
-    const RunResult csvRun =
-        spawn({"sqlite3", "-csv", "-header", dbFile.toStdString(), "SELECT * FROM big"}, root + "/shell.csv");
+    if (pg.isEmpty()) std::printf("PostgreSQL: set ZV_BENCH_PG or ZV_TEST_PG to measure it\n");
 
-    std::printf("\n%ld rows x 6 columns\n", rows);
-    print("zorvantic unattended SQL script", sqlRun, root + "/big.sql");
-    print("sqlite3 .mode insert", insertRun, root + "/shell.sql");
-    print("text export (writer, own process)", textRun, root + "/big.txt");
-    print("sqlite3 -csv", csvRun, root + "/shell.csv");
-    std::printf("\nSQL script / .mode insert: %.2fx   text / -csv: %.2fx\n", sqlRun.ms / insertRun.ms,
-                textRun.ms / csvRun.ms);
+    std::vector<std::pair<long, bool>> plan;  // rows, memory only
+    for (long rows : sizes) plan.push_back({rows, false});
+    if (memory20m) plan.push_back({20000000, true});
+    for (const auto& [rows, memoryOnly] : plan) {
+        std::vector<Backend> backends = {sqliteBackend(dbFile, rows)};
+        if (!pg.isEmpty()) backends.push_back(postgresBackend(pg, rows));
+        for (const Backend& b : backends) {
+            std::printf("\n%s, %ld rows x 6 columns%s: building...\n", b.name, rows,
+                        memoryOnly ? " (peak memory only)" : "");
+            if (spawn(b.build, root + "/build.log").status != 0) {
+                std::printf("  building the table failed\n");
+                return 1;
+            }
+            const std::vector<std::string> ours = {program, ("ALIAS=" + b.alias).toStdString(),
+                                                   ("EXPORT=select * from big;" + cfg).toStdString()};
+            Series sql, shellSql, text, shellCsv;
+            for (int r = 0; r < (memoryOnly ? 1 : runs); ++r) {
+                const RunResult run = spawn(ours, QString(), root + "/zorvantic.log");
+                sql.add(run);
+                if (run.status != 0) {
+                    QFile log(root + "/zorvantic.log");
+                    if (log.open(QIODevice::ReadOnly))
+                        std::printf("  run %zu of the program failed; its errors:\n%s\n", sql.ms.size(),
+                                    log.readAll().right(2000).constData());
+                }
+                if (!memoryOnly) shellSql.add(spawn(b.shellSql, root + "/shell.sql"));
+                text.add(textExportInChild(b.alias, root + "/big.txt"));
+                if (!memoryOnly) shellCsv.add(spawn(b.shellCsv, root + "/shell.csv"));
+            }
+            printSeries("zorvantic SQL script (unattended)", sql, root + "/big.sql");
+            if (!memoryOnly) printSeries(b.shellSqlName, shellSql, root + "/shell.sql");
+            printSeries("zorvantic text export (writer)", text, root + "/big.txt");
+            if (!memoryOnly) {
+                printSeries(b.shellCsvName, shellCsv, root + "/shell.csv");
+                std::printf("  ratio SQL script / %s: %.2fx (cpu %.2fx)   text / %s: %.2fx (cpu %.2fx)\n",
+                            b.shellSqlName, median(sql.ms) / median(shellSql.ms),
+                            median(sql.cpuMs) / median(shellSql.cpuMs), b.shellCsvName,
+                            median(text.ms) / median(shellCsv.ms),
+                            median(text.cpuMs) / median(shellCsv.cpuMs));
+            }
+            std::fflush(stdout);
+        }
+    }
+    if (!pg.isEmpty()) spawn({"psql", pg.toStdString(), "-q", "-c", "DROP TABLE IF EXISTS big"});
     return 0;
 }

@@ -50,7 +50,7 @@ std::vector<AliasInfo> ReadAliases() {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(path, f.errorString()));
-    const QStringList lines = platform::FromCp1250(f.readAll()).split(QChar('\n'));
+    const QStringList lines = platform::FromCp1250(f.readAll()).split(QChar(u'\n'));
 
     std::vector<AliasInfo> aliases;
     std::vector<int> sectionLines;
@@ -61,16 +61,17 @@ std::vector<AliasInfo> ReadAliases() {
         if (a.physicalName.isEmpty())
             malformed(path, at,
                       QStringLiteral("alias %1 has no %2")
-                          .arg(a.name, a.type == "SQLITE" ? "PATH" : "SERVER NAME"));
+                          .arg(a.name, a.type == QLatin1String("SQLITE") ? QStringLiteral("PATH")
+                                                                         : QStringLiteral("SERVER NAME")));
     };
     for (int i = 0; i < lines.size(); ++i) {
         const int lineNo = i + 1;
         QString line = lines[i];
-        if (line.endsWith(QChar('\r'))) line.chop(1);
+        if (line.endsWith(QChar(u'\r'))) line.chop(1);
         const QString t = line.trimmed();
-        if (t.isEmpty() || t.startsWith(QChar(';')) || t.startsWith(QChar('#'))) continue;
-        if (t.startsWith(QChar('['))) {
-            if (!t.endsWith(QChar(']')) || t.size() < 3)
+        if (t.isEmpty() || t.startsWith(QChar(u';')) || t.startsWith(QChar(u'#'))) continue;
+        if (t.startsWith(QChar(u'['))) {
+            if (!t.endsWith(QChar(u']')) || t.size() < 3)
                 malformed(path, lineNo, QStringLiteral("bad section header"));
             const QString name = t.mid(1, t.size() - 2).trimmed();
             if (name.isEmpty()) malformed(path, lineNo, QStringLiteral("empty alias name"));
@@ -82,19 +83,19 @@ std::vector<AliasInfo> ReadAliases() {
             sectionLines.push_back(lineNo);
             continue;
         }
-        const int eq = t.indexOf(QChar('='));
+        const int eq = t.indexOf(QChar(u'='));
         if (eq <= 0) malformed(path, lineNo, QStringLiteral("expected NAME=value"));
         if (aliases.empty()) malformed(path, lineNo, QStringLiteral("setting outside an alias section"));
         const QString key = t.left(eq).trimmed().toUpper();
         const QString value = t.mid(eq + 1).trimmed();
         AliasInfo& a = aliases.back();
-        if (key == "TYPE") {
+        if (key == QLatin1String("TYPE")) {
             a.type = value.toUpper();
-            if (a.type != "SQLITE" && a.type != "POSTGRESQL")
+            if (a.type != QLatin1String("SQLITE") && a.type != QLatin1String("POSTGRESQL"))
                 malformed(path, lineNo, QStringLiteral("unknown TYPE %1 (SQLITE or POSTGRESQL)").arg(value));
-        } else if (key == "PATH" || key == "SERVER NAME") {
+        } else if (key == QLatin1String("PATH") || key == QLatin1String("SERVER NAME")) {
             a.physicalName = value;
-        } else if (key == "DESCRIPTION") {
+        } else if (key == QLatin1String("DESCRIPTION")) {
             a.description = value;
         } else {
             malformed(path, lineNo, QStringLiteral("unknown setting %1").arg(t.left(eq).trimmed()));

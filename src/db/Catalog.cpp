@@ -67,7 +67,7 @@ QString HidePassword(const QString& connectionString) {
         qsizetype at = 0;
         for (auto it = re.globalMatch(text); it.hasNext();) {
             const auto m = it.next();
-            out += text.mid(at, m.capturedStart(2) - at) + QString(m.capturedLength(2), QChar('*'));
+            out += text.mid(at, m.capturedStart(2) - at) + QString(m.capturedLength(2), QChar(u'*'));
             at = m.capturedEnd(2);
         }
         text = out + text.mid(at);

@@ -1,5 +1,6 @@
 #include "db/DataSet.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 
 #include "rtl/Exception.h"
@@ -38,14 +39,8 @@ void TDataSet::Open() {
         state_ = TDataSetState::dsBrowse;
         // Only the first row: opening costs the same whatever the size of the result.
         // Controls hear of it as part of Opened, not as rows fetched before the open.
-        ++disableCount_;
-        try {
-            FetchMore(1);
-        } catch (...) {
-            --disableCount_;
-            throw;
-        }
-        --disableCount_;
+        const QScopedValueRollback<int> quiet(disableCount_, disableCount_ + 1);
+        FetchMore(1);
     } catch (...) {
         state_ = TDataSetState::dsInactive;
         try {
@@ -87,16 +82,15 @@ void TDataSet::CheckActive() const {
     if (!Active()) raise("Cannot perform this operation on a closed dataset");
 }
 
-TField* TDataSet::AddField(TField* field) {
+TField* TDataSet::AddField(std::unique_ptr<TField> field) {
     field->index_ = FieldCount();
-    fields_.push_back(field);
-    return field;
+    fields_.push_back(std::move(field));
+    return fields_.back().get();
 }
 
 void TDataSet::destroyFields() {
-    std::vector<TField*> fields;
-    fields.swap(fields_);
-    for (auto it = fields.rbegin(); it != fields.rend(); ++it) delete *it;
+    // Last created first, as components go.
+    while (!fields_.empty()) fields_.pop_back();
 }
 
 // ---- navigation ----------------------------------------------------------------
@@ -212,12 +206,12 @@ int TDataSet::RecordCount() {
 TField* TDataSet::Fields(int index) const {
     if (index < 0 || index >= FieldCount())
         throw EDatabaseError(QStringLiteral("Field index out of range: %1").arg(index));
-    return fields_[static_cast<size_t>(index)];
+    return fields_[static_cast<size_t>(index)].get();
 }
 
 TField* TDataSet::FindField(const QString& name) const {
-    for (TField* f : fields_)
-        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0) return f;
+    for (const auto& f : fields_)
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0) return f.get();
     return nullptr;
 }
 

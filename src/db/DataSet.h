@@ -100,6 +100,8 @@ class TDataSet : public TComponent {
     void RemoveObserver(TDataSetObserver* observer);
 
     // For the fields: the current record's stored value of column `col` (nullopt: NULL).
+    // The view stays valid while the cursor stays on the record and nothing is edited
+    // (see RowStore::Value); the values of one record stay valid together.
     std::optional<std::string_view> CurrentValue(int col) const;
     void SetCurrentValue(int col, std::optional<QByteArray> value);
 
@@ -115,7 +117,7 @@ class TDataSet : public TComponent {
     virtual void WriteRecord(int row, std::vector<std::optional<QByteArray>>& values);
     virtual void DeleteRecord(int row);
 
-    TField* AddField(TField* field);  // takes ownership
+    TField* AddField(std::unique_ptr<TField> field);
     RowStore& Rows() { return rows_; }
     void CheckActive() const;
     void Notify(TDataEvent event, int row);
@@ -127,7 +129,7 @@ class TDataSet : public TComponent {
     void scrolled();
 
     TDataSetState state_ = TDataSetState::dsInactive;
-    std::vector<TField*> fields_;
+    std::vector<std::unique_ptr<TField>> fields_;
     RowStore rows_;
     bool allFetched_ = false;
     int cur_ = -1;  // current row in the cache, -1 when the result is empty

@@ -1,5 +1,7 @@
 #include "db/Driver.h"
 
+#include <algorithm>
+
 #include "db/Aliases.h"
 #include "db/PostgresDriver.h"
 #include "db/SqliteDriver.h"
@@ -7,10 +9,37 @@
 
 const char* const kNoCursorMessage = "Error creating cursor handle";
 
+SqlResult::SqlResult(SqlConnection& connection) : connection_(&connection) {
+    connection.results_.push_back(this);
+}
+
+SqlResult::~SqlResult() {
+    if (!connection_) return;
+    auto& list = connection_->results_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void SqlResult::FailDetached() {
+    throw EDatabaseError(QStringLiteral("The database connection of this result has been closed"));
+}
+
+SqlConnection::~SqlConnection() {
+    DetachResults();
+}
+
+void SqlConnection::DetachResults() {
+    std::vector<SqlResult*> results;
+    results.swap(results_);
+    for (SqlResult* r : results) {
+        r->connection_ = nullptr;
+        r->ReleaseSession();
+    }
+}
+
 QString SqlConnection::QuoteIdentifier(const QString& name) const {
     QString q = name;
-    q.replace(QChar('"'), QStringLiteral("\"\""));
-    return QChar('"') + q + QChar('"');
+    q.replace(QChar(u'"'), QStringLiteral("\"\""));
+    return QChar(u'"') + q + QChar(u'"');
 }
 
 int SqlConnection::InsertReturning(const QString& sql, const QString&,
@@ -19,44 +48,44 @@ int SqlConnection::InsertReturning(const QString& sql, const QString&,
     return ExecuteWith(sql, values, types);
 }
 
-TField* CreateField(TDataSet* ds, const ColumnInfo& c) {
+std::unique_ptr<TField> CreateField(TDataSet* ds, const ColumnInfo& c) {
     switch (c.type) {
         case TFieldType::ftSmallint:
-            return new TSmallintField(ds, c.name);
+            return std::make_unique<TSmallintField>(ds, c.name);
         case TFieldType::ftInteger:
-            return new TIntegerField(ds, c.name);
+            return std::make_unique<TIntegerField>(ds, c.name);
         case TFieldType::ftWord:
-            return new TWordField(ds, c.name);
+            return std::make_unique<TWordField>(ds, c.name);
         case TFieldType::ftAutoInc:
-            return new TAutoIncField(ds, c.name);
+            return std::make_unique<TAutoIncField>(ds, c.name);
         case TFieldType::ftLargeint:
-            return new TLargeintField(ds, c.name);
+            return std::make_unique<TLargeintField>(ds, c.name);
         case TFieldType::ftFloat:
-            return new TFloatField(ds, c.name);
+            return std::make_unique<TFloatField>(ds, c.name);
         case TFieldType::ftCurrency:
-            return new TCurrencyField(ds, c.name);
+            return std::make_unique<TCurrencyField>(ds, c.name);
         case TFieldType::ftBCD:
-            return new TBCDField(ds, c.name, c.precision, c.size);
+            return std::make_unique<TBCDField>(ds, c.name, c.precision, c.size);
         case TFieldType::ftBoolean:
-            return new TBooleanField(ds, c.name);
+            return std::make_unique<TBooleanField>(ds, c.name);
         case TFieldType::ftDate:
-            return new TDateField(ds, c.name);
+            return std::make_unique<TDateField>(ds, c.name);
         case TFieldType::ftTime:
-            return new TTimeField(ds, c.name);
+            return std::make_unique<TTimeField>(ds, c.name);
         case TFieldType::ftDateTime:
-            return new TDateTimeField(ds, c.name);
+            return std::make_unique<TDateTimeField>(ds, c.name);
         case TFieldType::ftBytes:
-            return new TBytesField(ds, c.name, c.size);
+            return std::make_unique<TBytesField>(ds, c.name, c.size);
         case TFieldType::ftBlob:
-            return new TBlobField(ds, c.name);
+            return std::make_unique<TBlobField>(ds, c.name);
         case TFieldType::ftMemo:
-            return new TMemoField(ds, c.name);
+            return std::make_unique<TMemoField>(ds, c.name);
         case TFieldType::ftString:
-            return new TStringField(ds, c.name, c.size);
+            return std::make_unique<TStringField>(ds, c.name, c.size);
         case TFieldType::ftUnknown:
             break;
     }
-    return new TMemoField(ds, c.name);
+    return std::make_unique<TMemoField>(ds, c.name);
 }
 
 std::unique_ptr<SqlConnection> ConnectAlias(const AliasInfo& alias, const QString& userName,

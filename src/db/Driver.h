@@ -20,22 +20,46 @@ struct ColumnInfo {
     int precision = 0;  // BCD
 };
 
-TField* CreateField(TDataSet* dataSet, const ColumnInfo& column);
+std::unique_ptr<TField> CreateField(TDataSet* dataSet, const ColumnInfo& column);
+
+class SqlConnection;
 
 // An open result set. Rows go into a RowStore in canonical form (see RowStore.h).
+// A result is listed with its connection for as long as both live: a connection that
+// closes first detaches it, and the result then lets go of the session's handles.
 class SqlResult {
   public:
-    virtual ~SqlResult() = default;
+    virtual ~SqlResult();
+    SqlResult(const SqlResult&) = delete;
+    SqlResult& operator=(const SqlResult&) = delete;
+
     virtual const std::vector<ColumnInfo>& Columns() const = 0;
     // Appends up to maxRows rows; returns false once the result has no further rows.
+    // Raises EDatabaseError once the result's connection has closed.
     virtual bool Fetch(RowStore& rows, int maxRows) = 0;
+
+  protected:
+    explicit SqlResult(SqlConnection& connection);
+    bool Detached() const { return connection_ == nullptr; }
+    // Raises the error of a result whose connection has closed.
+    [[noreturn]] static void FailDetached();
+    // The connection is closing: release every handle that belongs to the session,
+    // without talking to the server.
+    virtual void ReleaseSession() = 0;
+
+  private:
+    friend class SqlConnection;
+    SqlConnection* connection_;
 };
 
 // One session with a database server or file. A backend is one subclass of this
 // and one of SqlResult; everything above them is backend-neutral.
 class SqlConnection {
   public:
-    virtual ~SqlConnection() = default;
+    SqlConnection() = default;
+    virtual ~SqlConnection();
+    SqlConnection(const SqlConnection&) = delete;
+    SqlConnection& operator=(const SqlConnection&) = delete;
 
     // Runs a statement that must give rows; one without rows is executed and then
     // answered with EDatabaseError "Error creating cursor handle".
@@ -69,6 +93,16 @@ class SqlConnection {
     // (name and physical type, in column order).
     virtual QStringList Tables() = 0;
     virtual std::vector<std::pair<QString, QString>> TableColumns(const QString& table) = 0;
+
+  protected:
+    // The results open on this connection, oldest first.
+    const std::vector<SqlResult*>& OpenResults() const { return results_; }
+    // Detaches every open result; a backend calls it before it closes its session.
+    void DetachResults();
+
+  private:
+    friend class SqlResult;
+    std::vector<SqlResult*> results_;
 };
 
 // Opens a session for an alias with the login's user name and password.

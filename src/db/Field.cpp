@@ -70,18 +70,18 @@ QByteArray decimalText(const QString& text, bool allowFraction, const char* what
     const QString t = Trim(text);
     QByteArray out;
     int i = 0;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+')) {
-        if (t[i] == '-') out += '-';
+    if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) {
+        if (t[i] == u'-') out += '-';
         ++i;
     }
     int digits = 0;
     bool point = false;
     for (; i < t.size(); ++i) {
         const QChar c = t[i];
-        if (c >= '0' && c <= '9') {
+        if (c >= u'0' && c <= u'9') {
             out += static_cast<char>(c.unicode());
             ++digits;
-        } else if (allowFraction && !point && (c == DecimalSeparator() || c == '.')) {
+        } else if (allowFraction && !point && (c == DecimalSeparator() || c == u'.')) {
             out += '.';
             point = true;
         } else {
@@ -101,7 +101,7 @@ QTime parseTime(const QString& t) {
 }  // namespace
 
 TField::TField(TDataSet* dataSet, const QString& fieldName, TFieldType type, int size)
-    : TComponent(dataSet), dataSet_(dataSet), fieldName_(fieldName), type_(type), size_(size) {}
+    : TComponent(nullptr), dataSet_(dataSet), fieldName_(fieldName), type_(type), size_(size) {}
 
 int TField::DefaultDisplayWidth() const {
     return size_ > 0 ? size_ : 10;
@@ -114,6 +114,10 @@ bool TField::IsNull() const {
 QString TField::AsString() const {
     const auto v = dataSet_->CurrentValue(index_);
     return v ? FormatValue(*v) : QString();
+}
+
+std::optional<std::string_view> TField::CurrentBytes() const {
+    return dataSet_->CurrentValue(index_);
 }
 
 QVariant TField::Value() const {
@@ -191,7 +195,7 @@ QByteArray TFloatField::ParseText(const QString& text) const {
 
 QString TBCDField::FormatValue(std::string_view raw) const {
     QString s = QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-    if (DecimalSeparator() != '.') s.replace(QChar('.'), DecimalSeparator());
+    if (DecimalSeparator() != u'.') s.replace(QChar(u'.'), DecimalSeparator());
     return s;
 }
 
@@ -223,8 +227,12 @@ QVariant TBooleanField::ToVariant(std::string_view raw) const {
 
 QByteArray TBooleanField::ParseText(const QString& text) const {
     const QString t = Trim(text).toLower();
-    if (t == "true" || t == "t" || t == "yes" || t == "y" || t == "1") return "1";
-    if (t == "false" || t == "f" || t == "no" || t == "n" || t == "0") return "0";
+    if (t == QLatin1String("true") || t == QLatin1String("t") || t == QLatin1String("yes") ||
+        t == QLatin1String("y") || t == QLatin1String("1"))
+        return "1";
+    if (t == QLatin1String("false") || t == QLatin1String("f") || t == QLatin1String("no") ||
+        t == QLatin1String("n") || t == QLatin1String("0"))
+        return "0";
     badValue(text, "boolean value");
 }
 
@@ -234,7 +242,7 @@ QByteArray TBooleanField::ParseText(const QString& text) const {
 QString TDateTimeField::FormatValue(std::string_view raw) const {
     if (hasDateTime(raw)) {
         if (raw.substr(11, 8) == "00:00:00" && !hasFraction(raw)) return fromUtf8(raw.substr(0, 10));
-        return fromUtf8(raw.substr(0, 10)) + QChar(' ') + fromUtf8(raw.substr(11, 8));
+        return fromUtf8(raw.substr(0, 10)) + QChar(u' ') + fromUtf8(raw.substr(11, 8));
     }
     if (hasDate(raw) && raw.size() == 10) return fromUtf8(raw);
     return fromUtf8(raw);
@@ -255,11 +263,11 @@ QByteArray TDateTimeField::ParseText(const QString& text) const {
     if (t.size() < 10 || !date.isValid()) badValue(text, "date and time");
     QTime time(0, 0);
     if (t.size() > 10) {
-        if (t[10] != ' ' && t[10] != 'T') badValue(text, "date and time");
+        if (t[10] != u' ' && t[10] != u'T') badValue(text, "date and time");
         time = parseTime(t.mid(11));
         if (!time.isValid()) badValue(text, "date and time");
     }
-    return (date.toString(Qt::ISODate) + QChar(' ') + time.toString(QStringLiteral("HH:mm:ss"))).toLatin1();
+    return (date.toString(Qt::ISODate) + QChar(u' ') + time.toString(QStringLiteral("HH:mm:ss"))).toLatin1();
 }
 
 QString TDateField::FormatValue(std::string_view raw) const {

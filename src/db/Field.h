@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 #include <string_view>
 
 #include "rtl/Classes.h"
@@ -30,7 +31,8 @@ enum class TFieldType {
 
 // One column of a dataset, seen through the dataset's current record. Values are
 // kept by the dataset in a canonical text form (see RowStore.h); each field class
-// turns that form into the text the user sees and into a typed QVariant.
+// turns that form into the text the user sees and into a typed QVariant. The dataset
+// owns its fields (they are no components of it) and destroys them when it closes.
 class TField : public TComponent {
   public:
     TField(TDataSet* dataSet, const QString& fieldName, TFieldType type, int size);
@@ -51,6 +53,9 @@ class TField : public TComponent {
     bool IsNull() const;
     QString AsString() const;
     QVariant Value() const;
+    // The current record's value in its stored canonical form (nullopt: NULL), valid
+    // until the dataset moves; for writers that turn it into bytes without a QString.
+    std::optional<std::string_view> CurrentBytes() const;
     // Editing: only while the dataset is in dsEdit or dsInsert.
     void SetAsString(const QString& text);
     void Clear();

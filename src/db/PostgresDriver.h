@@ -3,12 +3,26 @@
 #include <libpq-fe.h>
 
 #include "db/Driver.h"
+#include "rtl/Exception.h"
 
-class PostgresResult;
+// libpq handles, released by their own functions.
+struct PostgresResultClear {
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+struct PostgresFinish {
+    void operator()(PGconn* conn) const { PQfinish(conn); }
+};
+using PgResult = std::unique_ptr<PGresult, PostgresResultClear>;
+using PgConn = std::unique_ptr<PGconn, PostgresFinish>;
 
-// PostgreSQL backend through libpq. A result streams in single-row mode; only one can
-// stream at a time, so before any other statement uses the session, the streaming
-// result is read to its end into its own buffer.
+// The error of a failed command: the result's message (else the session's last one),
+// with the SQLSTATE when the server gave one.
+EDatabaseError PostgresError(PGconn* conn, const PGresult* result = nullptr);
+
+// PostgreSQL backend through libpq. A query is read through a cursor, some thousands of
+// rows per FETCH; a statement that no cursor can hold streams in single-row mode. The
+// session serves one statement at a time, so before any other statement uses it, every
+// open result reads its remaining rows into its own buffer (see PostgresResult.h).
 class PostgresConnection : public SqlConnection {
   public:
     PostgresConnection(const QString& connectionString, const QString& userName, const QString& password);
@@ -36,18 +50,27 @@ class PostgresConnection : public SqlConnection {
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
 
     // For the results.
-    PGconn* Handle() const { return conn_; }
-    void StreamingEnded(PostgresResult* result);
-    [[noreturn]] void Fail(const PGresult* res = nullptr) const;
+    PGconn* Handle() const { return conn_.get(); }
+    // Runs one statement of the driver's own; raises on failure.
+    void Command(const char* sql);
+    // Ends the transaction the driver began for a cursor outside any user transaction:
+    // committed once the cursor was read to its end, rolled back when it was closed
+    // early or failed (as a statement cancelled or failed on its own would be).
+    void EndCursorTransaction(bool commit);
 
   private:
-    void makeIdle();  // reads the streaming result to its end
+    void makeIdle();  // every open result reads its remaining rows into its buffer
+    std::unique_ptr<SqlResult> openCursor(const QByteArray& sql);
+    std::unique_ptr<SqlResult> openStreaming(const QByteArray& sql);
+    PgResult run(const QString& sql, const std::vector<const char*>& params = {},
+                 const std::vector<int>& lengths = {}, const std::vector<int>& formats = {});
     std::vector<std::vector<std::optional<QString>>> select(const QString& sql,
                                                             const std::vector<QByteArray>& params = {});
 
-    PGconn* conn_ = nullptr;
-    PostgresResult* streaming_ = nullptr;
+    PgConn conn_;
+    bool cursorTransaction_ = false;  // a transaction the driver began for a cursor is open
+    int cursors_ = 0;                 // cursors declared so far (their names)
 };
 
-// Column types by type OID (see the table in PostgresDriver.cpp).
+// Column types by type OID (see the table in PostgresResult.cpp).
 ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod);

@@ -1,15 +1,42 @@
 #include "db/RowStore.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include "rtl/Exception.h"
 
 namespace {
 
-void putVarint(std::vector<char>& out, size_t v) {
+// Every this many rows of a block, the block notes where the row starts.
+constexpr uint32_t kCheckpointEvery = 16;
+
+RowStore::Limits& defaultLimits() {
+    static RowStore::Limits limits{size_t(1) << 20, size_t(16) << 20};
+    return limits;
+}
+
+size_t varintSize(size_t v) {
+    size_t n = 1;
     while (v >= 0x80) {
-        out.push_back(static_cast<char>((v & 0x7F) | 0x80));
+        v >>= 7;
+        ++n;
+    }
+    return n;
+}
+
+char* putVarint(char* out, size_t v) {
+    while (v >= 0x80) {
+        *out++ = static_cast<char>((v & 0x7F) | 0x80);
         v >>= 7;
     }
-    out.push_back(static_cast<char>(v));
+    *out++ = static_cast<char>(v);
+    return out;
 }
 
 size_t getVarint(const char*& p) {
@@ -23,80 +50,287 @@ size_t getVarint(const char*& p) {
     }
 }
 
+// An unlinked file in the temporary folder: it goes away with the process.
+int openScratchFile() {
+    const QByteArray dir = QFile::encodeName(QDir::tempPath());
+    int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+    QByteArray name = dir + "/zorvantic-rows-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(name.constData());
+    return fd;
+}
+
 }  // namespace
 
+struct RowStore::Block {
+    std::unique_ptr<char[]> data;  // nullptr while the block is in the file only
+    size_t capacity = 0;
+    size_t used = 0;
+    uint32_t rows = 0;
+    std::vector<uint32_t> checkpoints;  // offset of every kCheckpointEvery-th row
+    int64_t fileOffset = -1;
+    uint64_t lastUse = 0;
+};
+
+struct RowStore::Segment {
+    uint32_t block;
+    uint32_t firstSlot;
+    uint32_t count;
+};
+
+RowStore::Limits RowStore::SetLimits(Limits limits) {
+    const Limits before = defaultLimits();
+    defaultLimits() = limits;
+    return before;
+}
+
+RowStore::RowStore(int columns) : limits_(defaultLimits()), columns_(columns) {}
+
+RowStore::~RowStore() {
+    if (file_ >= 0) ::close(file_);
+}
+
 void RowStore::Reset(int columns) {
+    limits_ = defaultLimits();
     columns_ = columns;
-    rows_.clear();
-    rows_.shrink_to_fit();
+    count_ = 0;
     blocks_.clear();
-    used_ = kBlockSize;
-    reserved_ = 0;
+    blocks_.shrink_to_fit();
+    fill_ = -1;
+    segments_.clear();
+    segmentStart_.clear();
+    lastSegment_ = 0;
+    resident_ = 0;
+    if (file_ >= 0) ::close(file_);
+    file_ = -1;
+    fileEnd_ = 0;
+    fileFailed_ = false;
     building_.clear();
+    lastRow_ = {UINT32_MAX, 0};
+    lastRowBytes_ = nullptr;
 }
 
 void RowStore::BeginRow() {
     building_.clear();
 }
 
-void RowStore::AddNull() {
-    building_.push_back(0);
-}
-
 void RowStore::AddValue(const char* data, size_t length) {
-    putVarint(building_, length + 1);
-    building_.insert(building_.end(), data, data + length);
+    const size_t at = building_.size();
+    building_.resize(at + varintSize(length + 1) + length);
+    char* p = putVarint(building_.data() + at, length + 1);
+    if (length) std::memcpy(p, data, length);
 }
 
-char* RowStore::reserve(size_t bytes) {
-    // A first row of no columns needs a block to point into as well.
-    if (blocks_.empty() || used_ + bytes > kBlockSize) {
-        blocks_.push_back(std::make_unique<char[]>(kBlockSize));
-        reserved_ += kBlockSize;
-        used_ = 0;
+// ---- blocks in memory and in the file --------------------------------------------------
+
+bool RowStore::spill(Block& b) {
+    if (fileFailed_) return false;
+    if (file_ < 0) file_ = openScratchFile();
+    if (file_ < 0) {
+        fileFailed_ = true;
+        return false;
     }
-    char* p = blocks_.back().get() + used_;
-    used_ += bytes;
-    return p;
+    size_t done = 0;
+    while (done < b.used) {
+        const ssize_t n =
+            ::pwrite(file_, b.data.get() + done, b.used - done, static_cast<off_t>(fileEnd_ + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            fileFailed_ = true;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    b.fileOffset = static_cast<int64_t>(fileEnd_);
+    fileEnd_ += b.used;
+    return true;
 }
 
-const char* RowStore::finishRow() {
-    char* p;
-    const size_t n = building_.size();
-    if (n > kBlockSize / 4) {
-        auto block = std::make_unique<char[]>(n);
-        p = block.get();
-        reserved_ += n;
-        // Keep the block being filled last, so later small rows continue in it.
-        if (blocks_.empty() || used_ == kBlockSize)
-            blocks_.push_back(std::move(block));
-        else
-            blocks_.insert(blocks_.end() - 1, std::move(block));
+// Moves the least recently read blocks to the file until `bytes` more fit in memory.
+void RowStore::makeRoom(size_t bytes, uint32_t keep) {
+    while (resident_ + bytes > limits_.residentBytes) {
+        Block* oldest = nullptr;
+        uint32_t oldestIndex = 0;
+        for (uint32_t i = 0; i < blocks_.size(); ++i) {
+            Block& b = blocks_[i];
+            if (!b.data || i == keep || static_cast<int>(i) == fill_) continue;
+            if (!oldest || b.lastUse < oldest->lastUse) {
+                oldest = &b;
+                oldestIndex = i;
+            }
+        }
+        if (!oldest) return;
+        if (oldest->fileOffset < 0 && !spill(*oldest)) return;
+        oldest->data.reset();
+        resident_ -= oldest->capacity;
+        oldest->capacity = 0;
+        if (lastRow_.block == oldestIndex) {
+            lastRow_ = {UINT32_MAX, 0};
+            lastRowBytes_ = nullptr;
+        }
+    }
+}
+
+void RowStore::load(uint32_t index) {
+    Block& b = blocks_[index];
+    b.lastUse = ++clock_;
+    if (b.data) return;
+    makeRoom(b.used, index);
+    auto data = std::make_unique<char[]>(std::max<size_t>(b.used, 1));
+    size_t done = 0;
+    while (done < b.used) {
+        const ssize_t n = ::pread(file_, data.get() + done, b.used - done,
+                                  static_cast<off_t>(static_cast<size_t>(b.fileOffset) + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            throw EDatabaseError(QStringLiteral("Cannot read back the fetched rows from a temporary file: %1")
+                                     .arg(QString::fromLocal8Bit(
+                                         n < 0 ? std::strerror(errno) : "the file is shorter than written")));
+        done += static_cast<size_t>(n);
+    }
+    b.data = std::move(data);
+    b.capacity = std::max<size_t>(b.used, 1);
+    resident_ += b.capacity;
+}
+
+// Writes the row just built into a block; a row larger than a quarter block gets one
+// of its own, so that the blocks of ordinary rows stay full.
+RowStore::Place RowStore::store() {
+    const size_t length = building_.size();
+    const size_t total = varintSize(length) + length;
+    const bool large = total > limits_.blockSize / 4;
+    uint32_t index;
+    if (!large && fill_ >= 0 && blocks_[static_cast<size_t>(fill_)].used + total <= limits_.blockSize) {
+        index = static_cast<uint32_t>(fill_);
     } else {
-        p = reserve(n);
+        const size_t capacity = large ? total : limits_.blockSize;
+        if (!large) fill_ = -1;  // the full block may go to the file from now on
+        makeRoom(capacity, UINT32_MAX);
+        Block b;
+        b.data = std::make_unique<char[]>(capacity);
+        b.capacity = capacity;
+        resident_ += capacity;
+        blocks_.push_back(std::move(b));
+        index = static_cast<uint32_t>(blocks_.size() - 1);
+        if (!large) fill_ = static_cast<int>(index);
     }
-    if (n) std::memcpy(p, building_.data(), n);
-    return p;
+    Block& b = blocks_[index];
+    b.lastUse = ++clock_;
+    const uint32_t slot = b.rows++;
+    if (slot % kCheckpointEvery == 0) b.checkpoints.push_back(static_cast<uint32_t>(b.used));
+    char* p = putVarint(b.data.get() + b.used, length);
+    if (length) std::memcpy(p, building_.data(), length);
+    b.used += total;
+    return {index, slot};
+}
+
+const char* RowStore::rowBytes(Place p) {
+    if (lastRowBytes_ && lastRow_.block == p.block && lastRow_.slot == p.slot) return lastRowBytes_;
+    load(p.block);
+    const Block& b = blocks_[p.block];
+    const char* bytes = b.data.get() + b.checkpoints[p.slot / kCheckpointEvery];
+    for (uint32_t k = p.slot % kCheckpointEvery; k > 0; --k) {
+        const size_t length = getVarint(bytes);
+        bytes += length;
+    }
+    lastRow_ = p;
+    lastRowBytes_ = bytes;
+    return bytes;
+}
+
+// ---- row order -------------------------------------------------------------------------
+
+RowStore::Place RowStore::place(int row) const {
+    if (row < 0 || row >= count_) throw std::out_of_range("RowStore row");
+    size_t i = lastSegment_;
+    if (i >= segments_.size() || row < segmentStart_[i] ||
+        row >= segmentStart_[i] + static_cast<int>(segments_[i].count)) {
+        i = static_cast<size_t>(std::upper_bound(segmentStart_.begin(), segmentStart_.end(), row) -
+                                segmentStart_.begin()) -
+            1;
+        lastSegment_ = i;
+    }
+    const Segment& s = segments_[i];
+    return {s.block, s.firstSlot + static_cast<uint32_t>(row - segmentStart_[i])};
+}
+
+void RowStore::restart(size_t from) {
+    segmentStart_.resize(segments_.size());
+    for (size_t j = from; j < segments_.size(); ++j)
+        segmentStart_[j] = j == 0 ? 0 : segmentStart_[j - 1] + static_cast<int>(segments_[j - 1].count);
+    lastSegment_ = 0;
+}
+
+void RowStore::insertPlace(int at, Place p) {
+    if (at < 0 || at >= count_) {
+        if (!segments_.empty()) {
+            Segment& last = segments_.back();
+            if (last.block == p.block && last.firstSlot + last.count == p.slot) {
+                ++last.count;
+                ++count_;
+                return;
+            }
+        }
+        segments_.push_back({p.block, p.slot, 1});
+        segmentStart_.push_back(count_);
+        ++count_;
+        return;
+    }
+    place(at);
+    const size_t i = lastSegment_;
+    const Segment s = segments_[i];
+    const auto k = static_cast<uint32_t>(at - segmentStart_[i]);
+    std::vector<Segment> parts;
+    if (k > 0) parts.push_back({s.block, s.firstSlot, k});
+    parts.push_back({p.block, p.slot, 1});
+    parts.push_back({s.block, s.firstSlot + k, s.count - k});
+    segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(i));
+    segments_.insert(segments_.begin() + static_cast<std::ptrdiff_t>(i), parts.begin(), parts.end());
+    ++count_;
+    restart(i);
+}
+
+void RowStore::removeRow(int row) {
+    place(row);
+    const size_t i = lastSegment_;
+    Segment& s = segments_[i];
+    const auto k = static_cast<uint32_t>(row - segmentStart_[i]);
+    if (s.count == 1) {
+        segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(i));
+    } else if (k == 0) {
+        ++s.firstSlot;
+        --s.count;
+    } else if (k == s.count - 1) {
+        --s.count;
+    } else {
+        const Segment rest{s.block, s.firstSlot + k + 1, s.count - k - 1};
+        s.count = k;
+        segments_.insert(segments_.begin() + static_cast<std::ptrdiff_t>(i) + 1, rest);
+    }
+    --count_;
+    restart(i);
 }
 
 void RowStore::EndRow(int at) {
-    const char* p = finishRow();
-    if (at < 0 || at >= Count())
-        rows_.push_back(p);
-    else
-        rows_.insert(rows_.begin() + at, p);
+    insertPlace(at, store());
 }
 
 void RowStore::EndRowReplacing(int row) {
-    rows_.at(static_cast<size_t>(row)) = finishRow();
+    place(row);
+    const Place p = store();
+    removeRow(row);
+    insertPlace(row, p);
 }
 
 void RowStore::Remove(int row) {
-    rows_.erase(rows_.begin() + row);
+    removeRow(row);
 }
 
 std::optional<std::string_view> RowStore::Value(int row, int col) const {
-    const char* p = rows_.at(static_cast<size_t>(row));
+    // Reading may bring a block back from the file; the rows themselves do not change.
+    const char* p = const_cast<RowStore*>(this)->rowBytes(place(row));
+    getVarint(p);  // the row's length
     for (int c = 0; c < col; ++c) {
         const size_t h = getVarint(p);
         if (h) p += h - 1;

@@ -1,28 +1,36 @@
 #pragma once
 
-#include <QByteArray>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-// Compact cache of fetched rows. Each row is one run of bytes in a large block: per
-// column a variable-length header (0 for NULL, otherwise length + 1) followed by the
-// value in its canonical form: UTF-8 text for character data, decimal text for
-// numbers, ISO text for dates and times, "1"/"0" for Booleans, raw bytes for binary
-// data. Rows never move once written, so a million rows cost little beyond their bytes.
+// Compact cache of fetched rows. Each row is one run of bytes in a large block: its
+// length, then per column a variable-length header (0 for NULL, otherwise length + 1)
+// followed by the value in its canonical form: UTF-8 text for character data, decimal
+// text for numbers, ISO text for dates and times, "1"/"0" for Booleans, raw bytes for
+// binary data.
+//
+// Memory stays flat whatever the number of rows: only a few blocks stay in memory; the
+// others move to an unlinked temporary file and come back when a row of theirs is read.
+// Written rows never change (an edited row is written anew), so a block goes to the
+// file at most once. Should the file fail, blocks simply stay in memory.
 class RowStore {
   public:
-    explicit RowStore(int columns = 0) : columns_(columns) {}
+    explicit RowStore(int columns = 0);
+    ~RowStore();
+    RowStore(const RowStore&) = delete;
+    RowStore& operator=(const RowStore&) = delete;
 
     void Reset(int columns);
     int Columns() const { return columns_; }
-    int Count() const { return static_cast<int>(rows_.size()); }
+    int Count() const { return count_; }
 
     // Building one row: BeginRow, then Columns() calls of AddValue/AddNull, then EndRow.
     void BeginRow();
-    void AddNull();
+    void AddNull() { building_.push_back(0); }
     void AddValue(const char* data, size_t length);
     void AddValue(std::string_view v) { AddValue(v.data(), v.size()); }
     // Ends the row; `at` < 0 appends it, otherwise inserts it before that row.
@@ -31,20 +39,57 @@ class RowStore {
     void EndRowReplacing(int row);
     void Remove(int row);
 
+    // A view of the value in the store. It stays valid until a value of a row in another
+    // block is read or the store changes; the values of one row stay valid together.
+    // Raises EDatabaseError when a block cannot be read back from the file.
     std::optional<std::string_view> Value(int row, int col) const;
 
-    // Bytes held in blocks (for the benchmark and the tests of compactness).
-    size_t BytesReserved() const { return reserved_; }
+    // Bytes of rows held in memory now, and bytes moved to the file.
+    size_t BytesReserved() const { return resident_; }
+    size_t BytesSpilled() const { return fileEnd_; }
+
+    // Size of a block and the memory the blocks may take together. Tests shrink them to
+    // see many blocks come and go with few rows; each store takes them when created.
+    struct Limits {
+        size_t blockSize;
+        size_t residentBytes;
+    };
+    static Limits SetLimits(Limits limits);  // returns the limits before
 
   private:
-    static constexpr size_t kBlockSize = 1 << 20;
-    const char* finishRow();
-    char* reserve(size_t bytes);
+    struct Block;
+    struct Segment;
+    struct Place {
+        uint32_t block;
+        uint32_t slot;
+    };
 
+    Place place(int row) const;
+    const char* rowBytes(Place p);
+    void load(uint32_t block);
+    void makeRoom(size_t bytes, uint32_t keep);
+    bool spill(Block& b);
+    Place store();
+    void insertPlace(int at, Place p);
+    void removeRow(int row);
+    void restart(size_t from);
+
+    Limits limits_;
     int columns_ = 0;
-    std::vector<const char*> rows_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    size_t used_ = kBlockSize;  // bytes used in the last block
-    size_t reserved_ = 0;
+    int count_ = 0;
+    std::vector<Block> blocks_;
+    int fill_ = -1;  // the block new rows go to
+    // Rows in order as runs of consecutive slots of one block, with the first row of each.
+    std::vector<Segment> segments_;
+    std::vector<int> segmentStart_;
+    mutable size_t lastSegment_ = 0;
+    size_t resident_ = 0;
+    uint64_t clock_ = 0;
+    int file_ = -1;
+    size_t fileEnd_ = 0;
+    bool fileFailed_ = false;
     std::vector<char> building_;
+    // The row read last, so that reading its columns one by one finds it at once.
+    Place lastRow_{UINT32_MAX, 0};
+    const char* lastRowBytes_ = nullptr;
 };

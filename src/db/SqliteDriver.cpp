@@ -35,10 +35,6 @@ const QRegularExpression& declPattern() {
     return re;
 }
 
-QString errorText(sqlite3* db) {
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
 bool blank(const char* tail) {
     for (; *tail; ++tail)
         if (!std::isspace(static_cast<unsigned char>(*tail))) return false;
@@ -83,26 +79,22 @@ bool validUtf8(const unsigned char* s, size_t n) {
 
 class SqliteResult : public SqlResult {
   public:
-    SqliteResult(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {
-        try {
-            step();
-        } catch (...) {
-            sqlite3_finalize(stmt_);
-            throw;
-        }
-        const int n = sqlite3_column_count(stmt_);
+    SqliteResult(SqlConnection& connection, sqlite3* db, SqliteStatement stmt)
+        : SqlResult(connection), db_(db), stmt_(std::move(stmt)) {
+        step();
+        const int n = sqlite3_column_count(stmt_.get());
         for (int c = 0; c < n; ++c) {
-            const QString name = QString::fromUtf8(sqlite3_column_name(stmt_, c));
-            const char* decl = sqlite3_column_decltype(stmt_, c);
+            const QString name = QString::fromUtf8(sqlite3_column_name(stmt_.get(), c));
+            const char* decl = sqlite3_column_decltype(stmt_.get(), c);
             if (decl) {
                 columns_.push_back(SqliteColumnFromDeclaredType(name, decl));
                 continue;
             }
             ColumnInfo info{name, TFieldType::ftString, 255, 0};
             if (!done_) {
-                switch (sqlite3_column_type(stmt_, c)) {
+                switch (sqlite3_column_type(stmt_.get(), c)) {
                     case SQLITE_INTEGER: {
-                        const sqlite3_int64 v = sqlite3_column_int64(stmt_, c);
+                        const sqlite3_int64 v = sqlite3_column_int64(stmt_.get(), c);
                         info = {
                             name,
                             v >= INT32_MIN && v <= INT32_MAX ? TFieldType::ftInteger : TFieldType::ftLargeint,
@@ -122,11 +114,10 @@ class SqliteResult : public SqlResult {
             columns_.push_back(info);
         }
     }
-    ~SqliteResult() override { sqlite3_finalize(stmt_); }
-
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
 
     bool Fetch(RowStore& rows, int maxRows) override {
+        if (Detached()) FailDetached();
         const int n = static_cast<int>(columns_.size());
         for (int r = 0; r < maxRows && !done_; ++r) {
             rows.BeginRow();
@@ -138,39 +129,46 @@ class SqliteResult : public SqlResult {
         return !done_;
     }
 
+  protected:
+    void ReleaseSession() override { stmt_.reset(); }
+
   private:
     void step() {
-        const int rc = sqlite3_step(stmt_);
+        const int rc = sqlite3_step(stmt_.get());
         if (rc == SQLITE_ROW) return;
         done_ = true;
-        if (rc != SQLITE_DONE) {
-            const QString message = errorText(db_);
-            throw EDatabaseError(message);
-        }
+        if (rc != SQLITE_DONE) RaiseSqliteError(db_);
     }
 
     void addValue(RowStore& rows, int c) {
-        switch (sqlite3_column_type(stmt_, c)) {
+        switch (sqlite3_column_type(stmt_.get(), c)) {
             case SQLITE_NULL:
                 rows.AddNull();
                 return;
+            case SQLITE_INTEGER: {
+                // The same decimal text SQLite would make, without its conversion and copy.
+                char buf[24];
+                const auto res = std::to_chars(buf, buf + sizeof buf, sqlite3_column_int64(stmt_.get(), c));
+                rows.AddValue(buf, static_cast<size_t>(res.ptr - buf));
+                return;
+            }
             case SQLITE_FLOAT: {
                 // Shortest text that reads back as the same double, so that the live
                 // query finds the row again by this value.
                 char buf[32];
-                const auto res = std::to_chars(buf, buf + sizeof buf, sqlite3_column_double(stmt_, c));
+                const auto res = std::to_chars(buf, buf + sizeof buf, sqlite3_column_double(stmt_.get(), c));
                 rows.AddValue(buf, static_cast<size_t>(res.ptr - buf));
                 return;
             }
             case SQLITE_BLOB: {
-                const void* p = sqlite3_column_blob(stmt_, c);
+                const void* p = sqlite3_column_blob(stmt_.get(), c);
                 rows.AddValue(static_cast<const char*>(p),
-                              static_cast<size_t>(sqlite3_column_bytes(stmt_, c)));
+                              static_cast<size_t>(sqlite3_column_bytes(stmt_.get(), c)));
                 return;
             }
             case SQLITE_TEXT: {
-                const unsigned char* p = sqlite3_column_text(stmt_, c);
-                const auto len = static_cast<size_t>(sqlite3_column_bytes(stmt_, c));
+                const unsigned char* p = sqlite3_column_text(stmt_.get(), c);
+                const auto len = static_cast<size_t>(sqlite3_column_bytes(stmt_.get(), c));
                 const TFieldType t = columns_[static_cast<size_t>(c)].type;
                 if (t != TFieldType::ftBlob && t != TFieldType::ftBytes) {
                     // Text reaches the program as QString: a NUL or broken UTF-8 would be
@@ -189,15 +187,15 @@ class SqliteResult : public SqlResult {
                 return;
             }
             default: {
-                const unsigned char* p = sqlite3_column_text(stmt_, c);
+                const unsigned char* p = sqlite3_column_text(stmt_.get(), c);
                 rows.AddValue(reinterpret_cast<const char*>(p),
-                              static_cast<size_t>(sqlite3_column_bytes(stmt_, c)));
+                              static_cast<size_t>(sqlite3_column_bytes(stmt_.get(), c)));
             }
         }
     }
 
     sqlite3* db_;
-    sqlite3_stmt* stmt_;
+    SqliteStatement stmt_;
     std::vector<ColumnInfo> columns_;
     bool done_ = false;
     int fetched_ = 0;
@@ -216,87 +214,108 @@ ColumnInfo SqliteColumnFromDeclaredType(const QString& name, const char* declare
         return ColumnInfo{name, t, size, precision};
     };
 
-    if (base == "NUMBER") {
+    if (base == QLatin1String("NUMBER")) {
         if (!hasSize) return info(TFieldType::ftFloat);
         if (s > 0) return info(TFieldType::ftBCD, s, p);
         return info(p <= 9 ? TFieldType::ftInteger : TFieldType::ftLargeint);
     }
-    if (base == "INT" || base == "INTEGER" || base == "MEDIUMINT") return info(TFieldType::ftInteger);
-    if (base == "SMALLINT" || base == "TINYINT" || base == "INT2") return info(TFieldType::ftSmallint);
-    if (base == "BIGINT" || base == "INT8") return info(TFieldType::ftLargeint);
-    if (base == "REAL" || base == "FLOAT" || base == "DOUBLE" || base == "DOUBLE PRECISION" ||
-        base == "FLOAT8")
+    if (base == QLatin1String("INT") || base == QLatin1String("INTEGER") ||
+        base == QLatin1String("MEDIUMINT"))
+        return info(TFieldType::ftInteger);
+    if (base == QLatin1String("SMALLINT") || base == QLatin1String("TINYINT") ||
+        base == QLatin1String("INT2"))
+        return info(TFieldType::ftSmallint);
+    if (base == QLatin1String("BIGINT") || base == QLatin1String("INT8")) return info(TFieldType::ftLargeint);
+    if (base == QLatin1String("REAL") || base == QLatin1String("FLOAT") || base == QLatin1String("DOUBLE") ||
+        base == QLatin1String("DOUBLE PRECISION") || base == QLatin1String("FLOAT8"))
         return info(TFieldType::ftFloat);
-    if (base == "MONEY" || base == "CURRENCY") return info(TFieldType::ftCurrency);
-    if (base == "NUMERIC" || base == "DECIMAL") return info(TFieldType::ftBCD, s, p);
-    if (base == "CHAR" || base == "VARCHAR" || base == "VARCHAR2" || base == "NCHAR" || base == "NVARCHAR" ||
-        base == "NVARCHAR2" || base == "CHARACTER" || base == "CHARACTER VARYING")
+    if (base == QLatin1String("MONEY") || base == QLatin1String("CURRENCY"))
+        return info(TFieldType::ftCurrency);
+    if (base == QLatin1String("NUMERIC") || base == QLatin1String("DECIMAL"))
+        return info(TFieldType::ftBCD, s, p);
+    if (base == QLatin1String("CHAR") || base == QLatin1String("VARCHAR") ||
+        base == QLatin1String("VARCHAR2") || base == QLatin1String("NCHAR") ||
+        base == QLatin1String("NVARCHAR") || base == QLatin1String("NVARCHAR2") ||
+        base == QLatin1String("CHARACTER") || base == QLatin1String("CHARACTER VARYING"))
         return hasSize && p > 0 ? info(TFieldType::ftString, p) : info(TFieldType::ftMemo);
-    if (base == "TEXT" || base == "CLOB") return info(TFieldType::ftMemo);
-    if (base == "BOOLEAN" || base == "BOOL") return info(TFieldType::ftBoolean);
-    if (base == "DATE" || base == "DATETIME" || base == "TIMESTAMP") return info(TFieldType::ftDateTime);
-    if (base == "TIME") return info(TFieldType::ftTime);
-    if (base == "BLOB" || base == "BINARY" || base == "VARBINARY" || base == "BYTEA")
+    if (base == QLatin1String("TEXT") || base == QLatin1String("CLOB")) return info(TFieldType::ftMemo);
+    if (base == QLatin1String("BOOLEAN") || base == QLatin1String("BOOL")) return info(TFieldType::ftBoolean);
+    if (base == QLatin1String("DATE") || base == QLatin1String("DATETIME") ||
+        base == QLatin1String("TIMESTAMP"))
+        return info(TFieldType::ftDateTime);
+    if (base == QLatin1String("TIME")) return info(TFieldType::ftTime);
+    if (base == QLatin1String("BLOB") || base == QLatin1String("BINARY") ||
+        base == QLatin1String("VARBINARY") || base == QLatin1String("BYTEA"))
         return info(TFieldType::ftBlob);
     return info(TFieldType::ftMemo);
 }
 
+void RaiseSqliteError(sqlite3* db) {
+    throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)),
+                         QString::number(sqlite3_extended_errcode(db)));
+}
+
 SqliteConnection::SqliteConnection(const QString& path) {
+    platform::EnsureDriveRoot(path);
     const QString file = platform::MapPath(path);
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    const int rc =
-        sqlite3_open_v2(file.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString message = db_ ? errorText(db_) : QStringLiteral("out of memory");
-        sqlite3_close(db_);
-        db_ = nullptr;
-        throw EDatabaseError(QStringLiteral("Cannot open database %1: %2").arg(file, message));
+    const QString folder = QFileInfo(file).absolutePath();
+    // A missing file is created, as SQLite does; a missing folder is a mistyped path,
+    // except for the program's own data folder, where the default alias keeps its file.
+    if (!QFileInfo(folder).isDir()) {
+        if (QDir::cleanPath(folder) != QDir::cleanPath(platform::DataFolder()) || !QDir().mkpath(folder))
+            throw EDatabaseError(
+                QStringLiteral("Cannot open database %1: the folder %2 does not exist").arg(file, folder));
     }
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, 5000);
+    // One thread uses a connection: no locking around every call.
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(file.toUtf8().constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    SqliteHandle handle(db);
+    if (rc != SQLITE_OK) {
+        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        throw EDatabaseError(QStringLiteral("Cannot open database %1: %2").arg(file, message),
+                             QString::number(db ? sqlite3_extended_errcode(db) : rc));
+    }
+    db_ = std::move(handle);
+    sqlite3_extended_result_codes(db_.get(), 1);
+    sqlite3_busy_timeout(db_.get(), 5000);
 }
 
 SqliteConnection::~SqliteConnection() {
-    sqlite3_close_v2(db_);
+    DetachResults();
 }
 
-void SqliteConnection::Fail() const {
-    throw EDatabaseError(errorText(db_));
-}
-
-sqlite3_stmt* SqliteConnection::prepare(const QString& sql) {
+SqliteStatement SqliteConnection::prepare(const QString& sql) {
     const QByteArray text = sql.toUtf8();
-    sqlite3_stmt* stmt = nullptr;
+    sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &stmt, &tail) != SQLITE_OK)
-        Fail();
+    const int rc =
+        sqlite3_prepare_v2(db_.get(), text.constData(), static_cast<int>(text.size()), &raw, &tail);
+    SqliteStatement stmt(raw);
+    if (rc != SQLITE_OK) RaiseSqliteError(db_.get());
     if (!stmt) throw EDatabaseError(QStringLiteral("The SQL text holds no statement"));
     // One statement at a time: whatever follows the first is refused rather than ignored
     // or run unseen.
-    sqlite3_stmt* next = nullptr;
-    const char* rest = tail;
     if (tail && !blank(tail)) {
-        const int rc = sqlite3_prepare_v2(db_, tail, -1, &next, &rest);
-        sqlite3_finalize(next);
-        if (rc != SQLITE_OK || next) {
-            sqlite3_finalize(stmt);
+        sqlite3_stmt* next = nullptr;
+        const int nextRc = sqlite3_prepare_v2(db_.get(), tail, -1, &next, nullptr);
+        const SqliteStatement second(next);
+        if (nextRc != SQLITE_OK || second)
             throw EDatabaseError(QStringLiteral("Only one SQL statement can be run at a time"));
-        }
     }
     return stmt;
 }
 
 std::unique_ptr<SqlResult> SqliteConnection::OpenQuery(const QString& sql) {
-    sqlite3_stmt* stmt = prepare(sql);
-    if (sqlite3_column_count(stmt) == 0) {
+    SqliteStatement stmt = prepare(sql);
+    if (sqlite3_column_count(stmt.get()) == 0) {
         int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         }
-        sqlite3_finalize(stmt);
-        if (rc != SQLITE_DONE) Fail();
+        if (rc != SQLITE_DONE) RaiseSqliteError(db_.get());
         throw EDatabaseError(QString::fromLatin1(kNoCursorMessage));
     }
-    return std::make_unique<SqliteResult>(db_, stmt);
+    return std::make_unique<SqliteResult>(*this, db_.get(), std::move(stmt));
 }
 
 int SqliteConnection::Execute(const QString& sql) {
@@ -305,7 +324,8 @@ int SqliteConnection::Execute(const QString& sql) {
 
 int SqliteConnection::ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
                                   const std::vector<TFieldType>& types) {
-    sqlite3_stmt* stmt = prepare(sql);
+    const SqliteStatement statement = prepare(sql);
+    sqlite3_stmt* stmt = statement.get();
     for (size_t i = 0; i < values.size(); ++i) {
         const int idx = static_cast<int>(i) + 1;
         const auto& v = values[i];
@@ -352,9 +372,8 @@ int SqliteConnection::ExecuteWith(const QString& sql, const std::vector<std::opt
     int rc;
     int rowCount = 0;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) ++rowCount;
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE) Fail();
-    return givesRows ? rowCount : sqlite3_changes(db_);
+    if (rc != SQLITE_DONE) RaiseSqliteError(db_.get());
+    return givesRows ? rowCount : sqlite3_changes(db_.get());
 }
 
 int SqliteConnection::InsertReturning(const QString& sql, const QString& table,
@@ -375,7 +394,7 @@ int SqliteConnection::InsertReturning(const QString& sql, const QString& table,
 }
 
 bool SqliteConnection::InTransaction() const {
-    return sqlite3_get_autocommit(db_) == 0;
+    return sqlite3_get_autocommit(db_.get()) == 0;
 }
 void SqliteConnection::StartTransaction() {
     Execute(QStringLiteral("BEGIN"));
@@ -403,10 +422,11 @@ QStringList SqliteConnection::Tables() {
 }
 
 std::vector<std::pair<QString, QString>> SqliteConnection::TableColumns(const QString& table) {
-    auto result = OpenQuery(
-        QStringLiteral("SELECT name, type FROM pragma_table_info(?1)")
-            .replace(QStringLiteral("?1"),
-                     QChar('\'') + QString(table).replace(QChar('\''), QStringLiteral("''")) + QChar('\'')));
+    auto result =
+        OpenQuery(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)")
+                      .replace(QStringLiteral("?1"),
+                               QChar(u'\'') + QString(table).replace(QChar(u'\''), QStringLiteral("''")) +
+                                   QChar(u'\'')));
     RowStore rows(2);
     while (result->Fetch(rows, 1000)) {
     }

@@ -4,6 +4,19 @@
 
 #include "db/Driver.h"
 
+// SQLite handles, released by their own functions.
+struct SqliteCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct SqliteFinalizer {
+    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+using SqliteStatement = std::unique_ptr<sqlite3_stmt, SqliteFinalizer>;
+
+// The error SQLite last reported on a handle, with its extended result code.
+[[noreturn]] void RaiseSqliteError(sqlite3* db);
+
 // SQLite backend. Every open query is a statement of its own on the one database
 // handle, so any number of results can be open while other statements run.
 class SqliteConnection : public SqlConnection {
@@ -31,13 +44,12 @@ class SqliteConnection : public SqlConnection {
     QStringList Tables() override;
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
 
-    [[noreturn]] void Fail() const;  // raises the handle's last error
     // The session's handle, for functions registered on it from outside.
-    sqlite3* Handle() const { return db_; }
+    sqlite3* Handle() const { return db_.get(); }
 
   private:
-    sqlite3_stmt* prepare(const QString& sql);
-    sqlite3* db_ = nullptr;
+    SqliteStatement prepare(const QString& sql);
+    SqliteHandle db_;
 };
 
 // Column types by declared type (see the table in SqliteDriver.cpp).

@@ -85,7 +85,7 @@ void TFCountRecords::BitBtn1Click(TObject*) {
         if (withCondition) Query->SQL().Add(QStringLiteral("WHERE ") + condition);
         Panel1->SetCaption(table);
         Panel1->Repaint();
-        const QString head = (table + QChar('\t')).left(kMaxText);
+        const QString head = (table + QChar(u'\t')).left(kMaxText);
         // Whatever goes wrong with one table, the others are still counted.
         try {
             Query->Open();

@@ -75,9 +75,9 @@ TOracleFieldDef TFEksport::GetOracleFieldDef(const QString& name) const {
     TField* field = ExportDataSet->FieldByName(name);
     const QString w = QString::number(field->DisplayWidth());
     if (dynamic_cast<TIntegerField*>(field) != nullptr)
-        return {QStringLiteral("NUMBER(") + w + QChar(')'), QString(), QString(), QString()};
+        return {QStringLiteral("NUMBER(") + w + QChar(u')'), QString(), QString(), QString()};
     if (dynamic_cast<TStringField*>(field) != nullptr)
-        return {QStringLiteral("VARCHAR2(") + w + QChar(')'), QStringLiteral("'"), QStringLiteral("'"),
+        return {QStringLiteral("VARCHAR2(") + w + QChar(u')'), QStringLiteral("'"), QStringLiteral("'"),
                 QString()};
     if (dynamic_cast<TDateTimeField*>(field) != nullptr)
         return {QStringLiteral("DATE"), QStringLiteral("TO_DATE('"), QStringLiteral("','yyyy.mm.dd')"),
@@ -88,7 +88,7 @@ TOracleFieldDef TFEksport::GetOracleFieldDef(const QString& name) const {
     if (dynamic_cast<TFloatField*>(field) != nullptr)
         return {QStringLiteral("NUMBER(") + w + QStringLiteral(",2)"), QString(), QString(),
                 QStringLiteral("Wątpliwa długość pola")};
-    return {QStringLiteral("VARCHAR2(") + w + QChar(')'), QStringLiteral("'"), QStringLiteral("'"),
+    return {QStringLiteral("VARCHAR2(") + w + QChar(u')'), QStringLiteral("'"), QStringLiteral("'"),
             QStringLiteral("Nieznany typ pola")};
 }
 

@@ -121,11 +121,14 @@ TFEksport::TFEksport(TComponent* owner) : TForm(owner) {
     Storage = new TFormStorage(this);
     Storage->SetName(QStringLiteral("Storage"));
     Storage->SetBackend(RegistryStorage(QStringLiteral("Software\\Veri")));
-    Storage->StoredProps().Assign(
-        QStringList{"CheckBox1.Checked", "CreateTable.Checked", "Edit1.Text", "EmptyLine.Checked",
-                    "EmptyValue.Text", "FileName.Text", "FileName2.Text", "InsertCR.Text", "Ogranicznik.Text",
-                    "RunAfterGenerating.Checked", "RunAfterGenerating2.Checked", "Sep.Text",
-                    "Srednik.Checked", "TABLENAME.Text", "Transpon.Checked", "CHBLOCK.Checked"});
+    QStringList stored;
+    for (const char* p :
+         {"CheckBox1.Checked", "CreateTable.Checked", "Edit1.Text", "EmptyLine.Checked", "EmptyValue.Text",
+          "FileName.Text", "FileName2.Text", "InsertCR.Text", "Ogranicznik.Text",
+          "RunAfterGenerating.Checked", "RunAfterGenerating2.Checked", "Sep.Text", "Srednik.Checked",
+          "TABLENAME.Text", "Transpon.Checked", "CHBLOCK.Checked"})
+        stored << QLatin1String(p);
+    Storage->StoredProps().Assign(stored);
 }
 
 TFEksport::~TFEksport() {
@@ -170,7 +173,7 @@ void TFEksport::buildSqlPage() {
         const QString caption = LInsertCR->Caption();
         const qsizetype gapStart = caption.indexOf(QStringLiteral("  "));
         qsizetype gapEnd = gapStart;
-        while (gapEnd < caption.size() && caption[gapEnd] == QChar(' ')) ++gapEnd;
+        while (gapEnd < caption.size() && caption[gapEnd] == QChar(u' ')) ++gapEnd;
         const QFontMetrics metrics(LInsertCR->Widget()->font());
         const int from = LInsertCR->Left() + metrics.horizontalAdvance(caption.left(gapStart + 1));
         const int to = LInsertCR->Left() + metrics.horizontalAdvance(caption.left(gapEnd - 1));

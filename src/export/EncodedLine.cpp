@@ -7,10 +7,7 @@
 #include "rtl/Exception.h"
 
 void EncodedLine::refuse(const QString& text, qsizetype at) const {
-    const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
-    throw EInOutError(
-        QStringLiteral("Cannot write file \"%1\": the character \"%2\" cannot be saved in Windows-1250")
-            .arg(fileName_, text.mid(at, length)));
+    throw EInOutError(platform::UnwritableCharacterMessage(fileName_, platform::CharacterAt(text, at)));
 }
 
 char* EncodedLine::room(qsizetype extra) {
@@ -25,7 +22,7 @@ void EncodedLine::AppendDoubling(const QString& text, QChar doubled) {
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
         const char b = platform::Cp1250Byte(c);
-        if (b == '?' && c != QChar('?')) refuse(text, i);
+        if (b == '?' && c != QChar(u'?')) refuse(text, i);
         *out++ = b;
         if (c == doubled) *out++ = b;
     }
@@ -34,7 +31,7 @@ void EncodedLine::AppendDoubling(const QString& text, QChar doubled) {
 
 void EncodedLine::AppendQuoted(const QString& text, QChar quote) {
     const char b = platform::Cp1250Byte(quote);
-    if (b == '?' && quote != QChar('?')) refuse(QString(quote), 0);
+    if (b == '?' && quote != QChar(u'?')) refuse(QString(quote), 0);
     Append(b);
     AppendDoubling(text, quote);
     Append(b);

@@ -1,5 +1,6 @@
 #include "export/ExportConfiguration.h"
 
+#include "platform/Codepage.h"
 #include "platform/TextFiles.h"
 #include "rtl/Exception.h"
 
@@ -26,10 +27,10 @@ class LineReader {
 
     QString ReadLine() {
         const qsizetype start = pos_;
-        while (pos_ < text_.size() && text_[pos_] != QChar('\r') && text_[pos_] != QChar('\n')) ++pos_;
+        while (pos_ < text_.size() && text_[pos_] != QChar(u'\r') && text_[pos_] != QChar(u'\n')) ++pos_;
         const QString line = text_.mid(start, pos_ - start);
-        if (pos_ < text_.size() && text_[pos_] == QChar('\r')) ++pos_;
-        if (pos_ < text_.size() && text_[pos_] == QChar('\n')) ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == QChar(u'\r')) ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == QChar(u'\n')) ++pos_;
         return line;
     }
 
@@ -37,8 +38,8 @@ class LineReader {
     static int parseDecimal(const QString& word, bool& ok) {
         qsizetype i = 0;
         bool negative = false;
-        if (word[0] == QChar('+') || word[0] == QChar('-')) {
-            negative = word[0] == QChar('-');
+        if (word[0] == QChar(u'+') || word[0] == QChar(u'-')) {
+            negative = word[0] == QChar(u'-');
             ++i;
         }
         if (i == word.size()) return ok = false, 0;
@@ -66,14 +67,29 @@ QString boolLine(bool on) {
 }  // namespace
 
 void SaveExportConfiguration(const QString& fileName, const ExportConfiguration& c) {
+    // Every value is checked before the file is touched: a character the code page
+    // cannot hold refuses the whole file rather than turning into "?".
+    static const char* const kColumns[5] = {"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"};
     QString text;
-    auto line = [&text](const QString& s) { text += s + QStringLiteral("\r\n"); };
-    line(QString::number(c.rows.size()));
-    for (const auto& row : c.rows)
-        for (const QString& cell : row) line(cell);
-    for (const QString* s : {&c.fileName, &c.tableName, &c.lineBreakCount, &c.emptyValue}) line(*s);
+    auto line = [&](const QString& value, const QString& place) {
+        const qsizetype bad = platform::FirstUnwritable(value);
+        if (bad >= 0)
+            throw EInOutError(
+                platform::UnwritableCharacterMessage(fileName, platform::CharacterAt(value, bad), place));
+        text += value + QStringLiteral("\r\n");
+    };
+    line(QString::number(c.rows.size()), QString());
+    for (size_t r = 0; r < c.rows.size(); ++r)
+        for (size_t col = 0; col < 5; ++col)
+            line(c.rows[r][col], QStringLiteral("in column \"%1\", row %2 of the column type table")
+                                     .arg(QString::fromUtf8(kColumns[col]))
+                                     .arg(r));
+    line(c.fileName, QStringLiteral("in the file name"));
+    line(c.tableName, QStringLiteral("in the table name"));
+    line(c.lineBreakCount, QStringLiteral("in the line break count"));
+    line(c.emptyValue, QStringLiteral("in the empty value text"));
     for (bool b : {c.runAfter, c.semicolon, c.emptyLine, c.createTable, c.doubleApostrophes, c.lockDoubtful})
-        line(boolLine(b));
+        line(boolLine(b), QString());
     platform::WriteTextFile(fileName, text);
 }
 

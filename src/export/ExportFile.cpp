@@ -1,63 +1,162 @@
 #include "export/ExportFile.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "rtl/Exception.h"
 
 namespace {
 
-constexpr qsizetype kFlushAt = 1 << 16;
+constexpr qsizetype kBufferSize = 1 << 18;
+
+// One UTF-8 sequence whose lead byte is at or above 0x80: its length, 0 when invalid.
+int decodeUtf8(const char* at, const char* end, char32_t& codePoint) {
+    const auto* p = reinterpret_cast<const unsigned char*>(at);
+    const auto left = static_cast<size_t>(end - at);
+    const unsigned char c = p[0];
+    int length;
+    char32_t cp;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (left < static_cast<size_t>(length)) return 0;
+    for (int k = 1; k < length; ++k) {
+        if ((p[k] & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (p[k] & 0x3F);
+    }
+    if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+        return 0;
+    codePoint = cp;
+    return length;
+}
 
 }  // namespace
 
-ExportFile::ExportFile(const QString& fileName) : shownName_(fileName) {
+EncodedText::EncodedText(const QString& text, const QString& place) : bytes_(platform::ToCp1250(text)) {
+    const qsizetype bad = platform::FirstUnwritable(text);
+    if (bad >= 0) {
+        bad_ = platform::CharacterAt(text, bad);
+        badPlace_ = place;
+    }
+}
+
+EncodedText EncodedText::Ascii(const char* text) {
+    EncodedText t;
+    t.bytes_ = QByteArray(text);
+    return t;
+}
+
+EncodedText& EncodedText::operator+=(const EncodedText& other) {
+    bytes_ += other.bytes_;
+    if (bad_.isEmpty()) {
+        bad_ = other.bad_;
+        badPlace_ = other.badPlace_;
+    }
+    return *this;
+}
+
+ExportFile::ExportFile(const QString& fileName)
+    : shownName_(fileName), buffer_(kBufferSize, Qt::Uninitialized), table_(platform::Cp1250ByteTable()) {
     platform::EnsureDriveRoot(fileName);
     file_.setFileName(platform::MapPath(fileName));
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EInOutError(QStringLiteral("Cannot create file \"%1\": %2").arg(fileName, file_.errorString()));
-    buffer_.reserve(kFlushAt + 4096);
 }
 
 ExportFile::~ExportFile() {
     // An export stopped by an error keeps what it wrote so far.
     if (file_.isOpen()) {
-        file_.write(buffer_);
+        file_.write(buffer_.constData(), used_);
         file_.close();
     }
 }
 
-void ExportFile::Write(const QString& text) {
-    const qsizetype start = buffer_.size();
-    buffer_.resize(start + text.size());
-    char* out = buffer_.data() + start;
-    for (const QChar c : text) *out++ = platform::Cp1250Byte(c);
-    if (buffer_.size() >= kFlushAt) flush();
-}
-
-void ExportFile::Write(QChar c) {
-    buffer_.append(platform::Cp1250Byte(c));
-}
-
-void ExportFile::WriteDoubling(const QString& text, QChar doubled) {
-    for (const QChar c : text) {
-        const char b = platform::Cp1250Byte(c);
-        buffer_.append(b);
-        if (c == doubled) buffer_.append(b);
+void ExportFile::Write(const QString& text, QChar doubled) {
+    const char16_t twice = doubled.unicode();
+    ensure(2 * text.size());
+    char* out = buffer_.data() + used_;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const char b = table_[c];
+        if (b == '?' && c != u'?') refuse(platform::CharacterAt(text, i), QString());
+        *out++ = b;
+        if (c == twice && twice != 0) *out++ = b;
     }
-    if (buffer_.size() >= kFlushAt) flush();
+    used_ = out - buffer_.data();
 }
 
-void ExportFile::WriteAscii(const char* bytes, qsizetype length) {
-    buffer_.append(bytes, length);
-    if (buffer_.size() >= kFlushAt) flush();
+void ExportFile::WriteUtf8(std::string_view utf8, char doubled) {
+    const auto size = static_cast<qsizetype>(utf8.size());
+    ensure(doubled != 0 ? 2 * size : size);
+    const char* p = utf8.data();
+    const char* const end = p + utf8.size();
+    char* out = buffer_.data() + used_;
+    while (p < end) {
+        const char* stop = end;
+        if (doubled != 0) {
+            const void* found = std::memchr(p, doubled, static_cast<size_t>(end - p));
+            if (found != nullptr) stop = static_cast<const char*>(found);
+        }
+        // ASCII runs are copied as they stand, eight bytes at a time; only the bytes of
+        // other characters go through the table.
+        while (p < stop) {
+            while (stop - p >= 8) {
+                uint64_t word;
+                std::memcpy(&word, p, 8);
+                if ((word & 0x8080808080808080ULL) != 0) break;
+                std::memcpy(out, p, 8);
+                p += 8;
+                out += 8;
+            }
+            while (p < stop && static_cast<unsigned char>(*p) < 0x80) *out++ = *p++;
+            if (p == stop) break;
+            char32_t cp = 0;
+            const int length = decodeUtf8(p, stop, cp);
+            if (length == 0 || cp > 0xFFFF || table_[cp] == '?')
+                refuseUtf8(std::string_view(p, static_cast<size_t>(length > 0 ? length : 1)));
+            *out++ = table_[cp];
+            p += length;
+        }
+        if (stop == end) break;
+        *out++ = doubled;
+        *out++ = doubled;
+        p = stop + 1;
+    }
+    used_ = out - buffer_.data();
+}
+
+void ExportFile::refuse(const QString& character, const QString& place) const {
+    const QString where = !place.isEmpty() || !place_ ? place : place_();
+    throw EInOutError(platform::UnwritableCharacterMessage(shownName_, character, where));
+}
+
+void ExportFile::refuseUtf8(std::string_view sequence) const {
+    refuse(QString::fromUtf8(sequence.data(), static_cast<qsizetype>(sequence.size())), QString());
+}
+
+void ExportFile::makeRoom(qsizetype bytes) {
+    flush();
+    if (bytes > buffer_.size()) buffer_.resize(bytes);
 }
 
 void ExportFile::flush() {
-    if (buffer_.isEmpty()) return;
-    if (file_.write(buffer_) != buffer_.size())
+    if (used_ == 0) return;
+    if (file_.write(buffer_.constData(), used_) != used_)
         throw EInOutError(
             QStringLiteral("Cannot write file \"%1\": %2").arg(shownName_, file_.errorString()));
-    buffer_.resize(0);
+    used_ = 0;
 }
 
 void ExportFile::Close() {

@@ -3,6 +3,7 @@
 #include "db/DataSet.h"
 #include "db/Field.h"
 #include "export/ExportFile.h"
+#include "export/ExportValue.h"
 #include "rtl/SysUtils.h"
 
 QString QuoteValue(const QString& value, const QString& delimiter) {
@@ -19,7 +20,7 @@ QString QuoteValue(const QString& value, const QString& delimiter) {
 
 QString DoubleApostrophes(const QString& value) {
     QString out = value;
-    out.replace(QChar('\''), QStringLiteral("''"));
+    out.replace(QChar(u'\''), QStringLiteral("''"));
     return out;
 }
 
@@ -31,30 +32,39 @@ QString FormatSQLValue(const QString& value, const QString& emptyValue, const QS
 
 namespace {
 
-// Fields are looked up by name on the first record, once the dataset has shown it is open.
-class ColumnFields {
+// The values of the exported columns, the fields looked up by name on the first record,
+// once the dataset has shown it is open.
+class ColumnValues {
   public:
-    ColumnFields(TDataSet& ds, const std::vector<ExportColumn>& columns) : ds_(ds), columns_(columns) {}
-    TField* operator[](size_t i) {
-        if (fields_.empty())
-            for (const ExportColumn& c : columns_) fields_.push_back(ds_.FieldByName(c.fieldName));
-        return fields_[i];
+    ColumnValues(TDataSet& ds, const std::vector<ExportColumn>& columns) : ds_(ds), columns_(columns) {}
+    ExportValue& operator[](size_t i) {
+        if (values_.empty()) {
+            values_.reserve(columns_.size());
+            for (const ExportColumn& c : columns_) values_.emplace_back(ds_.FieldByName(c.fieldName));
+        }
+        return values_[i];
     }
 
   private:
     TDataSet& ds_;
     const std::vector<ExportColumn>& columns_;
-    std::vector<TField*> fields_;
+    std::vector<ExportValue> values_;
 };
 
-void writeQuoted(ExportFile& out, const QString& value, const QString& delimiter) {
-    if (delimiter.isEmpty()) {
-        out.Write(value);
-        return;
+// Where an export stands, for the error that refuses a character.
+struct Position {
+    const std::vector<ExportColumn>& columns;
+    size_t column = 0;
+    long row = 0;  // the record's number from 1; 0 while writing captions or names
+    QString describe() const {
+        const QString name = column < columns.size() ? columns[column].caption : QString();
+        if (row == 0) return QStringLiteral("in the caption of column \"%1\"").arg(name);
+        return QStringLiteral("in column \"%1\", row %2").arg(name).arg(row);
     }
-    out.Write(delimiter);
-    out.WriteDoubling(value, delimiter.at(0));
-    out.Write(delimiter);
+};
+
+QString columnPlace(const char* what, size_t i) {
+    return QStringLiteral("in the %1 of column %2").arg(QLatin1String(what)).arg(i + 1);
 }
 
 }  // namespace
@@ -63,30 +73,53 @@ void WriteTextExport(TDataSet& dataSet, const std::vector<ExportColumn>& columns
                      const TextExportOptions& options) {
     TControlsDisabled suspended(dataSet);
     ExportFile out(options.fileName);
-    ColumnFields fields(dataSet, columns);
+    Position at{columns};
+    out.SetPlace([&at] { return at.describe(); });
+    const EncodedText separator(options.separator, QStringLiteral("in the field separator"));
+    const EncodedText delimiter(options.delimiter, QStringLiteral("in the field delimiter"));
+    const QChar doubled = options.delimiter.isEmpty() ? QChar() : options.delimiter.at(0);
+    const bool quoted = !options.delimiter.isEmpty();
+    auto writeCaption = [&](size_t i) {
+        at.column = i;
+        at.row = 0;
+        if (quoted) out.Write(delimiter);
+        out.Write(columns[i].caption, doubled);
+        if (quoted) out.Write(delimiter);
+    };
+    ColumnValues values(dataSet, columns);
+    auto writeValue = [&](size_t i) {
+        at.column = i;
+        ExportValue& v = values[i];
+        v.Read();
+        if (quoted) out.Write(delimiter);
+        v.Write(out, doubled);
+        if (quoted) out.Write(delimiter);
+    };
     const size_t n = columns.size();
     if (!options.transpose) {
         for (size_t i = 0; i < n; ++i) {
-            if (i > 0) out.Write(options.separator);
-            writeQuoted(out, columns[i].caption, options.delimiter);
+            if (i > 0) out.Write(separator);
+            writeCaption(i);
         }
         out.WriteLineEnd();
         dataSet.First();
         while (!dataSet.Eof()) {
+            ++at.row;
             for (size_t i = 0; i < n; ++i) {
-                if (i > 0) out.Write(options.separator);
-                writeQuoted(out, fields[i]->AsString(), options.delimiter);
+                if (i > 0) out.Write(separator);
+                writeValue(i);
             }
             out.WriteLineEnd();
             dataSet.Next();
         }
     } else {
         for (size_t i = 0; i < n; ++i) {
-            writeQuoted(out, columns[i].caption, options.delimiter);
+            writeCaption(i);
             dataSet.First();
             while (!dataSet.Eof()) {
-                out.Write(options.separator);
-                writeQuoted(out, fields[i]->AsString(), options.delimiter);
+                ++at.row;
+                out.Write(separator);
+                writeValue(i);
                 dataSet.Next();
             }
             out.WriteLineEnd();
@@ -99,24 +132,39 @@ void WriteSqlScript(TDataSet& dataSet, const std::vector<ExportColumn>& columns,
                     const std::vector<SqlColumnDef>& defs, const SqlExportOptions& options) {
     TControlsDisabled suspended(dataSet);
     ExportFile out(options.fileName);
+    Position at{columns};
+    out.SetPlace([&at] { return at.describe(); });
     const int32_t breakEvery = StrToInt(options.lineBreakCount);
     const size_t n = columns.size();
     static const SqlColumnDef kNoDef;
     auto def = [&defs](size_t i) -> const SqlColumnDef& { return i < defs.size() ? defs[i] : kNoDef; };
+    const EncodedText tableName(options.tableName, QStringLiteral("in the table name"));
+    const EncodedText separator(options.separator, QStringLiteral("in the field separator"));
+    const EncodedText emptyValue(options.emptyValue, QStringLiteral("in the empty value text"));
+    std::vector<EncodedText> names, prefixes, suffixes;
+    for (size_t i = 0; i < n; ++i) {
+        names.emplace_back(def(i).name, columnPlace("name", i));
+        prefixes.emplace_back(def(i).prefix, columnPlace("prefix", i));
+        suffixes.emplace_back(def(i).suffix, columnPlace("suffix", i));
+    }
     auto endStatement = [&] {
-        out.Write(QChar(')'));
-        if (options.semicolon) out.Write(QChar(';'));
+        out.WriteAscii(')');
+        if (options.semicolon) out.WriteAscii(';');
         if (options.emptyLine) out.WriteLineEnd();
         out.WriteLineEnd();
     };
 
     if (options.createTable) {
-        out.Write(QStringLiteral("CREATE TABLE ") + options.tableName + QStringLiteral(" ("));
+        out.Write(EncodedText::Ascii("CREATE TABLE "));
+        out.Write(tableName);
+        out.Write(EncodedText::Ascii(" ("));
         out.WriteLineEnd();
         for (size_t i = 0; i < n; ++i) {
-            out.Write(def(i).name + QChar('\t') + def(i).type);
+            out.Write(names[i]);
+            out.WriteAscii('\t');
+            out.Write(EncodedText(def(i).type, columnPlace("type", i)));
             if (i + 1 < n) {
-                out.Write(QChar(','));
+                out.WriteAscii(',');
                 out.WriteLineEnd();
             }
         }
@@ -132,30 +180,34 @@ void WriteSqlScript(TDataSet& dataSet, const std::vector<ExportColumn>& columns,
         k = 0;
         return true;
     };
-    QString head = QStringLiteral("INSERT INTO ") + options.tableName + QStringLiteral(" (");
+    EncodedText head = EncodedText::Ascii("INSERT INTO ");
+    head += tableName;
+    head += EncodedText::Ascii(" (");
     for (size_t i = 0; i < n; ++i) {
-        head += def(i).name;
-        if (i + 1 < n) head += options.separator;
-        if (breakDue()) head += QStringLiteral("\r\n");
+        head += names[i];
+        if (i + 1 < n) head += separator;
+        if (breakDue()) head += EncodedText::Ascii("\r\n");
     }
-    head += QStringLiteral(") VALUES (");
-    if (breakEvery != 0) head += QStringLiteral("\r\n");
+    head += EncodedText::Ascii(") VALUES (");
+    if (breakEvery != 0) head += EncodedText::Ascii("\r\n");
 
-    ColumnFields fields(dataSet, columns);
+    ColumnValues values(dataSet, columns);
     dataSet.First();
     k = 0;
     while (!dataSet.Eof()) {
+        ++at.row;
         out.Write(head);
         for (size_t i = 0; i < n; ++i) {
-            const QString value = fields[i]->AsString();
-            if (value.isEmpty()) {
-                out.Write(options.emptyValue);
+            at.column = i;
+            ExportValue& v = values[i];
+            if (!v.Read()) {
+                out.Write(emptyValue);
             } else {
-                out.Write(def(i).prefix);
-                out.WriteDoubling(value, QChar('\''));
-                out.Write(def(i).suffix);
+                out.Write(prefixes[i]);
+                v.Write(out, QChar(u'\''));
+                out.Write(suffixes[i]);
             }
-            if (i + 1 < n) out.Write(options.separator);
+            if (i + 1 < n) out.Write(separator);
             if (breakDue()) out.WriteLineEnd();
         }
         endStatement();

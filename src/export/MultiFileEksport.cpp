@@ -120,7 +120,7 @@ class MultiFileRun {
         // error here: the file in it says so when it cannot be written.
         platform::EnsureDriveRoot(folder);
         QDir().mkdir(platform::MapPath(folder));
-        const QString fileName = folder + QChar('\\') + heldFile;
+        const QString fileName = folder + QChar(u'\\') + heldFile;
         line_ = EncodedLine(fileName);
         openError_.reset();
         try {

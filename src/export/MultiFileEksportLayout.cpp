@@ -101,9 +101,10 @@ TFMultiFileEksport::TFMultiFileEksport(TComponent* owner) : TForm(owner) {
     Storage = new TFormStorage(this);
     Storage->SetName(QStringLiteral("Storage"));
     Storage->SetBackend(RegistryStorage(QStringLiteral("Software\\Morvane\\FMultiFileExport")));
-    Storage->StoredProps().Assign(QStringList{"EGROUP.Text", "EFILE.Text", "EPath.Text", "ESep.Text",
-                                              "EDelimiter.Text", "EFOLDER.Text", "EOrphColumns.Text",
-                                              "SQL.Lines"});
+    Storage->StoredProps().Assign(QStringList{
+        QStringLiteral("EGROUP.Text"), QStringLiteral("EFILE.Text"), QStringLiteral("EPath.Text"),
+        QStringLiteral("ESep.Text"), QStringLiteral("EDelimiter.Text"), QStringLiteral("EFOLDER.Text"),
+        QStringLiteral("EOrphColumns.Text"), QStringLiteral("SQL.Lines")});
 }
 
 void TFMultiFileEksport::buildControls() {

@@ -1,5 +1,7 @@
 #include "framework/DataSetModel.h"
 
+#include <QScopedValueRollback>
+
 #include "db/DataSource.h"
 #include "db/Field.h"
 #include "framework/Dispatch.h"
@@ -48,7 +50,7 @@ int DataSetModel::datasetRows() const {
 
 void DataSetModel::resync() {
     TDataSet* ds = DataSet();
-    changing_ = true;
+    const QScopedValueRollback<bool> changing(changing_, true);
     beginResetModel();
     rows_ = datasetRows();
     if (!fieldNames_.isEmpty())
@@ -56,16 +58,14 @@ void DataSetModel::resync() {
     else
         columns_ = (ds != nullptr && ds->Active()) ? ds->FieldCount() : 0;
     endResetModel();
-    changing_ = false;
 }
 
 void DataSetModel::growTo(int rows) {
     if (rows <= rows_) return;
-    changing_ = true;
+    const QScopedValueRollback<bool> changing(changing_, true);
     beginInsertRows(QModelIndex(), rows_, rows - 1);
     rows_ = rows;
     endInsertRows();
-    changing_ = false;
 }
 
 TField* DataSetModel::FieldOfColumn(int column) const {
@@ -195,11 +195,10 @@ void DataSetModel::refreshInPlace() {
     }
     const int rows = datasetRows();
     if (rows < rows_) {
-        changing_ = true;
+        const QScopedValueRollback<bool> changing(changing_, true);
         beginRemoveRows(QModelIndex(), rows, rows_ - 1);
         rows_ = rows;
         endRemoveRows();
-        changing_ = false;
     }
     growTo(rows);
     if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));

@@ -57,8 +57,39 @@ QByteArray ToCp1250(const QString& text) {
     return out;
 }
 
+const char* Cp1250ByteTable() {
+    return byteTable().data();
+}
+
 char Cp1250Byte(QChar c) {
     return byteTable()[c.unicode()];
+}
+
+int Cp1250ByteOf(char32_t codePoint) {
+    if (codePoint > 0xFFFF) return -1;
+    const char b = byteTable()[codePoint];
+    if (b == '?' && codePoint != U'?') return -1;
+    return static_cast<unsigned char>(b);
+}
+
+qsizetype FirstUnwritable(const QString& text) {
+    const auto& table = byteTable();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (table[c] == '?' && c != u'?') return i;
+    }
+    return -1;
+}
+
+QString CharacterAt(const QString& text, qsizetype pos) {
+    const bool pair = text[pos].isHighSurrogate() && pos + 1 < text.size() && text[pos + 1].isLowSurrogate();
+    return text.mid(pos, pair ? 2 : 1);
+}
+
+QString UnwritableCharacterMessage(const QString& fileName, const QString& character, const QString& place) {
+    QString where = place.isEmpty() ? QString() : QLatin1Char(' ') + place;
+    return QStringLiteral("Cannot write file \"%1\": the character \"%2\"%3 cannot be saved in Windows-1250")
+        .arg(fileName, character, where);
 }
 
 QString FromCp1250(const QByteArray& bytes) {

@@ -14,6 +14,19 @@ QByteArray ToCp1250(const QString& text);
 // The byte of one UTF-16 code unit ('?' when the code page has none), for writers
 // that encode as they go.
 char Cp1250Byte(QChar c);
+// Cp1250Byte for every UTF-16 code unit, as a table of 65536 bytes.
+const char* Cp1250ByteTable();
 QString FromCp1250(const QByteArray& bytes);
+
+// The byte of a code point, or -1 when the code page has none (beyond 16 bits too).
+int Cp1250ByteOf(char32_t codePoint);
+// Position of the first character of `text` the code page cannot hold, -1 when none.
+qsizetype FirstUnwritable(const QString& text);
+// The character at `pos` (both halves of a surrogate pair), for naming it in an error.
+QString CharacterAt(const QString& text, qsizetype pos);
+// The text of the error that refuses such a character; `place` says where it stands
+// ("in column \"NAME\", row 3"), empty when the file is one text.
+QString UnwritableCharacterMessage(const QString& fileName, const QString& character,
+                                   const QString& place = QString());
 
 }  // namespace platform

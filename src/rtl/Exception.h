@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <exception>
+#include <utility>
 
 // Base of every error the program raises on purpose. Handlers catch it (or a
 // descendant) and show Message(); the event dispatcher turns one that escapes a
@@ -42,8 +43,15 @@ class ERegistryException : public Exception {
     using Exception::Exception;
 };
 
-// Every error of the data-access layer and of the database backends.
+// Every error of the data-access layer and of the database backends. An error the
+// database itself reports also carries its own code: the SQLite extended result code
+// (as decimal digits) or the PostgreSQL SQLSTATE; the layer's own errors carry none.
 class EDatabaseError : public Exception {
   public:
-    using Exception::Exception;
+    explicit EDatabaseError(QString message, QString nativeCode = QString())
+        : Exception(std::move(message)), nativeCode_(std::move(nativeCode)) {}
+    const QString& NativeCode() const { return nativeCode_; }
+
+  private:
+    QString nativeCode_;
 };

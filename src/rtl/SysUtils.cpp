@@ -1,5 +1,6 @@
 #include "rtl/SysUtils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -176,28 +177,35 @@ long double StrToFloat(const QString& text) {
     return std::strtold(c.constData(), nullptr);
 }
 
-QString FloatToStr(double value) {
-    if (std::isnan(value)) return QStringLiteral("NAN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+size_t FloatToChars(double value, char (&buffer)[kFloatTextMax]) {
+    auto put = [&buffer](std::string_view text) {
+        std::copy(text.begin(), text.end(), buffer);
+        return text.size();
+    };
+    if (std::isnan(value)) return put("NAN");
+    if (std::isinf(value)) return put(value > 0 ? "INF" : "-INF");
     if (value == 0) value = 0;  // negative zero shows as 0
     // to_chars: grids and exports format millions of these.
-    char buffer[40];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
-    QString out;
+    char digits[40];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 15);
+    const std::string_view text(digits, static_cast<size_t>(result.ptr - digits));
     const size_t e = text.find('e');
-    if (e == std::string_view::npos) {
-        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    } else {
-        // Classic form of the exponent: "1E20", "1E-5".
-        std::string_view exponent = text.substr(e + 1);
-        const bool negative = !exponent.empty() && exponent[0] == '-';
-        if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
-        while (exponent.size() > 1 && exponent[0] == '0') exponent.remove_prefix(1);
-        out = QString::fromLatin1(text.data(), static_cast<qsizetype>(e)) + QLatin1Char('E') +
-              (negative ? QStringLiteral("-") : QString()) +
-              QString::fromLatin1(exponent.data(), static_cast<qsizetype>(exponent.size()));
-    }
+    if (e == std::string_view::npos) return put(text);
+    // Classic form of the exponent: "1E20", "1E-5".
+    std::string_view exponent = text.substr(e + 1);
+    const bool negative = !exponent.empty() && exponent[0] == '-';
+    if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
+    while (exponent.size() > 1 && exponent[0] == '0') exponent.remove_prefix(1);
+    size_t n = put(text.substr(0, e));
+    buffer[n++] = 'E';
+    if (negative) buffer[n++] = '-';
+    std::copy(exponent.begin(), exponent.end(), buffer + n);
+    return n + exponent.size();
+}
+
+QString FloatToStr(double value) {
+    char buffer[kFloatTextMax];
+    QString out = QString::fromLatin1(buffer, static_cast<qsizetype>(FloatToChars(value, buffer)));
     if (DecimalSeparator() != QLatin1Char('.')) out.replace(QLatin1Char('.'), DecimalSeparator());
     return out;
 }

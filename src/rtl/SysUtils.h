@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 
 // The string and number routines of the runtime, with the classic semantics the
@@ -36,6 +37,10 @@ void SetDecimalSeparator(QChar separator);
 long double StrToFloat(const QString& s);
 // Up to 15 significant digits, the user's separator, no exponent for ordinary magnitudes.
 QString FloatToStr(double value);
+// FloatToStr's text with "." as the point, written into `buffer` (ASCII), for writers
+// that emit bytes; returns its length.
+constexpr size_t kFloatTextMax = 48;
+size_t FloatToChars(double value, char (&buffer)[kFloatTextMax]);
 
 // Cuts a text to at most `max` characters (the 255-character fields of stored values).
 inline QString Cut(const QString& s, int max) {

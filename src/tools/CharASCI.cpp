@@ -1,8 +1,8 @@
 #include "tools/CharASCI.h"
 
+#include "framework/ControlPlacement.h"
 #include "framework/StdCtrls.h"
 #include "tools/CodeChars.h"
-#include "tools/Place.h"
 
 TFCharASCI* FCharASCI = nullptr;
 
@@ -13,12 +13,12 @@ TFCharASCI::TFCharASCI(TComponent* owner) : TForm(owner) {
     SetBorderStyle(TBorderStyle::bsDialog);
     SetClientSize(420, 84);
     SetPosition(TPosition::poScreenCenter);
-    LE = PlaceTool<TLabel>(this, this, "LE", 8, 16, 100, 16);
+    LE = Place<TLabel>(this, this, "LE", 8, 16, 100, 16);
     LE->SetCaption(QStringLiteral("Znaki:............."));
-    E = PlaceTool<TEdit>(this, this, "E", 110, 12, 300, 22);
-    LP = PlaceTool<TLabel>(this, this, "LP", 8, 50, 100, 16);
+    E = Place<TEdit>(this, this, "E", 110, 12, 300, 22);
+    LP = Place<TLabel>(this, this, "LP", 8, 50, 100, 16);
     LP->SetCaption(QStringLiteral("Kody:............."));
-    P = PlaceTool<TEdit>(this, this, "P", 110, 46, 300, 22);
+    P = Place<TEdit>(this, this, "P", 110, 46, 300, 22);
     SetActiveControl(E);
     E->OnChange = [this](TObject* s) { EChange(s); };
     P->OnChange = [this](TObject* s) { PChange(s); };

@@ -2,8 +2,8 @@
 
 #include "db/Field.h"
 #include "db/Query.h"
+#include "framework/ControlPlacement.h"
 #include "framework/StdCtrls.h"
-#include "tools/Place.h"
 
 TFCreateSimpleData* FCreateSimpleData = nullptr;
 
@@ -31,17 +31,17 @@ TFCreateSimpleData::TFCreateSimpleData(TComponent* owner) : TForm(owner) {
     SetClientSize(600, 400);
     SetPosition(TPosition::poScreenCenter);
 
-    LTableName = PlaceTool<TLabel>(this, this, "LTableName", 8, 12, 80, 16);
+    LTableName = Place<TLabel>(this, this, "LTableName", 8, 12, 80, 16);
     LTableName->SetCaption(QStringLiteral("Table name:"));
-    TableName = PlaceTool<TEdit>(this, this, "TableName", 92, 8, 200, 22);
+    TableName = Place<TEdit>(this, this, "TableName", 92, 8, 200, 22);
     TableName->SetText(QStringLiteral("EMP"));
-    Execute = PlaceTool<TButton>(this, this, "Execute", 510, 8, 82, 25);
+    Execute = Place<TButton>(this, this, "Execute", 510, 8, 82, 25);
     Execute->SetCaption(QStringLiteral("Execute"));
-    LSQL = PlaceTool<TLabel>(this, this, "LSQL", 8, 42, 80, 16);
+    LSQL = Place<TLabel>(this, this, "LSQL", 8, 42, 80, 16);
     LSQL->SetCaption(QStringLiteral("SQL :"));
-    SQL = PlaceTool<TEdit>(this, this, "SQL", 92, 38, 500, 22);
+    SQL = Place<TEdit>(this, this, "SQL", 92, 38, 500, 22);
     SQL->SetText(QStringLiteral("Select * from EMP"));
-    Memo = PlaceTool<TMemo>(this, this, "Memo", 8, 68, 584, 324);
+    Memo = Place<TMemo>(this, this, "Memo", 8, 68, 584, 324);
     Memo->SetWordWrap(false);
     Memo->SetScrollBars(TScrollStyle::ssBoth);
     Memo->Lines().Assign(QStringList(kMemoLines, QString()));

@@ -3,6 +3,7 @@
 #include <QStyle>
 
 #include "framework/Buttons.h"
+#include "framework/ControlPlacement.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FormStorage.h"
 #include "framework/StdCtrls.h"
@@ -10,7 +11,6 @@
 #include "tools/CopyAnimation.h"
 #include "tools/FilenameEdit.h"
 #include "tools/Konwerter.h"
-#include "tools/Place.h"
 #include "tools/ScanGrid.h"
 
 TFKonwerter* FKonwerter = nullptr;
@@ -22,13 +22,13 @@ constexpr int kRowHeight = 24;
 
 TLabel* caption(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
                 const QString& text) {
-    auto* l = PlaceTool<TLabel>(owner, parent, name, left, top, width, 16);
+    auto* l = Place<TLabel>(owner, parent, name, left, top, width, 16);
     l->SetCaption(text);
     return l;
 }
 
 TSpeedButton* previewButton(TComponent* owner, TWinControl* parent, const char* name, int top) {
-    auto* b = PlaceTool<TSpeedButton>(owner, parent, name, 526, top, 25, 22);
+    auto* b = Place<TSpeedButton>(owner, parent, name, 526, top, 25, 22);
     b->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView));
     b->SetHint(QStringLiteral("Podgląd pliku"));
     b->SetShowHint(true);
@@ -47,27 +47,27 @@ TFKonwerter::TFKonwerter(TComponent* owner) : TForm(owner) {
 
     LSource = caption(this, this, "LSource", 8, 8, 400,
                       QStringLiteral("Plik źródłowy:..........................."));
-    Source = PlaceTool<TFilenameEdit>(this, this, "Source", 8, 26, 514, 22);
+    Source = Place<TFilenameEdit>(this, this, "Source", 8, 26, 514, 22);
     PreviewSource = previewButton(this, this, "PreviewSource", 26);
     LDest = caption(this, this, "LDest", 8, 56, 400,
                     QStringLiteral("Plik docelowy (<> plik źr.):..........................."));
-    Dest = PlaceTool<TFilenameEdit>(this, this, "Dest", 8, 74, 514, 22);
+    Dest = Place<TFilenameEdit>(this, this, "Dest", 8, 74, 514, 22);
     PreviewDest = previewButton(this, this, "PreviewDest", 74);
     buildRuleRows();
 
-    Anim = PlaceTool<TCopyAnimation>(this, this, "Anim", 330, 150, 200, 60);
-    BWYczysc = PlaceTool<TBitBtn>(this, this, "BWYczysc", 380, 330, 100, 25);
+    Anim = Place<TCopyAnimation>(this, this, "Anim", 330, 150, 200, 60);
+    BWYczysc = Place<TBitBtn>(this, this, "BWYczysc", 380, 330, 100, 25);
     BWYczysc->SetCaption(QStringLiteral("Wyczyść"));
-    Scan = PlaceTool<TScanGrid>(this, this, "Scan", 8, kRowTop + 12 * kRowHeight + 4, 544, 40);
+    Scan = Place<TScanGrid>(this, this, "Scan", 8, kRowTop + 12 * kRowHeight + 4, 544, 40);
 
-    Panel1 = PlaceTool<TPanel>(this, this, "Panel1", 0, 491, 560, 41);
+    Panel1 = Place<TPanel>(this, this, "Panel1", 0, 491, 560, 41);
     Panel1->SetAlign(TAlign::alBottom);
-    BitBtn2 = PlaceTool<TBitBtn>(this, Panel1, "BitBtn2", 8, 8, 270, 25);
+    BitBtn2 = Place<TBitBtn>(this, Panel1, "BitBtn2", 8, 8, 270, 25);
     BitBtn2->SetCaption(QStringLiteral("Konwersja znaki na kody/ kody na znaki"));
-    BitBtn4 = PlaceTool<TBitBtn>(this, Panel1, "BitBtn4", 340, 8, 100, 25);
+    BitBtn4 = Place<TBitBtn>(this, Panel1, "BitBtn4", 340, 8, 100, 25);
     BitBtn4->SetCaption(QStringLiteral("Konwertuj"));
     BitBtn4->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton));
-    BitBtn1 = PlaceTool<TBitBtn>(this, Panel1, "BitBtn1", 452, 8, 100, 25);
+    BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 452, 8, 100, 25);
     BitBtn1->SetCaption(QStringLiteral("&Zamknij"));
     BitBtn1->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton));
 

@@ -7,19 +7,6 @@
 
 namespace script {
 
-namespace {
-
-// The first character that would not come back from Windows-1250 unchanged.
-qsizetype firstUnwritable(const QString& text, const QByteArray& bytes) {
-    const QString back = platform::FromCp1250(bytes);
-    if (back == text) return -1;
-    qsizetype i = 0;
-    while (i < text.size() && i < back.size() && text[i] == back[i]) ++i;
-    return i;
-}
-
-}  // namespace
-
 QString NormalizeLineBreaks(const QString& text) {
     QString out;
     out.reserve(text.size() + text.size() / 16);
@@ -44,13 +31,9 @@ QString ReadScriptFile(const QString& fileName) {
 
 void WriteScriptFile(const QString& fileName, const QString& text) {
     const QByteArray bytes = platform::ToCp1250(text);
-    const qsizetype bad = firstUnwritable(text, bytes);
-    if (bad >= 0) {
-        const QString ch = text.mid(bad, bad < text.size() && text[bad].isHighSurrogate() ? 2 : 1);
-        throw EInOutError(
-            QStringLiteral("Cannot write file \"%1\": the character \"%2\" cannot be saved in Windows-1250")
-                .arg(fileName, ch));
-    }
+    const qsizetype bad = platform::FirstUnwritable(text);
+    if (bad >= 0)
+        throw EInOutError(platform::UnwritableCharacterMessage(fileName, platform::CharacterAt(text, bad)));
     platform::EnsureDriveRoot(fileName);
     platform::ReplaceFile(platform::MapPath(fileName), bytes);
 }

@@ -214,31 +214,13 @@ TEST_F(FormConfigTest, EveryRecordKindRoundTripsWithoutRunningHandlers) {
     EXPECT_EQ(b->label->Hint(), "podpowiedź");
 
     // The type lines, in the order of the owned components; unmarked edits have none.
-    const QStringList expected{"TPanel",
-                               "TButton\\TBitBtn",
-                               "TLabel",
-                               "TComboBox",
-                               "TRxDBLookupCombo",
-                               "TButton\\TBitBtn",
-                               "TMenuItem",
-                               "TCheckBoxWithChecked",
-                               "TCheckBox",
-                               "TRadioButton",
-                               "TGroupBox",
-                               "TRadioGroup",
-                               "TTabbedNoteBook",
-                               "TNotebook",
-                               "TToolButton",
-                               "TSpeedButton",
-                               "TTabSheet",
-                               "TTabSet",
-                               "TPanel",
-                               "TEdit",
-                               "TDateEditWithTEXT",
-                               "TSpinEdit",
-                               "TMemoLines",
-                               "TRxQuerySQL",
-                               "TStrHolderLines"};
+    const QStringList expected =
+        QStringLiteral(
+            "TPanel TButton\\TBitBtn TLabel TComboBox TRxDBLookupCombo TButton\\TBitBtn TMenuItem "
+            "TCheckBoxWithChecked TCheckBox TRadioButton TGroupBox TRadioGroup TTabbedNoteBook "
+            "TNotebook TToolButton TSpeedButton TTabSheet TTabSet TPanel TEdit TDateEditWithTEXT "
+            "TSpinEdit TMemoLines TRxQuerySQL TStrHolderLines")
+            .split(' ');
     QStringList types;
     const QStringList l = lines("FAll");
     for (qsizetype i = 8; i + 1 < l.size(); ++i)
@@ -450,79 +432,31 @@ TEST_F(FormConfigTest, AboutBoxWritesItsDesignAtCloseAndShowsTheProgramCaption) 
     };
     info->ShowModal();
     const QRect r = info->Placement();
+    // A component's own record, then its control record (hint shown, hint).
+    const auto record = [](const char* type, const char* name, const QString& value,
+                           const QString& hint = {}) {
+        return QStringList{type, name, value, "TControl", name, "N", hint};
+    };
+    const QStringList header{"wsNormal",
+                             "Zorvantic - informacje",
+                             QString::number(r.left()),
+                             QString::number(r.top()),
+                             "504",
+                             "401",
+                             "",
+                             "0"};
     const QString expected =
-        QStringList{"wsNormal",
-                    "Zorvantic - informacje",
-                    QString::number(r.left()),
-                    QString::number(r.top()),
-                    "504",
-                    "401",
-                    "",
-                    "0",
-                    "TPanel",
-                    "Status",
-                    "Zorvantic (09.01.2002)     ",
-                    "TControl",
-                    "Status",
-                    "N",
-                    "",
-                    "TButton\\TBitBtn",
-                    "BUstawieniaFormularza",
-                    "",
-                    "TControl",
-                    "BUstawieniaFormularza",
-                    "N",
-                    "Zmień ustawienia konfiguracyjne formularza (zaawansowane)",
-                    "TControl",
-                    "Image1",
-                    "N",
-                    "",
-                    "TLabel",
-                    "LTekst",
-                    "Krótka instrukcja:",
-                    "TControl",
-                    "LTekst",
-                    "N",
-                    "",
-                    "TLabel",
-                    "LProgram",
-                    "Zorvantic",
-                    "TControl",
-                    "LProgram",
-                    "N",
-                    "",
-                    "TLabel",
-                    "LAutorzy",
-                    "Autorzy: zespół Morvane, 1999 - 2002",
-                    "TControl",
-                    "LAutorzy",
-                    "N",
-                    "",
-                    "TButton\\TBitBtn",
-                    "BOK",
-                    "OK",
-                    "TControl",
-                    "BOK",
-                    "N",
-                    "",
-                    "TMemoLines",
-                    "Memo1",
-                    info->Memo1->Lines().CommaText(),
-                    "TControl",
-                    "Memo1",
-                    "N",
-                    "",
-                    "TControl",
-                    "MLICENCJA",
-                    "N",
-                    "",
-                    "TLabel",
-                    "Label1",
-                    "Lipiec 2000 - moduł Multifileexport, ParamStr=UserName, Password, Alias",
-                    "TControl",
-                    "Label1",
-                    "N",
-                    ""}
+        (header + record("TPanel", "Status", "Zorvantic (09.01.2002)     ") +
+         record("TButton\\TBitBtn", "BUstawieniaFormularza", "",
+                "Zmień ustawienia konfiguracyjne formularza (zaawansowane)") +
+         QStringList{"TControl", "Image1", "N", ""} + record("TLabel", "LTekst", "Krótka instrukcja:") +
+         record("TLabel", "LProgram", "Zorvantic") +
+         record("TLabel", "LAutorzy", "Autorzy: zespół Morvane, 1999 - 2002") +
+         record("TButton\\TBitBtn", "BOK", "OK") +
+         record("TMemoLines", "Memo1", info->Memo1->Lines().CommaText()) +
+         QStringList{"TControl", "MLICENCJA", "N", ""} +
+         record("TLabel", "Label1",
+                "Lipiec 2000 - moduł Multifileexport, ParamStr=UserName, Password, Alias"))
             .join("\r\n") +
         "\r\n";
     EXPECT_EQ(bytes("FInfo"), platform::ToCp1250(expected));

@@ -86,33 +86,6 @@ TEST_P(Cube, SumsCountsAndAveragesByHandWithNullAsItsOwnValueLast) {
     EXPECT_EQ(column(), QStringList({"East=1", "North=2", "South=1", "(null)=1"}));
 }
 
-TEST_P(Cube, AgreesWithGroupByOfTheDatabase) {
-    load("SELECT region, qty, price FROM sales",
-         {{"region", TCubeRole::Dimension}, {"qty", TCubeRole::Count}, {"price", TCubeRole::Sum}});
-    TQuery* q = s->query(
-        "SELECT COALESCE(region, '(null)'), COUNT(qty), SUM(price) FROM sales GROUP BY region ORDER BY 1");
-    q->Open();
-    const CubePivot& p0 = source->Pivot();
-    const auto& labels = cube->Store().Dimensions(0).Labels;
-    int rows = 0;
-    for (q->First(); !q->Eof(); q->Next(), ++rows) {
-        const int r = static_cast<int>(std::find(labels.begin(), labels.end(), q->Fields(0)->AsString()) -
-                                       labels.begin());
-        ASSERT_LT(r, p0.RowCount()) << q->Fields(0)->AsString().toStdString();
-        EXPECT_EQ(p0.Value(r, 0), q->Fields(1)->AsString().toDouble());
-    }
-    EXPECT_EQ(rows, p0.RowCount());
-    source->SetSummary(1);
-    const CubePivot& p1 = source->Pivot();
-    q->First();
-    for (int r = 0; r < p1.RowCount(); ++r) {
-        const QString label = labels[static_cast<size_t>(r)];
-        for (q->First(); !q->Eof() && q->Fields(0)->AsString() != label;) q->Next();
-        ASSERT_FALSE(q->Eof());
-        EXPECT_NEAR(p1.Value(r, 0), q->Fields(2)->AsString().toDouble(), 1e-9);
-    }
-}
-
 TEST_P(Cube, DatesGroupByYearQuarterAndMonth) {
     const QMap<QString, TCubeRole> roles{{"sold", TCubeRole::Dimension}, {"qty", TCubeRole::Sum}};
     load("SELECT sold, qty FROM sales", roles, TDateGrouping::Year);

@@ -1,19 +1,24 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <charconv>
 #include "DbTestSupport.h"
 #include "db/Aliases.h"
 #include "db/Catalog.h"
-#include "db/RowStore.h"
+#include "platform/Paths.h"
 #include "rtl/Exception.h"
 #include "rtl/SysUtils.h"
 #include "support/TestEnv.h"
 
 using dbtest::Backend;
-using dbtest::errorOf;
 using dbtest::Scratch;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using ::testing::StrEq;
+using ::testing::ThrowsMessage;
 
 namespace {
 
@@ -28,12 +33,13 @@ TEST(SqliteText, NulOrBrokenUtf8InTextColumnsGiveAClearErrorAndTheRowsBeforeStay
     TQuery* q = s.query("SELECT * FROM T WHERE ID IN (1, 2) ORDER BY ID");
     q->Open();
     EXPECT_EQ(q->FieldByName("S")->AsString(), "fine");
-    EXPECT_TRUE(errorOf([&] { q->Next(); }).contains("NUL"));
+    EXPECT_THAT([&] { q->Next(); }, ThrowsMessage<EDatabaseError>(HasSubstr("NUL")));
     EXPECT_EQ(q->FieldByName("S")->AsString(), "fine");  // the fetched row is still there
 
     TQuery* broken = s.query("SELECT S FROM T WHERE ID = 3");
-    EXPECT_TRUE(errorOf([&] { broken->Open(); }).contains("UTF-8"));
+    EXPECT_THAT([&] { broken->Open(); }, ThrowsMessage<EDatabaseError>(HasSubstr("UTF-8")));
     EXPECT_FALSE(broken->Active());
+    EXPECT_FALSE(broken->ControlsDisabled());  // the failed open leaves the controls attached
     EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM T"), "3");
     // Binary columns hold any bytes.
     EXPECT_EQ(s.scalar("SELECT length(CAST(S AS BLOB)) FROM T WHERE ID = 2"), "4");
@@ -84,8 +90,7 @@ TEST(PostgresSession, UnknownUserIsRefusedWithTheServerMessage) {
         p.SetValue("USER NAME", "no_such_role");
         p.SetValue("PASSWORD", "wrong");
     };
-    const QString message = errorOf([&] { s.db().Open(); });
-    EXPECT_TRUE(message.contains("no_such_role")) << message.toStdString();
+    EXPECT_THAT([&] { s.db().Open(); }, ThrowsMessage<EDatabaseError>(HasSubstr("no_such_role")));
     EXPECT_FALSE(s.db().Connected());
 }
 
@@ -96,10 +101,11 @@ TEST(PostgresSession, LostServerMidWalkRaisesAndAReconnectWorks) {
     TQuery* q = s.query("SELECT * FROM T");
     q->Open();
     s.admin("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = 'zv_victim'");
-    const QString message = errorOf([&] {
-        for (int i = 0; i < 200000 && !q->Eof(); ++i) q->Next();
-    });
-    EXPECT_NE(message, "<no database error>");
+    EXPECT_THROW(
+        {
+            for (int i = 0; i < 200000 && !q->Eof(); ++i) q->Next();
+        },
+        EDatabaseError);
     EXPECT_FALSE(s.db().Connected());
     EXPECT_EQ(s.scalar("SELECT 7"), "7");  // the next dataset opens a new session
     EXPECT_TRUE(s.db().Connected());
@@ -131,6 +137,7 @@ TEST(PostgresTypes, ServerTypesMapToTheirFieldClasses) {
 // ---- alias file ---------------------------------------------------------------------
 
 TEST(AliasFile, MissingFileIsWrittenWithTheLocalSqliteAlias) {
+    ASSERT_FALSE(QFileInfo::exists(platform::DataFolder()));  // a new machine
     TBDEItems items;
     items.Open();
     ASSERT_EQ(items.RecordCount(), 1);
@@ -148,6 +155,23 @@ TEST(AliasFile, MissingFileIsWrittenWithTheLocalSqliteAlias) {
     EXPECT_TRUE(db.Connected());
 }
 
+TEST(AliasFile, MistypedSqliteFolderIsAnErrorAndNoFolderIsMade) {
+    const QString missing = testenv::Root() + "/no-such-folder/sub";
+    testenv::WriteFile(AliasFilePath(), ("[TYPO]\nTYPE=SQLITE\nPATH=" + missing + "/x.db\n").toUtf8());
+    TDatabase db;
+    db.SetDatabaseName("T");
+    db.SetAliasName("TYPO");
+    EXPECT_THAT([&] { db.Open(); }, ThrowsMessage<EDatabaseError>(HasSubstr(missing.toStdString())));
+    EXPECT_FALSE(QFileInfo::exists(testenv::Root() + "/no-such-folder"));
+    // A new file in a folder that exists is a new, empty database.
+    testenv::WriteFile(AliasFilePath(),
+                       ("[NEW]\nTYPE=SQLITE\nPATH=" + testenv::Root() + "/new.db\n").toUtf8());
+    db.SetAliasName("NEW");
+    db.Open();
+    EXPECT_TRUE(db.Connected());
+    EXPECT_TRUE(QFileInfo::exists(testenv::Root() + "/new.db"));
+}
+
 TEST(AliasFile, AliasesComeInFileOrderWithTheirFields) {
     testenv::WriteFile(
         AliasFilePath(),
@@ -161,7 +185,7 @@ TEST(AliasFile, AliasesComeInFileOrderWithTheirFields) {
     EXPECT_EQ(aliases[0].description, QString::fromUtf8("Serwer ąę"));  // Windows-1250
     EXPECT_EQ(aliases[1].name, "ALPHA");
     EXPECT_EQ(FindAlias("alpha").physicalName, "c:\\data\\a.db");
-    EXPECT_TRUE(errorOf([] { FindAlias("GAMMA"); }).contains("GAMMA"));
+    EXPECT_THAT([] { FindAlias("GAMMA"); }, ThrowsMessage<EDatabaseError>(HasSubstr("GAMMA")));
 }
 
 // The alias list cuts names to 31 characters; what it lists can be connected to.
@@ -197,52 +221,11 @@ TEST(AliasFile, MalformedFileNamesFileAndLineAndIsNotRewritten) {
     };
     for (const auto& c : cases) {
         testenv::WriteFile(AliasFilePath(), c.text);
-        const QString message = errorOf([] { ReadAliases(); });
-        EXPECT_TRUE(message.startsWith(AliasFilePath() + QStringLiteral(", line %1:").arg(c.line)))
-            << message.toStdString();
+        EXPECT_THAT([] { ReadAliases(); },
+                    ThrowsMessage<EDatabaseError>(StartsWith(
+                        (AliasFilePath() + QStringLiteral(", line %1:").arg(c.line)).toStdString())));
         EXPECT_EQ(testenv::ReadFile(AliasFilePath()), QByteArray(c.text));
     }
-}
-
-// ---- row cache -------------------------------------------------------------------------
-
-TEST(RowStore, KeepsNullsEmptiesAndLargeValuesApartAndEditsInPlace) {
-    RowStore rows(3);
-    const std::string big(600000, 'b');
-    for (int i = 0; i < 3000; ++i) {
-        rows.BeginRow();
-        rows.AddValue(std::to_string(i));
-        if (i % 2)
-            rows.AddNull();
-        else
-            rows.AddValue("", 0);
-        rows.AddValue(i == 1500 ? std::string_view(big) : std::string_view("x"));
-        rows.EndRow();
-    }
-    EXPECT_EQ(rows.Count(), 3000);
-    EXPECT_EQ(*rows.Value(2999, 0), "2999");
-    EXPECT_FALSE(rows.Value(1, 1).has_value());
-    EXPECT_EQ(rows.Value(2, 1)->size(), 0u);
-    EXPECT_EQ(rows.Value(1500, 2)->size(), big.size());
-    EXPECT_EQ(*rows.Value(1501, 2), "x");
-
-    rows.BeginRow();
-    rows.AddValue("new");
-    rows.AddNull();
-    rows.AddValue("z");
-    rows.EndRow(1);
-    EXPECT_EQ(*rows.Value(1, 0), "new");
-    EXPECT_EQ(*rows.Value(2, 0), "1");
-    rows.Remove(1);
-    EXPECT_EQ(*rows.Value(1, 0), "1");
-    rows.BeginRow();
-    rows.AddNull();
-    rows.AddNull();
-    rows.AddNull();
-    rows.EndRowReplacing(0);
-    EXPECT_FALSE(rows.Value(0, 0).has_value());
-    // Compact: small rows share blocks (well under the size of one block per row).
-    EXPECT_LT(rows.BytesReserved(), size_t(4) << 20);
 }
 
 }  // namespace

@@ -46,13 +46,4 @@ void Scratch::admin(const QString& sql) {
     testenv::PostgresAdmin(sql);
 }
 
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no database error>");
-}
-
 }  // namespace dbtest

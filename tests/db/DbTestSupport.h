@@ -37,7 +37,4 @@ class Scratch {
     TDatabase* db_ = nullptr;
 };
 
-// The message of the database error `f` raises ("<no database error>" when none).
-QString errorOf(const std::function<void()>& f);
-
 }  // namespace dbtest

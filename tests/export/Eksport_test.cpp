@@ -71,6 +71,31 @@ TEST_P(ColumnTypes, EveryFieldClassGetsItsDefaultRow) {
     EXPECT_EQ(FEksport->TABLENAME->Text(), "T");
 }
 
+TEST_P(ColumnTypes, ExpressionsWithoutADeclaredTypeTakeTheirFirstValuesType) {
+    Source src(GetParam());
+    const bool pg = GetParam() == Backend::Postgres;
+    src.open("SELECT 1+1 AS a, 'abc' AS b, 2.5 AS c, 10000000000 AS d");
+    ShowEksport(src.query(), src.grid(), "");
+    ASSERT_EQ(FEksport->Configuration->RowCount(), 5);
+    EXPECT_EQ(row(1), QStringList({"a", "NUMBER(10)", "", "", ""}));
+    if (pg) {
+        // A literal is text (a memo) and a decimal literal numeric without a declared size.
+        EXPECT_EQ(row(2), QStringList({"b", "VARCHAR2(2000)", "'", "'", "Pole typu MEMO"}));
+        EXPECT_EQ(row(3), QStringList({"c", "VARCHAR2(10)", "'", "'", "Nieznany typ pola"}));
+    } else {
+        EXPECT_EQ(row(2), QStringList({"b", "VARCHAR2(255)", "'", "'", ""}));
+        EXPECT_EQ(row(3), QStringList({"c", "NUMBER(10,2)", "", "", "Wątpliwa długość pola"}));
+    }
+    EXPECT_EQ(row(4), QStringList({"d", "VARCHAR2(15)", "'", "'", "Nieznany typ pola"}));
+
+    // With no row to look at, an expression is text.
+    if (!pg) {
+        src.open("SELECT 1+1 AS a FROM (SELECT 1) WHERE 0");
+        ShowEksport(src.query(), src.grid(), "");
+        EXPECT_EQ(row(1), QStringList({"a", "VARCHAR2(255)", "'", "'", ""}));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ColumnTypes, testing::Values(Backend::Sqlite, Backend::Postgres),
                          exporttest::ParamName);
 
@@ -84,6 +109,45 @@ class ExportWindow : public ::testing::Test {
     Source src;
     Launches launches;
 };
+
+TEST_F(ExportWindow, StartsWithTheDesignedOptions) {
+    TFEksport* f = FEksport;
+    EXPECT_EQ(f->PageControl->ActivePage(), f->TabSheet2);
+    EXPECT_EQ(f->FileName->Text(), "c:\\1.txt");
+    EXPECT_EQ(f->Sep->Text(), ",");
+    EXPECT_EQ(f->Ogranicznik->Text(), "\"");
+    EXPECT_FALSE(f->Transpon->Checked());
+    EXPECT_TRUE(f->RunAfterGenerating->Checked());
+    EXPECT_EQ(f->FileName2->Text(), "C:\\skrypt.sql");
+    EXPECT_EQ(f->TABLENAME->Text(), "Nazwa_tabeli");
+    EXPECT_EQ(f->InsertCR->Text(), "4");
+    EXPECT_EQ(f->EmptyValue->Text(), "NULL");
+    EXPECT_TRUE(f->RunAfterGenerating2->Checked());
+    EXPECT_TRUE(f->Srednik->Checked());
+    EXPECT_FALSE(f->EmptyLine->Checked());
+    EXPECT_TRUE(f->CreateTable->Checked());
+    EXPECT_TRUE(f->CheckBox1->Checked());
+    EXPECT_FALSE(f->CheckBox1->Enabled());
+    EXPECT_TRUE(f->CHBLOCK->Checked());
+    EXPECT_EQ(f->Edit1->Text(), "TYPY PÓL - ORACLE");
+
+    // The first showing restores nothing stored yet: the options stay (the guessed
+    // table name replaces the default one), and the export writes them.
+    src.exec("INSERT INTO emp VALUES (2, NULL, NULL)");
+    src.open("SELECT id, name FROM emp ORDER BY id");
+    ShowEksport(src.query(), src.grid(), "");
+    EXPECT_EQ(f->InsertCR->Text(), "4");
+    f->RunAfterGenerating2->SetChecked(false);
+    f->BitBtn9->Click();
+    EXPECT_EQ(exporttest::FileBytes("C:\\skrypt.sql"),
+              "CREATE TABLE EMP (\r\nid\tNUMBER(10),\r\nname\tVARCHAR2(10));\r\n"
+              "INSERT INTO EMP (id,name) VALUES (\r\n1,'Ann');\r\n"
+              "INSERT INTO EMP (id,name) VALUES (\r\n2,NULL\r\n);\r\n");
+    f->PageControl->SetActivePage(f->TabSheet1);
+    f->RunAfterGenerating->SetChecked(false);
+    f->BitBtn9->Click();
+    EXPECT_EQ(exporttest::FileBytes("c:\\1.txt"), "\"id\",\"name\"\r\n\"1\",\"Ann\"\r\n\"2\",\"\"\r\n");
+}
 
 TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsForTheCurrentColumns) {
     ShowEksport(src.query(), src.grid(), "");
@@ -270,6 +334,26 @@ TEST_F(ExportWindow, UnopenedQueryStopsTheUnattendedExportBeforeTheEndRequest) {
     src.query()->Close();
     EXPECT_THROW(ShowEksport(src.query(), src.grid(), "one.cfg"), EDatabaseError);
     EXPECT_EQ(FileBytes("closed.sql"), "CREATE TABLE T (\r\n);\r\n");
+    EXPECT_FALSE(src.app().Terminated());
+}
+
+TEST_F(ExportWindow, CharacterOutsideTheCodePageReachesTheErrorBox) {
+    src.exec("INSERT INTO emp VALUES (2, 'Жук', NULL)");
+    src.open("SELECT id, name FROM emp ORDER BY id");
+    ShowEksport(src.query(), src.grid(), "");
+    FEksport->FileName2->SetText("out.sql");
+    FEksport->BitBtn9->Click();
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].text,
+              "Cannot write file \"out.sql\": the character \"Ж\" in column \"name\", row 2 cannot be saved "
+              "in Windows-1250.");
+    EXPECT_TRUE(launches.started.isEmpty());
+    EXPECT_TRUE(FileBytes("out.sql").endsWith("VALUES (\r\n2,'"));
+
+    // Unattended, the error leaves before the end request, as every export error does.
+    writeTwoColumnConfiguration("bad.cfg", "bad.sql");
+    FEksport->Close();
+    EXPECT_THROW(ShowEksport(src.query(), src.grid(), "bad.cfg"), EInOutError);
     EXPECT_FALSE(src.app().Terminated());
 }
 

@@ -41,6 +41,25 @@ TEST(ExportConfigurationFile, ThreeColumnsGiveThirtyOneLinesInWindows1250) {
     EXPECT_EQ(flags, QList<QByteArray>({"FALSE\r", "TRUE\r", "TRUE\r", "TRUE\r", "FALSE\r", "TRUE\r"}));
 }
 
+TEST(ExportConfigurationFile, CharacterOutsideTheCodePageRefusesTheFileUntouched) {
+    testenv::WriteFile("a.cfg", "old");
+    ExportConfiguration c = threeColumns();
+    c.rows[3][1] = "DATE Жук";
+    try {
+        SaveExportConfiguration("a.cfg", c);
+        ADD_FAILURE() << "saved";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(
+            e.Message(),
+            "Cannot write file \"a.cfg\": the character \"Ж\" in column \"Typ pola\", row 3 of the column "
+            "type table cannot be saved in Windows-1250");
+    }
+    c = threeColumns();
+    c.tableName = "ñ";
+    EXPECT_THROW(SaveExportConfiguration("a.cfg", c), EInOutError);
+    EXPECT_EQ(testenv::ReadFile("a.cfg"), "old");
+}
+
 TEST(ExportConfigurationFile, RoundTripKeepsEveryValue) {
     SaveExportConfiguration("a.cfg", threeColumns());
     EXPECT_EQ(ReadConfigurationRowCount("a.cfg"), 4);

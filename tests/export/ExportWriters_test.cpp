@@ -1,12 +1,17 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "ExportTestSupport.h"
 #include "db/Field.h"
 #include "export/ExportWriters.h"
 #include "rtl/Exception.h"
+#include "rtl/SysUtils.h"
 
+using exporttest::Backend;
 using exporttest::Cp;
 using exporttest::FileBytes;
+using testing::HasSubstr;
+using testing::ThrowsMessage;
 
 namespace {
 
@@ -214,5 +219,137 @@ TEST_F(ExportWriters, WindowsNamesLandUnderTheMappedDrive) {
     WriteTextExport(*src.query(), columns({"ID"}), t);
     EXPECT_EQ(testenv::ReadFile(testenv::Root() + "/../data/zorvantic/drive_c/1.txt"), "ID\r\n1\r\n");
 }
+
+TEST_F(ExportWriters, CharactersOutsideTheCodePageStopTheExportNamingThem) {
+    src.exec("INSERT INTO emp VALUES (3, 'Muñoz à Жук')");
+    open("SELECT id, name FROM emp ORDER BY id");
+    EXPECT_THAT(
+        [&] {
+            text({"ID", "NAME"}, ",", "\"", false);
+        },
+        ThrowsMessage<EInOutError>("Cannot write file \"out.txt\": the character \"ñ\" in column "
+                                   "\"NAME\", row 3 cannot be saved in Windows-1250"));
+    // The file keeps what was written before the character.
+    EXPECT_EQ(FileBytes("out.txt"), "\"ID\",\"NAME\"\r\n\"1\",\"Ann\"\r\n\"2\",\"Bo'b\"\r\n\"3\",\"");
+    EXPECT_FALSE(src.query()->ControlsDisabled());
+    EXPECT_THAT(
+        [&] {
+            text({"ID", "NAME"}, ";", "", true);
+        },
+        ThrowsMessage<EInOutError>(HasSubstr("\"ñ\" in column \"NAME\", row 3 ")));
+
+    EXPECT_THAT(
+        [&] {
+            sql({"ID", "NAME"}, plain("0"));
+        },
+        ThrowsMessage<EInOutError>(HasSubstr("the character \"ñ\" in column \"NAME\", row 3 ")));
+    EXPECT_EQ(FileBytes("out.sql"),
+              "INSERT INTO T (ID,NAME) VALUES (1,Ann);\r\nINSERT INTO T (ID,NAME) VALUES (2,Bo''b);\r\n"
+              "INSERT INTO T (ID,NAME) VALUES (3,");
+
+    // A character beyond 16 bits is named whole, in a value and at the very start of a caption.
+    src.exec("INSERT INTO emp VALUES (4, 'ok 😀')");
+    open("SELECT name FROM emp WHERE id = 4");
+    EXPECT_THAT([&] { text({"NAME"}, ",", "'", false); },
+                ThrowsMessage<EInOutError>(HasSubstr("\"😀\" in column \"NAME\", row 1 ")));
+    EXPECT_EQ(FileBytes("out.txt"), "'NAME'\r\n'");
+    open("SELECT id FROM emp WHERE id = 1");
+    TextExportOptions o{"cap.txt", ",", "", false};
+    EXPECT_THAT(
+        [&] {
+            WriteTextExport(*src.query(), {{"😀x", "ID"}}, o);
+        },
+        ThrowsMessage<EInOutError>(HasSubstr("\"😀\" in the caption of column \"😀x\" ")));
+}
+
+TEST_F(ExportWriters, SqlTextsOutsideTheCodePageStopOnlyWhenWritten) {
+    src.exec("INSERT INTO emp VALUES (3, NULL)");
+    open("SELECT id, name FROM emp WHERE id = 3");
+    // The prefix of a column whose only value is empty is never written.
+    SqlExportOptions o = plain("0");
+    o.fileName = "unused.sql";
+    WriteSqlScript(*src.query(), columns({"ID", "NAME"}), {{"ID", "T", "", ""}, {"NAME", "T", "Ж", ""}}, o);
+    EXPECT_EQ(FileBytes("unused.sql"), "INSERT INTO T (ID,NAME) VALUES (3,NULL);\r\n");
+    o = plain("0");
+    o.emptyValue = "ŽИ";
+    EXPECT_THAT(
+        [&] {
+            sql({"ID", "NAME"}, o);
+        },
+        ThrowsMessage<EInOutError>(HasSubstr("\"И\" in the empty value text ")));
+    o = plain("0");
+    o.tableName = "TAB€Ж";
+    EXPECT_THAT([&] { sql({"ID"}, o); }, ThrowsMessage<EInOutError>(HasSubstr("\"Ж\" in the table name ")));
+}
+
+// The exports take a value's text from its cached bytes where they can: every field
+// class must come out exactly as the field's own text would.
+class ExportedValues : public ::testing::TestWithParam<Backend> {
+  protected:
+    void TearDown() override { SetDecimalSeparator('.'); }
+};
+
+TEST_P(ExportedValues, EveryFieldClassIsWrittenAsItsText) {
+    exporttest::Source src(GetParam());
+    const bool pg = GetParam() == Backend::Postgres;
+    src.exec(
+        pg ? "CREATE TABLE v (i INTEGER, s SMALLINT, b BIGINT, f DOUBLE PRECISION, r REAL, n NUMERIC(12,3), "
+             "t VARCHAR(20), m TEXT, d DATE, ts TIMESTAMP, l BOOLEAN, e INTEGER)"
+           : "CREATE TABLE v (i INTEGER, s SMALLINT, b BIGINT, f REAL, r FLOAT, n DECIMAL(12,3), "
+             "t VARCHAR(20), m TEXT, d DATE, ts DATETIME, l BOOLEAN, e INTEGER)");
+    src.exec(QStringLiteral("INSERT INTO v VALUES (1, -2, 9000000000, 1.5, 0.1, 12.345, 'Zażółć \"q\" 1', "
+                            "'O''Brien; ęą', '2001-02-03', '2001-02-03 04:05:06', %1, NULL)")
+                 .arg(pg ? "true" : "1"));
+    src.exec(QStringLiteral("INSERT INTO v VALUES (-2147483648, 0, -1, 1e20, -0.0, -0.5, '', 'x', NULL, "
+                            "'2001-02-03 00:00:00', %1, 7)")
+                 .arg(pg ? "false" : "0"));
+    src.exec(
+        "INSERT INTO v VALUES (NULL, NULL, NULL, 1e-5, 123456789.125, 0, NULL, NULL, NULL, NULL, NULL, "
+        "NULL)");
+    src.open("SELECT * FROM v ORDER BY b");
+    TQuery* q = src.query();
+    const int n = q->FieldCount();
+    std::vector<ExportColumn> cols;
+    std::vector<SqlColumnDef> defs;
+    QStringList names;
+    for (int i = 0; i < n; ++i) {
+        names << q->Fields(i)->FieldName();
+        cols.push_back({q->Fields(i)->FieldName(), q->Fields(i)->FieldName()});
+        defs.push_back({q->Fields(i)->FieldName(), "T", "<", ">"});
+    }
+    for (const QChar point : {QChar('.'), QChar(',')}) {
+        SetDecimalSeparator(point);
+        for (const QString& delimiter : {QString("\""), QString("1"), QString("ę|")}) {
+            QString text, script;
+            for (int i = 0; i < n; ++i) text += (i ? "," : "") + QuoteValue(cols[i].caption, delimiter);
+            text += "\r\n";
+            for (q->First(); !q->Eof(); q->Next()) {
+                script += "INSERT INTO T (" + names.join(",") + ") VALUES (";
+                for (int i = 0; i < n; ++i) {
+                    const QString v = q->Fields(i)->AsString();
+                    text += (i ? "," : "") + QuoteValue(v, delimiter);
+                    script += (i ? "," : "") + FormatSQLValue(v, "NULL", "<", ">");
+                }
+                text += "\r\n";
+                script += ");\r\n";
+            }
+            WriteTextExport(*q, cols, {"v.txt", ",", delimiter, false});
+            EXPECT_EQ(FileBytes("v.txt"), Cp(text))
+                << "separator " << int(point.unicode()) << " delimiter " << delimiter.toStdString();
+            SqlExportOptions o;
+            o.fileName = "v.sql";
+            o.tableName = "T";
+            o.lineBreakCount = "0";
+            o.emptyValue = "NULL";
+            o.separator = ",";
+            o.createTable = false;
+            WriteSqlScript(*q, cols, defs, o);
+            EXPECT_EQ(FileBytes("v.sql"), Cp(script)) << "separator " << int(point.unicode());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ExportedValues, testing::Values(Backend::Sqlite, Backend::Postgres),
+                         exporttest::ParamName);
 
 }  // namespace

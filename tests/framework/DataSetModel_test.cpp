@@ -106,10 +106,6 @@ TEST_F(ModelOverQuery, EditingACellOfALiveResultWritesTheTable) {
     EXPECT_EQ(query.State(), TDataSetState::dsBrowse);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(ModelOverQuery, GridKeepsColumnWidthsAndFollowsTheCursorAfterAWalk) {
     TComponent owner;
     auto* grid = new TDBGrid(&owner);
@@ -130,10 +126,6 @@ TEST_F(ModelOverQuery, GridKeepsColumnWidthsAndFollowsTheCursorAfterAWalk) {
     query.Close();
     EXPECT_EQ(grid->ColumnCount(), 0);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(ModelOverQuery, GridReachesBothEndsOfTheWholeResultAndAlignsNumbersRight) {
     TForm form(nullptr);

@@ -79,11 +79,8 @@ TEST_F(FormsTest, ModalRunReturnsTheResultTheButtonSets) {
     dialog->SetName("FDialog");
     EXPECT_EQ(dialog->ShowModal(), mrOk);
     EXPECT_FALSE(dialog->Visible());
-}
-
-TEST_F(FormsTest, ModalRunWithoutAnswerEndsCancelledAndHidden) {
-    app.CreateForm<TForm>();
-    auto* dialog = app.CreateForm<TForm>();
+    // Nothing pressed: the run ends cancelled and hidden.
+    testenv::Dialogs().onModal = nullptr;
     EXPECT_EQ(dialog->ShowModal(), mrCancel);
     EXPECT_FALSE(dialog->Visible());
 }
@@ -108,19 +105,6 @@ TEST_F(FormsTest, KeyPreviewSeesKeysFirstAndEnterPressesDefaultButton) {
     QTest::keyClick(edit->LineEdit(), Qt::Key_Delete);
     QTest::keyClick(edit->LineEdit(), Qt::Key_Return);
     EXPECT_EQ(seen, QStringList({"form:46", "edit:46", "form:13", "click"}));
-}
-
-TEST_F(FormsTest, ActiveControlIsTheFocusedControl) {
-    auto* form = app.CreateForm<TForm>();
-    auto* a = new TEdit(form);
-    a->SetParent(form);
-    auto* b = new TEdit(form);
-    b->SetParent(form);
-    form->Show();
-    b->SetFocus();
-    EXPECT_EQ(form->ActiveControl(), b);
-    form->SetActiveControl(a);
-    EXPECT_EQ(form->ActiveControl(), a);
 }
 
 TEST_F(FormsTest, OwnedControlsAreDestroyedWithTheForm) {

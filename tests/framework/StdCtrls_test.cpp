@@ -54,16 +54,6 @@ TEST_F(ControlsTest, EditChangeRunsNestedForProgramChangesButNotForSameText) {
     EXPECT_EQ(seen.size(), 2);
 }
 
-TEST_F(ControlsTest, EditSelectionCanMarkAnAppendedRest) {
-    auto* edit = new TEdit(form);
-    edit->SetText("SELECT * FROM EMPLOYEES");
-    edit->SetSelStart(14);
-    edit->SetSelLength(9);
-    EXPECT_EQ(edit->SelStart(), 14);
-    EXPECT_EQ(edit->SelLength(), 9);
-    EXPECT_EQ(edit->LineEdit()->selectedText(), "EMPLOYEES");
-}
-
 TEST_F(ControlsTest, CheckBoxClickRunsAlsoWhenSetByProgram) {
     auto* box = new TCheckBox(form);
     int clicks = 0;

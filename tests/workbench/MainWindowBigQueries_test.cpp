@@ -12,7 +12,7 @@ using wbtest::Workbench;
 
 namespace {
 
-class BigQueries : public ::testing::TestWithParam<Backend> {};
+class BigQueries : public wbtest::WorkbenchTest {};
 
 // Puts `lines` on the numbered page `page` (1 to 6) and shows that page.
 void writePage(TFMain* m, int page, const QStringList& lines) {
@@ -22,12 +22,10 @@ void writePage(TFMain* m, int page, const QStringList& lines) {
 }
 
 TEST_P(BigQueries, RefreshRunsThePageShownAndKeepsItsLinesInTheHistory) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER, name VARCHAR(10))");
     wb.seed("INSERT INTO t VALUES (1, 'a')");
     wb.seed("INSERT INTO t VALUES (2, 'b')");
     wb.connect();
-    TFMain* m = wb.main();
     writePage(m, 2, {"SELECT name", "  FROM t ORDER BY id"});
     writePage(m, 5, {"SELECT id FROM t WHERE id = 2"});
     m->PAGESQL->SetActivePage(m->PAGESQL->Pages(1));
@@ -41,12 +39,10 @@ TEST_P(BigQueries, RefreshRunsThePageShownAndKeepsItsLinesInTheHistory) {
     EXPECT_FALSE(m->MainQuery->Active()) << "the one-line query's result is not touched";
 }
 
-TEST_P(BigQueries, AStatementWithoutRowsIsAnsweredOk) {
-    Workbench wb(GetParam());
+TEST_P(BigQueries, AStatementWithoutRowsIsAnsweredOkAndADatabaseErrorShownPlain) {
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.seed("INSERT INTO t VALUES (1)");
     wb.connect();
-    TFMain* m = wb.main();
     writePage(m, 1, {"UPDATE t", "SET id = 5"});
     m->BitBtn3Click(m);
     EXPECT_EQ(wb.scalar("SELECT id FROM t"), "5");
@@ -56,29 +52,23 @@ TEST_P(BigQueries, AStatementWithoutRowsIsAnsweredOk) {
     EXPECT_EQ(m->H->Lines().ToStringList(), QStringList({"UPDATE t", "SET id = 5"}));
     EXPECT_FALSE(m->QueryFull->Active());
     EXPECT_EQ(m->DBGrid3->Model()->rowCount(), 0);
-}
 
-TEST_P(BigQueries, ADatabaseErrorIsShownPlainAndFollowsTheLinesInTheHistory) {
-    Workbench wb(GetParam());
-    wb.connect();
-    TFMain* m = wb.main();
-    m->H->Lines().Add("earlier");
+    // The database's message follows the statement's lines in the history.
     writePage(m, 3, {"SELEC nothing", "FROM nowhere"});
     m->BitBtn3Click(m);
-    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    const QString message = testenv::Dialogs().boxes[0].text;
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 2u);
+    const QString message = testenv::Dialogs().boxes[1].text;
     EXPECT_NE(message, "OK !");
     EXPECT_FALSE(message.isEmpty());
-    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::None);
+    EXPECT_EQ(testenv::Dialogs().boxes[1].icon, platform::BoxIcon::None);
     EXPECT_EQ(m->H->Lines().ToStringList(),
-              QStringList({"earlier", "SELEC nothing", "FROM nowhere"}) + message.split(QChar('\n')));
+              QStringList({"UPDATE t", "SET id = 5", "SELEC nothing", "FROM nowhere"}) +
+                  message.split(QChar('\n')));
 }
 
 TEST_P(BigQueries, AnErrorOutsideTheDatabaseIsNamedAsSuch) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.connect();
-    TFMain* m = wb.main();
     // An observer of the query that fails stands for any failure that is not the database's.
     struct Failing : TDataSetObserver {
         void DataSetEvent(TDataSet*, TDataEvent event, int) override {
@@ -94,9 +84,7 @@ TEST_P(BigQueries, AnErrorOutsideTheDatabaseIsNamedAsSuch) {
 }
 
 TEST_P(BigQueries, WithoutAnAliasNothingRuns) {
-    Workbench wb(GetParam());
     wb.show();
-    TFMain* m = wb.main();
     writePage(m, 4, {"SELECT 1"});
     m->BitBtn3Click(m);
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"Enter the database name"}));

@@ -65,14 +65,12 @@ TEST(AliasesPage, PhysicalNamesAreKeptUpTo260Characters) {
     EXPECT_EQ(aliases->FieldByName("PHYNAME")->AsString(), QString::fromLatin1(exact));
 }
 
-class TablesPage : public ::testing::TestWithParam<Backend> {};
+class TablesPage : public wbtest::WorkbenchTest {};
 
 TEST_P(TablesPage, ColumnsOfTheSelectedTableWithTheirPhysicalTypes) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE aa (x INTEGER)");
     wb.seed("CREATE TABLE items (id INTEGER, name VARCHAR(20), price NUMERIC(10,2), born DATE)");
     wb.connect();
-    TFMain* m = wb.main();
     const QStringList tables = rowsOf(m->DBItems);
     const int at = static_cast<int>(tables.indexOf(QStringLiteral("items")));
     ASSERT_GE(at, 0) << tables.join(QChar(' ')).toStdString();

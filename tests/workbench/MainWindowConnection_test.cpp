@@ -19,7 +19,7 @@ using wbtest::Workbench;
 
 namespace {
 
-class MainWindowConnection : public ::testing::TestWithParam<Backend> {};
+class MainWindowConnection : public wbtest::WorkbenchTest {};
 
 void run(TFMain* m, const QString& sql) {
     m->MainQuery->SQL().Clear();
@@ -27,99 +27,83 @@ void run(TFMain* m, const QString& sql) {
     m->MainQuery->ExecSQL();
 }
 
-TEST_P(MainWindowConnection, FirstShowListsAliasesWithNothingSelected) {
-    Workbench wb(GetParam());
+TEST_P(MainWindowConnection, BeforeConnectingNothingIsPickedAndEveryActionAsksOrFails) {
     wb.show();
-    EXPECT_EQ(wb.main()->DatabaseName->Items().ToStringList(), QStringList({"TEST"}));
-    EXPECT_EQ(wb.main()->DatabaseName->ItemIndex(), -1);
-    EXPECT_FALSE(wb.main()->Database->Connected());
-    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
-    EXPECT_FALSE(wb.main()->BCommit->Enabled());
-    EXPECT_FALSE(wb.main()->MIRollback->Enabled());
-}
+    EXPECT_EQ(m->DatabaseName->Items().ToStringList(), QStringList({"TEST"}));
+    EXPECT_EQ(m->DatabaseName->ItemIndex(), -1);
+    EXPECT_FALSE(m->BCommit->Enabled());
+    EXPECT_FALSE(m->MIRollback->Enabled());
 
-TEST_P(MainWindowConnection, WithoutAliasEveryDatabaseActionAsksForTheName) {
-    Workbench wb(GetParam());
-    wb.show();
-    EXPECT_FALSE(wb.main()->EnsureConnected());
-    wb.main()->BStartTransactionClick(nullptr);
+    EXPECT_FALSE(m->EnsureConnected());
+    m->BStartTransactionClick(nullptr);
     EXPECT_EQ(testenv::Dialogs().boxTexts(),
               QStringList({"Enter the database name", "Enter the database name"}));
     EXPECT_EQ(testenv::Dialogs().boxes[0].caption, "Informacja");
-    EXPECT_FALSE(wb.main()->Database->Connected());
+
+    // A commit without a connection goes to the error box and keeps the controls.
+    testenv::Dialogs().clear();
+    Dispatch([&] { m->BCommitClick(nullptr); });
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_TRUE(m->BStartTransaction->Enabled());
+    EXPECT_FALSE(m->Database->Connected());
 }
 
 TEST_P(MainWindowConnection, FirstDatabaseActionConnectsAndFillsTheSuggestions) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE employees (id INTEGER, name VARCHAR(20))");
     wb.seed("CREATE TABLE dept (id INTEGER)");
     wb.show();
     wb.selectAlias();
-    wb.main()->BStartTransactionClick(nullptr);
-    ASSERT_TRUE(wb.main()->Database->Connected());
-    EXPECT_TRUE(wb.main()->Database->InTransaction());
-    const QStringList hints = wb.main()->HINTS->Lines().ToStringList();
+    m->BStartTransactionClick(nullptr);
+    ASSERT_TRUE(m->Database->Connected());
+    EXPECT_TRUE(m->Database->InTransaction());
+    const QStringList hints = m->HINTS->Lines().ToStringList();
     EXPECT_TRUE(hints.contains("EMPLOYEES")) << hints.join(",").toStdString();
     EXPECT_TRUE(hints.contains("DEPT"));
-    EXPECT_FALSE(wb.main()->BStartTransaction->Enabled());
-    EXPECT_TRUE(wb.main()->BCommit->Enabled());
-    EXPECT_TRUE(wb.main()->MICommit->Enabled());
+    EXPECT_FALSE(m->BStartTransaction->Enabled());
+    EXPECT_TRUE(m->BCommit->Enabled());
+    EXPECT_TRUE(m->MICommit->Enabled());
     EXPECT_TRUE(testenv::Dialogs().boxes.empty());
 }
 
 TEST_P(MainWindowConnection, RollbackUndoesWhatTheTransactionWrote) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.connect();
-    wb.main()->BStartTransactionClick(nullptr);
-    run(wb.main(), "INSERT INTO t VALUES (1)");
-    wb.main()->BRollbackClick(nullptr);
+    m->BStartTransactionClick(nullptr);
+    run(m, "INSERT INTO t VALUES (1)");
+    m->BRollbackClick(nullptr);
     EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "0");
-    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
-    wb.main()->MIStartTransactionClick(nullptr);
-    run(wb.main(), "INSERT INTO t VALUES (2)");
-    wb.main()->MICommitClick(nullptr);
+    EXPECT_TRUE(m->BStartTransaction->Enabled());
+    m->MIStartTransactionClick(nullptr);
+    run(m, "INSERT INTO t VALUES (2)");
+    m->MICommitClick(nullptr);
     EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "1");
-}
-
-TEST_P(MainWindowConnection, CommitWithoutConnectionGoesToTheErrorBoxAndKeepsTheControls) {
-    Workbench wb(GetParam());
-    wb.show();
-    Dispatch([&] { wb.main()->BCommitClick(nullptr); });
-    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
-    EXPECT_TRUE(wb.main()->BStartTransaction->Enabled());
-}
-
-TEST_P(MainWindowConnection, ConnectingAgainDuringATransactionLeavesTheControls) {
-    Workbench wb(GetParam());
-    wb.connect();
-    wb.main()->BStartTransactionClick(nullptr);
-    wb.main()->BConnectClick(nullptr);
-    EXPECT_TRUE(wb.main()->Database->Connected());
-    EXPECT_FALSE(wb.main()->BStartTransaction->Enabled());
-    EXPECT_TRUE(wb.main()->BRollback->Enabled());
+    // Connecting again during a transaction leaves the controls as they are.
+    m->BStartTransactionClick(nullptr);
+    m->BConnectClick(nullptr);
+    EXPECT_TRUE(m->Database->Connected());
+    EXPECT_FALSE(m->BStartTransaction->Enabled());
+    EXPECT_TRUE(m->BRollback->Enabled());
 }
 
 TEST_P(MainWindowConnection, KindsOfSuggestion) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE emp (empno INTEGER, ename VARCHAR(10))");
     wb.connect();
-    wb.main()->KindOfHint->SetItemIndex(1);
-    wb.main()->RefreshTablesClick(nullptr);
-    const QStringList hints = wb.main()->HINTS->Lines().ToStringList();
+    m->KindOfHint->SetItemIndex(1);
+    m->RefreshTablesClick(nullptr);
+    const QStringList hints = m->HINTS->Lines().ToStringList();
     EXPECT_TRUE(hints.contains("EMP"));
     EXPECT_TRUE(hints.contains("EMP.EMPNO"));
     EXPECT_TRUE(hints.contains("EMP.ENAME"));
     EXPECT_LT(hints.indexOf("EMP"), hints.indexOf("EMP.EMPNO"));
     // "Dont suggest" chosen on the "Settings" page, then "Refresh" on "Tabs, Cols".
-    auto* group = wb.main()->Widget()->findChild<QWidget*>("KindOfHint");
+    auto* group = m->Widget()->findChild<QWidget*>("KindOfHint");
     ASSERT_NE(group, nullptr);
     for (QRadioButton* b : group->findChildren<QRadioButton*>())
         if (b->text() == "Dont suggest") QTest::mouseClick(b, Qt::LeftButton);
-    EXPECT_EQ(wb.main()->KindOfHint->ItemIndex(), 2);
+    EXPECT_EQ(m->KindOfHint->ItemIndex(), 2);
     wb.click("RefreshTables");
-    EXPECT_EQ(wb.main()->HINTS->Lines().Count(), 0);
+    EXPECT_EQ(m->HINTS->Lines().Count(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, MainWindowConnection,
@@ -150,20 +134,6 @@ TEST(MainWindowSuggestions, TableWhoseColumnsFailKeepsItsNameAndTheWalkGoesOn) {
     EXPECT_TRUE(hints.contains("B_BROKEN"));
     EXPECT_TRUE(hints.contains("C_LAST.Y")) << hints.join(",").toStdString();
     EXPECT_TRUE(testenv::Dialogs().boxes.empty());
-}
-
-TEST(MainWindowSuggestions, FailedConnectKeepsTheOldSuggestions) {
-    Workbench wb(Backend::Sqlite);
-    wb.seed("CREATE TABLE keep_me (x INTEGER)");
-    wb.connect();
-    ASSERT_TRUE(wb.main()->HINTS->Lines().ToStringList().contains("KEEP_ME"));
-    // The alias now points at a folder, which no database can be opened in.
-    testenv::WriteFile(testenv::Root() + "/../config/zorvantic/aliases.conf",
-                       "[TEST]\nTYPE=SQLITE\nPATH=" + testenv::Root().toUtf8() + "\n");
-    Dispatch([&] { wb.main()->BConnectClick(nullptr); });
-    EXPECT_FALSE(wb.main()->Database->Connected());
-    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_TRUE(wb.main()->HINTS->Lines().ToStringList().contains("KEEP_ME"));
 }
 
 TEST(MainWindowStorage, StoredFieldsComeBackAtTheFirstShowButNeverThePassword) {
@@ -199,10 +169,6 @@ TEST(MainWindowStorage, StoredFieldsComeBackAtTheFirstShowButNeverThePassword) {
     EXPECT_EQ(again.main()->Grid->Font().font.pointSize(), 17);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(MainWindowLoginPostgres, WrongPasswordLeavesTheConnectionClosedAndTheRightOneConnects) {
     Workbench wb(Backend::Postgres);
     wb.show();
@@ -218,10 +184,6 @@ TEST(MainWindowLoginPostgres, WrongPasswordLeavesTheConnectionClosedAndTheRightO
     wb.main()->BConnectClick(nullptr);
     EXPECT_TRUE(wb.main()->Database->Connected());
 }
-
-}  // namespace
-
-namespace {
 
 TEST(MainWindowStart, BrokenAliasFileIsReportedAndTheWindowStillOpens) {
     Workbench wb(Backend::Sqlite);

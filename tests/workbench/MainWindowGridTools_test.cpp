@@ -14,7 +14,7 @@ using wbtest::Workbench;
 
 namespace {
 
-class GridTools : public ::testing::TestWithParam<Backend> {};
+class GridTools : public wbtest::WorkbenchTest {};
 
 void openMain(TFMain* m, const QString& sql) {
     m->MainQuery->SQL().Clear();
@@ -22,12 +22,20 @@ void openMain(TFMain* m, const QString& sql) {
     m->MainQuery->Open();
 }
 
-TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryField) {
-    Workbench wb(GetParam());
+TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryFieldUnlessCancelled) {
     wb.seed("CREATE TABLE pairs (a INTEGER, b VARCHAR(5))");
     wb.seed("INSERT INTO pairs VALUES (1, 'x')");
     wb.connect();
-    TFMain* m = wb.main();
+    // Cancelled: the database's error, the field kept.
+    m->SQL1->SetText("kept");
+    testenv::Dialogs().inputAnswers = {std::nullopt};
+    wb.click("BSQL");
+    EXPECT_EQ(m->SQL1->Text(), "kept");
+    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
+    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from "}));
+
+    testenv::Dialogs().clear();
     m->HINTS->Lines().Clear();  // no completion of the table name
     testenv::Dialogs().inputAnswers = {QString("pairs")};
     wb.click("BSQL");
@@ -39,27 +47,12 @@ TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryField) {
     EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from pairs"}));
 }
 
-TEST_P(GridTools, CancelledTableNameShowsTheDatabaseErrorAndKeepsTheField) {
-    Workbench wb(GetParam());
-    wb.connect();
-    TFMain* m = wb.main();
-    m->SQL1->SetText("kept");
-    testenv::Dialogs().inputAnswers = {std::nullopt};
-    wb.click("BSQL");
-    EXPECT_EQ(m->SQL1->Text(), "kept");
-    ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
-    EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from "}));
-}
-
 TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
-    Workbench wb(GetParam());
     wb.seed("CREATE TABLE n (id INTEGER)");
     wb.seed(
         "INSERT INTO n SELECT x FROM (WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g "
         "WHERE x < 3000) SELECT x FROM g) s");
     wb.connect();
-    TFMain* m = wb.main();
     openMain(m, "SELECT id FROM n ORDER BY id");
     m->MainQuery->MoveBy(6);
     ASSERT_EQ(m->Grid->View()->currentIndex().row(), 6);
@@ -81,9 +74,7 @@ TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
 }
 
 TEST_P(GridTools, FontOfTheGridChangesOnlyWhenConfirmed) {
-    Workbench wb(GetParam());
     wb.show();
-    TFMain* m = wb.main();
     QFont chosen = m->Grid->Font().font;
     chosen.setPointSize(chosen.pointSize() + 7);
     testenv::Dialogs().fontAnswers = {std::nullopt, chosen};
@@ -96,9 +87,7 @@ TEST_P(GridTools, FontOfTheGridChangesOnlyWhenConfirmed) {
 }
 
 TEST_P(GridTools, SaveResultFromThePopupWithoutAResult) {
-    Workbench wb(GetParam());
     wb.show();
-    TFMain* m = wb.main();
     m->Zapiszwynik1->Action()->trigger();
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"No data to export"}));
 }

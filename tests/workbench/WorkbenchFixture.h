@@ -46,4 +46,12 @@ class Workbench {
     std::unique_ptr<TComponent> other_;
 };
 
+// A test over both backends with a fresh workbench `wb` and its main window `m`.
+class WorkbenchTest : public ::testing::TestWithParam<Backend> {
+  protected:
+    WorkbenchTest() : wb(GetParam()), m(wb.main()) {}
+    Workbench wb;
+    TFMain* m;
+};
+
 }  // namespace wbtest

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+#include "rtl/SysUtils.h"
+
+class ExportFile;
+class TField;
+
+// A column's value on the dataset's current record as the exports write it: the
+// field's text, taken from the cached bytes directly where that text is those bytes
+// (character, memo and integer fields) or a number formatted from them (floating-point
+// and decimal fields), and through the field's own text otherwise.
+class ExportValue {
+  public:
+    explicit ExportValue(const TField* field);
+
+    // Reads the current record's value; false when its text is empty (NULL included).
+    bool Read();
+    // Writes the value read last, every `doubled` character written twice (QChar()
+    // doubles nothing).
+    void Write(ExportFile& out, QChar doubled) const;
+
+  private:
+    enum class Form { Utf8, Float, Decimal, Text };
+
+    const TField* field_;
+    Form form_;
+    char point_;              // the decimal separator, when it is ASCII
+    std::string_view bytes_;  // UTF-8 or ASCII text, unless text_ holds the value
+    bool isText_ = false;
+    QString text_;
+    char number_[kFloatTextMax];
+};

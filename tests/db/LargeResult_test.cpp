@@ -1,0 +1,204 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "DbTestSupport.h"
+#include "db/Aliases.h"
+#include "db/Driver.h"
+#include "db/RowStore.h"
+#include "rtl/Exception.h"
+
+using dbtest::Backend;
+using dbtest::Scratch;
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
+
+namespace {
+
+// Row cache blocks of a few kilobytes, at most four in memory, so a few thousand rows
+// pass through the temporary file.
+class LargeResult : public ::testing::TestWithParam<Backend> {
+  protected:
+    void SetUp() override {
+        before_ = RowStore::SetLimits({4096, 4 * 4096});
+        s = std::make_unique<Scratch>(GetParam());
+    }
+    void TearDown() override {
+        s.reset();
+        RowStore::SetLimits(before_);
+    }
+    bool pg() const { return GetParam() == Backend::Postgres; }
+
+    // ID 1..n, NAME 'row<ID>'.
+    void numbers(int n) {
+        s->exec("CREATE TABLE T (ID INTEGER, NAME VARCHAR(20))");
+        s->exec(
+            pg() ? QStringLiteral("INSERT INTO T SELECT g, 'row' || g FROM generate_series(1, %1) g").arg(n)
+                 : QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < "
+                                  "%1) INSERT INTO T SELECT x, 'row' || x FROM g")
+                       .arg(n));
+    }
+
+    std::unique_ptr<Scratch> s;
+
+  private:
+    RowStore::Limits before_{};
+};
+
+TEST_P(LargeResult, EveryRowStaysReachableAfterTheWalk) {
+    numbers(20000);
+    TQuery* q = s->query("SELECT * FROM T ORDER BY ID");
+    q->Open();
+    long long sum = 0;
+    for (; !q->Eof(); q->Next()) sum += q->Fields(0)->AsString().toLongLong();
+    EXPECT_EQ(sum, 20000LL * 20001 / 2);
+    q->First();
+    EXPECT_EQ(q->FieldByName("NAME")->AsString(), "row1");
+    q->SetRecNo(12345);
+    EXPECT_EQ(q->FieldByName("NAME")->AsString(), "row12345");
+    EXPECT_EQ(q->DisplayText(2, 1), "row3");  // a grid scrolled back to the top
+    EXPECT_EQ(q->RecordCount(), 20000);
+}
+
+TEST_P(LargeResult, LiveEditsOfRowsLongReadWriteTheRowAndKeepTheRest) {
+    numbers(20000);
+    TQuery* q = s->query("SELECT * FROM T ORDER BY ID", true);
+    q->Open();
+    q->Last();
+    q->SetRecNo(3);
+    q->Edit();
+    q->FieldByName("NAME")->SetAsString("three");
+    q->Post();
+    q->SetRecNo(10);
+    q->Delete();
+    EXPECT_EQ(s->scalar("SELECT NAME FROM T WHERE ID = 3"), "three");
+    EXPECT_EQ(s->scalar("SELECT COUNT(*) FROM T"), "19999");
+    EXPECT_EQ(q->RecordCount(), 19999);
+    EXPECT_EQ(q->DisplayText(2, 1), "three");
+    EXPECT_EQ(q->DisplayText(9, 1), "row11");
+    EXPECT_EQ(q->DisplayText(19998, 1), "row20000");
+}
+
+TEST_P(LargeResult, AResultOutlivingItsConnectionIsRefusedNotRead) {
+    numbers(5000);
+    auto conn = ConnectAlias(FindAlias("TEST"), QString(), QString());
+    auto result = conn->OpenQuery("SELECT * FROM T");
+    RowStore rows(2);
+    result->Fetch(rows, 10);
+    conn.reset();
+    EXPECT_THAT([&] { result->Fetch(rows, 10); }, ThrowsMessage<EDatabaseError>(HasSubstr("closed")));
+    result.reset();
+    EXPECT_EQ(*rows.Value(9, 1), "row10");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, LargeResult, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         testenv::ParamName);
+
+// ---- PostgreSQL: rows read in batches through a cursor ----------------------------------
+
+class PostgresBatches : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        s.exec("CREATE TABLE T AS SELECT g AS ID FROM generate_series(1, 50000) g");
+        other.SetDatabaseName("Y");
+        other.SetAliasName("TEST");
+    }
+    // A value as another session sees it: what is committed.
+    QString committed(const QString& sql) {
+        TQuery q;
+        q.SetDatabaseName("Y");
+        q.SQL().Add(sql);
+        q.Open();
+        return q.Fields(0)->AsString();
+    }
+
+    Scratch s{Backend::Postgres};
+    TDatabase other;
+};
+
+TEST_F(PostgresBatches, WritesWhileAResultIsOpenAreCommittedAtOnce) {
+    TQuery* q = s.query("SELECT * FROM T ORDER BY ID");
+    q->Open();
+    EXPECT_FALSE(s.db().InTransaction());
+    s.exec("INSERT INTO T VALUES (0)");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
+    // The open result still gives the rows of its own moment, all of them.
+    EXPECT_EQ(q->RecordCount(), 50000);
+    EXPECT_EQ(q->Fields(0)->AsString(), "1");
+}
+
+TEST_F(PostgresBatches, AUserTransactionStartedWhileAResultIsOpenIsTheUsersAlone) {
+    TQuery* q = s.query("SELECT * FROM T ORDER BY ID");
+    q->Open();
+    q->MoveBy(10);
+    s.db().StartTransaction();
+    s.exec("DELETE FROM T");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50000");
+    s.db().Rollback();
+    EXPECT_FALSE(s.db().InTransaction());
+    EXPECT_EQ(q->RecordCount(), 50000);
+    EXPECT_EQ(q->Fields(0)->AsString(), "11");
+}
+
+TEST_F(PostgresBatches, AResultOpenedInsideAUserTransactionSeesItsWorkAndSurvivesItsEnd) {
+    s.db().StartTransaction();
+    s.exec("INSERT INTO T VALUES (-1)");
+    TQuery* q = s.query("SELECT * FROM T ORDER BY ID");
+    q->Open();
+    EXPECT_EQ(q->Fields(0)->AsString(), "-1");
+    s.db().Commit();
+    EXPECT_EQ(q->RecordCount(), 50001);
+    EXPECT_EQ(committed("SELECT MIN(ID) FROM T"), "-1");
+}
+
+TEST_F(PostgresBatches, ARowThatFailsMidWayRaisesAndLeavesNoTransactionBehind) {
+    TQuery* q = s.query("SELECT 100 / (30000 - g) AS X FROM generate_series(1, 50000) g");
+    q->Open();
+    EXPECT_THAT([&] { q->RecordCount(); }, ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
+    EXPECT_FALSE(s.db().InTransaction());
+    EXPECT_EQ(q->Fields(0)->AsString(), "0");  // the rows before the failure stay
+    s.exec("INSERT INTO T VALUES (0)");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
+}
+
+TEST_F(PostgresBatches, AFailureMetWhileReadingAheadIsRaisedAgainWhereItHappened) {
+    TQuery* q = s.query("SELECT 100 / (30000 - g) AS X FROM generate_series(1, 50000) g");
+    q->Open();
+    // Another statement needs the session: the open result reads ahead and meets the error.
+    EXPECT_THROW(s.exec("INSERT INTO T VALUES (0)"), EDatabaseError);
+    int rows = 0;
+    EXPECT_THAT(
+        [&] {
+            for (; !q->Eof(); q->Next()) ++rows;
+        },
+        ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
+    // Rows come in batches: those of the batches before the failing one.
+    EXPECT_GT(rows, 1000);
+    EXPECT_LT(rows, 30000);
+    s.exec("INSERT INTO T VALUES (0)");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
+}
+
+TEST_F(PostgresBatches, StatementsNoCursorHoldsStillGiveTheirRowsOnce) {
+    s.db().StartTransaction();
+    TQuery* show = s.query("SHOW DateStyle");
+    show->Open();
+    EXPECT_EQ(show->Fields(0)->AsString(), "ISO, YMD");
+    TQuery* ins = s.query("INSERT INTO T VALUES (-5) RETURNING ID * 2");
+    ins->Open();
+    EXPECT_EQ(ins->Fields(0)->AsString(), "-10");
+    // A query a cursor refuses runs as it is, once, and the transaction goes on.
+    TQuery* del = s.query("WITH d AS (DELETE FROM T WHERE ID < 3 RETURNING ID) SELECT ID FROM d ORDER BY ID");
+    del->Open();
+    EXPECT_EQ(del->RecordCount(), 3);
+    EXPECT_EQ(del->Fields(0)->AsString(), "-5");
+    EXPECT_TRUE(s.db().InTransaction());
+    s.db().Commit();
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T WHERE ID < 3"), "0");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "49998");
+    // A wrong statement is refused with the server's own words for it.
+    TQuery* wrong = s.query("SELECT ID FROM T WHERE");
+    EXPECT_THAT([&] { wrong->Open(); },
+                ThrowsMessage<EDatabaseError>(HasSubstr("syntax error at end of input")));
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "db/RowStore.h"
+
+namespace {
+
+// Blocks of a few kilobytes, at most four of them in memory: a few thousand rows then
+// go through the file the way millions do with the real sizes.
+class SmallBlocks {
+  public:
+    SmallBlocks() : before_(RowStore::SetLimits({4096, 4 * 4096})) {}
+    ~SmallBlocks() { RowStore::SetLimits(before_); }
+
+  private:
+    RowStore::Limits before_;
+};
+
+std::string text(int i) {
+    return "value " + std::to_string(i) + std::string(static_cast<size_t>(i % 37), '.');
+}
+
+void addRow(RowStore& rows, int i) {
+    rows.BeginRow();
+    rows.AddValue(std::to_string(i));
+    if (i % 3 == 0)
+        rows.AddNull();
+    else
+        rows.AddValue(text(i));
+    rows.EndRow();
+}
+
+void expectRow(const RowStore& rows, int row, int i) {
+    ASSERT_EQ(*rows.Value(row, 0), std::to_string(i)) << "row " << row;
+    if (i % 3 == 0)
+        EXPECT_FALSE(rows.Value(row, 1).has_value()) << "row " << row;
+    else
+        EXPECT_EQ(*rows.Value(row, 1), text(i)) << "row " << row;
+}
+
+TEST(RowStore, KeepsNullsEmptiesAndLargeValuesApartAndEditsInPlace) {
+    RowStore rows(3);
+    const std::string big(600000, 'b');
+    for (int i = 0; i < 3000; ++i) {
+        rows.BeginRow();
+        rows.AddValue(std::to_string(i));
+        if (i % 2)
+            rows.AddNull();
+        else
+            rows.AddValue("", 0);
+        rows.AddValue(i == 1500 ? std::string_view(big) : std::string_view("x"));
+        rows.EndRow();
+    }
+    EXPECT_EQ(rows.Count(), 3000);
+    EXPECT_EQ(*rows.Value(2999, 0), "2999");
+    EXPECT_FALSE(rows.Value(1, 1).has_value());
+    EXPECT_EQ(rows.Value(2, 1)->size(), 0u);
+    EXPECT_EQ(rows.Value(1500, 2)->size(), big.size());
+    EXPECT_EQ(*rows.Value(1501, 2), "x");
+
+    rows.BeginRow();
+    rows.AddValue("new");
+    rows.AddNull();
+    rows.AddValue("z");
+    rows.EndRow(1);
+    EXPECT_EQ(*rows.Value(1, 0), "new");
+    EXPECT_EQ(*rows.Value(2, 0), "1");
+    rows.Remove(1);
+    EXPECT_EQ(*rows.Value(1, 0), "1");
+    rows.BeginRow();
+    rows.AddNull();
+    rows.AddNull();
+    rows.AddNull();
+    rows.EndRowReplacing(0);
+    EXPECT_FALSE(rows.Value(0, 0).has_value());
+    // Compact: small rows share blocks (well under the size of one block per row).
+    EXPECT_LT(rows.BytesReserved(), size_t(4) << 20);
+}
+
+TEST(RowStore, MemoryStaysBoundedAndEveryRowComesBackFromTheFile) {
+    SmallBlocks small;
+    RowStore rows(2);
+    const int n = 20000;
+    for (int i = 0; i < n; ++i) addRow(rows, i);
+    EXPECT_GT(rows.BytesSpilled(), size_t(300000));
+    EXPECT_LE(rows.BytesReserved(), size_t(4 * 4096));
+    // Forwards, backwards and jumping about: the rows are the ones written.
+    for (int r = 0; r < n; r += 7) expectRow(rows, r, r);
+    for (int r = n - 1; r >= 0; r -= 13) expectRow(rows, r, r);
+    for (int k = 0; k < 500; ++k) {
+        const int r = (k * 7919) % n;
+        expectRow(rows, r, r);
+    }
+    EXPECT_LE(rows.BytesReserved(), size_t(4 * 4096));
+    // The values of one row stay valid together while reading them.
+    const auto id = rows.Value(5, 0);
+    const auto name = rows.Value(5, 1);
+    EXPECT_EQ(*id, "5");
+    EXPECT_EQ(*name, text(5));
+}
+
+TEST(RowStore, EditsBetweenSpilledRowsKeepTheOrder) {
+    SmallBlocks small;
+    RowStore rows(2);
+    std::vector<int> expected;
+    for (int i = 0; i < 5000; ++i) {
+        addRow(rows, i);
+        expected.push_back(i);
+    }
+    // Inserted, replaced and removed rows land in the last block; their neighbours stay
+    // where they were in the file.
+    for (int k = 0; k < 40; ++k) {
+        const int at = (k * 611) % static_cast<int>(expected.size());
+        const int value = 100000 + k;
+        switch (k % 3) {
+            case 0:
+                rows.BeginRow();
+                rows.AddValue(std::to_string(value));
+                rows.AddValue(text(value));
+                rows.EndRow(at);
+                expected.insert(expected.begin() + at, value);
+                break;
+            case 1:
+                rows.BeginRow();
+                rows.AddValue(std::to_string(value));
+                rows.AddValue(text(value));
+                rows.EndRowReplacing(at);
+                expected[static_cast<size_t>(at)] = value;
+                break;
+            default:
+                rows.Remove(at);
+                expected.erase(expected.begin() + at);
+        }
+    }
+    ASSERT_EQ(rows.Count(), static_cast<int>(expected.size()));
+    for (int r = 0; r < rows.Count(); ++r) expectRow(rows, r, expected[static_cast<size_t>(r)]);
+    // A row larger than a block has one of its own, which goes to the file too.
+    const std::string big(3 * 4096, 'L');
+    rows.BeginRow();
+    rows.AddValue("big");
+    rows.AddValue(big);
+    rows.EndRow(0);
+    for (int i = 0; i < 2000; ++i) addRow(rows, i);
+    EXPECT_EQ(*rows.Value(0, 1), big);
+    expectRow(rows, 1, expected[0]);
+}
+
+}  // namespace
