@@ -204,7 +204,8 @@ TEST(AliasFile, NamesAreListedCutTo31AndFoundByTheListedName) {
     EXPECT_EQ(FindAlias(exact).physicalName, "c:\\a.db");
     EXPECT_EQ(FindAlias(longer.left(31).toLower()).physicalName, "c:\\b.db");
     EXPECT_EQ(FindAlias(longer).physicalName, "c:\\b.db");
-    EXPECT_TRUE(errorOf([&] { FindAlias(longer.left(30)); }).contains(longer.left(30)));
+    EXPECT_THAT([&] { FindAlias(longer.left(30)); },
+                ThrowsMessage<EDatabaseError>(HasSubstr(longer.left(30).toStdString())));
 }
 
 TEST(AliasFile, MalformedFileNamesFileAndLineAndIsNotRewritten) {
