@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,8 @@
 #include "support/TestEnv.h"
 
 using namespace platform;
+using ::testing::StrEq;
+using ::testing::ThrowsMessage;
 
 namespace {
 
@@ -40,6 +43,9 @@ TEST(Registry, WritesReadableRegedit4File) {
     EXPECT_EQ(reg.ReadString(QStringLiteral("common\\ERROR")), QStringLiteral("Błąd \"x\" C:\\y"));
     EXPECT_TRUE(QFile::exists(ConfigFolder() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg")));
     EXPECT_FALSE(QFile::exists(ConfigFolder() + QStringLiteral("/HKEY_CURRENT_USER.reg")));
+    // A backslash in a value name is part of the name, not a subkey.
+    EXPECT_FALSE(reg.KeyExists(QStringLiteral("Common")));
+    EXPECT_FALSE(reg.ValueExists(QStringLiteral("Error")));
 }
 
 TEST(Registry, NamesCompareWithoutCaseAndKeepTheirFirstCase) {
@@ -53,32 +59,16 @@ TEST(Registry, NamesCompareWithoutCaseAndKeepTheirFirstCase) {
     EXPECT_EQ(other.ReadString(QStringLiteral("StringsPath")), QStringLiteral("b"));
 }
 
-TEST(Registry, BackslashInValueNameIsNotASubkey) {
-    TRegistry reg = openedMachineKey();
-    reg.WriteString(QStringLiteral("Common\\Warning"), QStringLiteral("Uwaga"));
-    EXPECT_FALSE(reg.KeyExists(QStringLiteral("Common")));
-    EXPECT_TRUE(reg.ValueExists(QStringLiteral("Common\\Warning")));
-    EXPECT_FALSE(reg.ValueExists(QStringLiteral("Warning")));
-}
-
-TEST(Registry, MissingValueOrKeyReadsEmpty) {
+TEST(Registry, MissingValueOrKeyReadsEmptyAndWritesNeedAnOpenKey) {
     TRegistry reg(RootKey::LocalMachine);
+    EXPECT_THAT([&] { reg.WriteString(QStringLiteral("Version"), QStringLiteral("1")); },
+                ThrowsMessage<ERegistryException>(StrEq("Failed to set data for 'Version'")));
     EXPECT_FALSE(reg.OpenKey(kKey, false));
     EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QString());
     EXPECT_FALSE(QFile::exists(HiveFileName(RootKey::LocalMachine)));
     ASSERT_TRUE(reg.OpenKey(kKey, true));
     EXPECT_EQ(reg.ReadString(QStringLiteral("Version")), QString());
     EXPECT_FALSE(reg.ValueExists(QStringLiteral("Version")));
-}
-
-TEST(Registry, WriteWithoutOpenKeyFails) {
-    TRegistry reg(RootKey::LocalMachine);
-    try {
-        reg.WriteString(QStringLiteral("Version"), QStringLiteral("1"));
-        FAIL() << "no error";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Failed to set data for 'Version'"));
-    }
 }
 
 TEST(Registry, TwoObjectsNeverLoseEachOthersValues) {
@@ -97,12 +87,8 @@ TEST(Registry, OtherTypesAreKeptAndRefuseStringReads) {
         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\n\"x\"=dword:0000002a\n"
         "\"bin\"=hex:01,02,\\\n  03,04\n\"s\"=\"v\"\n");
     TRegistry reg = openedMachineKey();
-    try {
-        reg.ReadString(QStringLiteral("X"));
-        FAIL() << "no error";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Invalid data type for 'X'"));
-    }
+    EXPECT_THAT([&] { reg.ReadString(QStringLiteral("X")); },
+                ThrowsMessage<ERegistryException>(StrEq("Invalid data type for 'X'")));
     EXPECT_TRUE(reg.ValueExists(QStringLiteral("bin")));
     reg.WriteString(QStringLiteral("s"), QStringLiteral("w"));
     EXPECT_EQ(hiveBytes(),
