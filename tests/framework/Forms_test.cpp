@@ -107,26 +107,22 @@ TEST_F(FormsTest, KeyPreviewSeesKeysFirstAndEnterPressesDefaultButton) {
     EXPECT_EQ(seen, QStringList({"form:46", "edit:46", "form:13", "click"}));
 }
 
-TEST_F(FormsTest, OwnedControlsAreDestroyedWithTheForm) {
+// Destroying a window destroys what it owns, without running their change handlers.
+TEST_F(FormsTest, OwnedControlsAreDestroyedWithTheFormQuietly) {
     auto* form = app.CreateForm<TForm>();
-    auto* panel = new TEdit(form);
-    panel->SetParent(form);
-    QPointer<QWidget> w = panel->Widget();
-    delete form;
-    EXPECT_TRUE(w.isNull());
-    EXPECT_EQ(app.ComponentCount(), 0);
-}
-
-TEST_F(FormsTest, PageChangeHandlerIsNotRunWhileTheWindowIsDestroyed) {
-    auto* form = app.CreateForm<TForm>();
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    QPointer<QWidget> w = edit->Widget();
     auto* pages = new TPageControl(form);
     pages->SetParent(form);
     for (int i = 0; i < 3; ++i) new TTabSheet(form, pages);
-    pages->SetActivePage(static_cast<TTabSheet*>(form->Components(2)));
+    pages->SetActivePage(static_cast<TTabSheet*>(form->Components(3)));  // the second page
     auto changes = std::make_shared<int>(0);
     pages->OnChange = [changes](TObject*) { ++*changes; };
     delete form;
     EXPECT_EQ(*changes, 0);
+    EXPECT_TRUE(w.isNull());
+    EXPECT_EQ(app.ComponentCount(), 0);
 }
 
 TEST_F(FormsTest, MaximizedWindowKeepsItsStateAndNormalPlacementWhateverTheWindowManagerSays) {

@@ -63,7 +63,7 @@ TEST_F(ControlsTest, CheckBoxClickRunsAlsoWhenSetByProgram) {
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(ControlsTest, RadioGroupKeepsIndexWithinItems) {
+TEST_F(ControlsTest, ListIndexesStayWithinTheirItems) {
     auto* group = new TRadioGroup(form);
     group->Items().Add("Table names (recommended)");
     group->Items().Add("Dont suggest");
@@ -71,9 +71,7 @@ TEST_F(ControlsTest, RadioGroupKeepsIndexWithinItems) {
     EXPECT_EQ(group->ItemIndex(), 1);
     group->SetItemIndex(5);
     EXPECT_EQ(group->ItemIndex(), -1);
-}
 
-TEST_F(ControlsTest, ComboBoxItemsAndSelection) {
     auto* combo = new TComboBox(form);
     combo->SetStyle(TComboBoxStyle::csDropDownList);
     combo->Items().Add("LOCAL");
