@@ -226,7 +226,7 @@ TEST_P(Contract, ValuesAsTextFollowTheRegionalSettings) {
                "'2024-02-29 13:45:10', '\\x00ff41')"
              : "INSERT INTO V VALUES (-7, 3, 9000000000, 2.5, 12.25, 'Zażółć', 'long', 1, '2024-02-29', "
                "'2024-02-29 13:45:10', x'00ff41')");
-    s->exec("INSERT INTO V (i, f, ts, ok) VALUES (1, 0.1, '2024-03-01 00:00:00', false)");
+    s->exec("INSERT INTO V (i, f, ts, ok) VALUES (1, 0.1, '2024-03-01 00:00:00.000', false)");
     s->exec("INSERT INTO V (i, ts) VALUES (2, '2024-03-02 00:00:00.5')");
     TQuery* q = s->query("SELECT * FROM V ORDER BY i");
     q->Open();
