@@ -101,6 +101,14 @@ ExportConfiguration LoadExportConfiguration(const QString& fileName) {
     LineReader in(fileName);
     ExportConfiguration c;
     const int count = in.ReadCount();
+    // The count comes from the file: a damaged one must not make us allocate gigabytes.
+    // No result of either database has more columns than this.
+    constexpr int kMostColumns = 32767;
+    if (count > kMostColumns)
+        throw EInOutError(
+            QStringLiteral("Cannot read file \"%1\": it names %2 columns, more than a result can have")
+                .arg(fileName)
+                .arg(count));
     c.rows.resize(static_cast<size_t>(std::max(0, count)));
     for (auto& row : c.rows)
         for (QString& cell : row) cell = in.ReadLine();

@@ -105,4 +105,12 @@ TEST(ExportConfigurationFile, OnlyExactTrueChecksAndMissingLinesReadEmpty) {
     EXPECT_FALSE(c.lockDoubtful);  // no such line
 }
 
+TEST(ExportConfigurationFile, ACountNoResultCanHaveIsRefusedNotAllocated) {
+    // A damaged count once made the reader try to allocate gigabytes of empty rows.
+    testenv::WriteFile("huge.cfg", "2000000000\r\nA\r\n");
+    EXPECT_THROW(LoadExportConfiguration("huge.cfg"), EInOutError);
+    testenv::WriteFile("most.cfg", "32767\r\nA\r\n");
+    EXPECT_EQ(LoadExportConfiguration("most.cfg").rows.size(), 32767u);
+}
+
 }  // namespace
