@@ -42,6 +42,21 @@ TQuery* Scratch::query(const QString& sql, bool live) {
     return q;
 }
 
+QString Scratch::series(int n) const {
+    return backend() == Backend::Postgres
+               ? QStringLiteral("SELECT g AS X FROM generate_series(1, %1) g").arg(n)
+               : QStringLiteral(
+                     "WITH RECURSIVE g(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM g WHERE X < %1) "
+                     "SELECT X FROM g")
+                     .arg(n);
+}
+
+void Scratch::numbers(const QString& table, int n) {
+    exec(QStringLiteral("CREATE TABLE %1 (ID INTEGER, NAME VARCHAR(20))").arg(table));
+    if (n == 0) return;  // the SQLite series always has its first row
+    exec(QStringLiteral("INSERT INTO %1 SELECT X, 'row' || X FROM (%2) s").arg(table, series(n)));
+}
+
 void Scratch::admin(const QString& sql) {
     testenv::PostgresAdmin(sql);
 }

@@ -28,6 +28,10 @@ class Scratch {
     QString scalar(const QString& sql);
     // A query on "X" with the given SQL (owned by the scratch database's owner).
     TQuery* query(const QString& sql, bool live = false);
+    // A query giving the integers 1..n (n >= 1) in a column X, on either backend.
+    QString series(int n) const;
+    // A table of n rows: ID 1..n, NAME 'row<ID>'.
+    void numbers(const QString& table, int n);
     // Runs SQL on a separate administrative session (PostgreSQL only).
     void admin(const QString& sql);
 

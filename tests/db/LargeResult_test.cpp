@@ -26,17 +26,7 @@ class LargeResult : public ::testing::TestWithParam<Backend> {
         s.reset();
         RowStore::SetLimits(before_);
     }
-    bool pg() const { return GetParam() == Backend::Postgres; }
-
-    // ID 1..n, NAME 'row<ID>'.
-    void numbers(int n) {
-        s->exec("CREATE TABLE T (ID INTEGER, NAME VARCHAR(20))");
-        s->exec(
-            pg() ? QStringLiteral("INSERT INTO T SELECT g, 'row' || g FROM generate_series(1, %1) g").arg(n)
-                 : QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < "
-                                  "%1) INSERT INTO T SELECT x, 'row' || x FROM g")
-                       .arg(n));
-    }
+    void numbers(int n) { s->numbers("T", n); }
 
     std::unique_ptr<Scratch> s;
 

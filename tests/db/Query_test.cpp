@@ -19,20 +19,7 @@ class Contract : public ::testing::TestWithParam<Backend> {
     void SetUp() override { s = std::make_unique<Scratch>(GetParam()); }
     void TearDown() override { s.reset(); }
     bool pg() const { return GetParam() == Backend::Postgres; }
-
-    // A table of n rows: ID 1..n, NAME 'row<ID>'.
-    void numbers(const QString& table, int n) {
-        s->exec(QStringLiteral("CREATE TABLE %1 (ID INTEGER, NAME VARCHAR(20))").arg(table));
-        if (n == 0) return;
-        s->exec(pg() ? QStringLiteral("INSERT INTO %1 SELECT g, 'row' || g FROM generate_series(1, %2) g")
-                           .arg(table)
-                           .arg(n)
-                     : QStringLiteral(
-                           "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < %2) "
-                           "INSERT INTO %1 SELECT x, 'row' || x FROM g")
-                           .arg(table)
-                           .arg(n));
-    }
+    void numbers(const QString& table, int n) { s->numbers(table, n); }
 
     std::unique_ptr<Scratch> s;
 };
@@ -346,10 +333,7 @@ TEST_P(Contract, ClosingAResultBeforeItsEndKeepsTheTransactionAndItsWork) {
     numbers("T", 0);
     s->db().StartTransaction();
     s->exec("INSERT INTO T VALUES (1, 'kept')");
-    TQuery* q =
-        s->query(pg() ? QStringLiteral("SELECT g FROM generate_series(1, 300000) g")
-                      : QStringLiteral("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g "
-                                       "WHERE x < 300000) SELECT x FROM g"));
+    TQuery* q = s->query(s->series(300000));
     q->Open();
     q->Next();
     q->Close();
@@ -417,10 +401,7 @@ TEST_P(Contract, ClosingTheDatabaseClosesItsDatasetsAndCatalogueLists) {
 TEST_P(Contract, LiveEditThatMovesARowInTheOrderStillShowsItOnce) {
     s->exec("CREATE TABLE T (ID INTEGER, V INTEGER)");
     s->exec("CREATE INDEX T_V ON T (V)");
-    s->exec(pg() ? QStringLiteral("INSERT INTO T SELECT g, g FROM generate_series(1, 3000) g")
-                 : QStringLiteral(
-                       "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 3000) "
-                       "INSERT INTO T SELECT x, x FROM g"));
+    s->exec("INSERT INTO T SELECT X, X FROM (" + s->series(3000) + ") s");
     TQuery* q = s->query("SELECT * FROM T\n ORDER BY V", true);
     q->Open();
     ASSERT_TRUE(q->CanModify());
