@@ -5,14 +5,11 @@
 using platform::FromCp1250;
 using platform::ToCp1250;
 
-TEST(Codepage, PolishLettersUseTheirWindows1250Bytes) {
+TEST(Codepage, PolishLettersAndPunctuationUseTheirWindows1250Bytes) {
     const QString polish = QStringLiteral("ąćęłńóśźżĄĆĘŁŃÓŚŹŻ");
     const QByteArray expected("\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF");
     EXPECT_EQ(ToCp1250(polish), expected);
     EXPECT_EQ(FromCp1250(expected), polish);
-}
-
-TEST(Codepage, PunctuationOfTheUpperHalf) {
     EXPECT_EQ(FromCp1250("\x80\x84\x96\x97\x99\xA0\xFF"), QStringLiteral("€„–—™\u00A0˙"));
 }
 
