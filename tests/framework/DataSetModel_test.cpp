@@ -4,10 +4,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "db/Aliases.h"
 #include "db/DataSource.h"
-#include "db/Database.h"
-#include "db/Query.h"
+#include "db/DbTestSupport.h"
 #include "framework/DBGrids.h"
 #include "framework/DataSetModel.h"
 #include "framework/Forms.h"
@@ -18,31 +16,13 @@ namespace {
 class ModelOverQuery : public ::testing::Test {
   protected:
     void SetUp() override {
-        testenv::WriteFile(AliasFilePath(),
-                           "[M]\nTYPE=SQLITE\nPATH=" + (testenv::Root() + "/m.db").toUtf8() + "\n");
-        db.SetDatabaseName("X");
-        db.SetAliasName("M");
-        run("CREATE TABLE T (ID INTEGER, NAME VARCHAR(10))");
-        run("WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 2000) "
-            "INSERT INTO T SELECT x, 'n' || x FROM g");
+        s.exec("CREATE TABLE T (ID INTEGER, NAME VARCHAR(10))");
+        s.exec("INSERT INTO T SELECT X, 'n' || X FROM (" + s.series(2000) + ") s");
         query.SetDatabaseName("X");
         source.SetDataSet(&query);
     }
-    void run(const QString& sql) {
-        TQuery q;
-        q.SetDatabaseName("X");
-        q.SQL().Add(sql);
-        q.ExecSQL();
-    }
-    QString scalar(const QString& sql) {
-        TQuery q;
-        q.SetDatabaseName("X");
-        q.SQL().Add(sql);
-        q.Open();
-        return q.Fields(0)->AsString();
-    }
 
-    TDatabase db;
+    dbtest::Scratch s{dbtest::Backend::Sqlite};
     TQuery query;
     TDataSource source;
 };
@@ -89,20 +69,20 @@ TEST_F(ModelOverQuery, EditingACellOfALiveResultWritesTheTable) {
     ASSERT_EQ(model.rowCount(), 3);
     ASSERT_TRUE(model.flags(model.index(1, 1)) & Qt::ItemIsEditable);
     EXPECT_TRUE(model.setData(model.index(1, 1), "two", Qt::EditRole));
-    EXPECT_EQ(scalar("SELECT NAME FROM T WHERE ID = 2"), "two");
+    EXPECT_EQ(s.scalar("SELECT NAME FROM T WHERE ID = 2"), "two");
     EXPECT_EQ(model.data(model.index(1, 1), Qt::DisplayRole).toString(), "two");
     EXPECT_EQ(query.State(), TDataSetState::dsBrowse);
 
     // A value the column cannot take is refused and the table keeps its value.
     model.setData(model.index(0, 0), "not a number", Qt::EditRole);
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM T WHERE ID = 3"), "1");
+    EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM T WHERE ID = 3"), "1");
     EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);  // the conversion error was shown
     EXPECT_EQ(model.data(model.index(0, 0), Qt::DisplayRole).toString(), "3");
 
     // Going on to another row gives the refused edit up: the next cell is written alone.
     EXPECT_TRUE(model.setData(model.index(2, 1), "one", Qt::EditRole));
     EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);
-    EXPECT_EQ(scalar("SELECT NAME FROM T WHERE ID = 1"), "one");
+    EXPECT_EQ(s.scalar("SELECT NAME FROM T WHERE ID = 1"), "one");
     EXPECT_EQ(query.State(), TDataSetState::dsBrowse);
 }
 
