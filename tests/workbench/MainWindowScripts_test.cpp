@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <functional>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <functional>
 
 #include "WorkbenchFixture.h"
 #include "framework/Buttons.h"

@@ -80,8 +80,8 @@ TEST_P(ScriptRunner, LinesAreCutIntoStatementsAsTyped) {
         {"stop on error ends the run after the first failure",
          "INSERT INTO log VALUES (1);\nINSERT INTO nowhere VALUES (2);\nINSERT INTO log VALUES (4);",
          "Error: \"INSERT INTO nowhere VALUES (2)\"", "1", kStopped},
-        {"a failing final statement ends as over", "INSERT INTO log VALUES (1);\nBOGUS", "Error: BOGUS",
-         "1", kOver},
+        {"a failing final statement ends as over", "INSERT INTO log VALUES (1);\nBOGUS", "Error: BOGUS", "1",
+         kOver},
         {"entries quote lines with blanks, quotes and commas", "SELECT \"a,b\",\tc FROM nowhere;",
          "Error: \"SELECT \"\"a,b\"\",\tc FROM nowhere\"", "0", kStopped},
     };
