@@ -32,15 +32,6 @@ TEST(Fields, WorkedExamples) {
     }
 }
 
-TEST(Fields, EqualsSignSplitsParameters) {
-    const TCharSet eq{QChar('=')};
-    EXPECT_EQ(fields(QStringLiteral("A=B=C"), eq), QStringLiteral("A|B|C"));
-    EXPECT_EQ(ExtractField(2, QStringLiteral("ALIAS=ORCL"), eq), QStringLiteral("ORCL"));
-    EXPECT_EQ(ExtractField(3, QStringLiteral("ALIAS=ORCL"), eq), QString());
-    EXPECT_EQ(ExtractField(1, QStringLiteral("select 1 from dual;C:\\e.cfg"), TCharSet{QChar(';')}),
-              QStringLiteral("select 1 from dual"));
-}
-
 TEST(Fields, PositionsAndOutOfRangeFields) {
     EXPECT_EQ(FieldPosition(1, QStringLiteral("ab,cd"), kComma), 1);
     EXPECT_EQ(FieldPosition(2, QStringLiteral("ab,cd"), kComma), 4);

@@ -147,9 +147,15 @@ TEST_F(ExportWindow, StartsWithTheDesignedOptions) {
     f->RunAfterGenerating->SetChecked(false);
     f->BitBtn9->Click();
     EXPECT_EQ(exporttest::FileBytes("c:\\1.txt"), "\"id\",\"name\"\r\n\"1\",\"Ann\"\r\n\"2\",\"\"\r\n");
+    // The text page takes its options from the window.
+    f->FileName->SetText("out.txt");
+    f->Ogranicznik->SetText("");
+    f->BitBtn9->Click();
+    EXPECT_EQ(FileBytes("out.txt"), "id,name\r\n1,Ann\r\n2,\r\n");
+    EXPECT_TRUE(launches.started.isEmpty());
 }
 
-TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsForTheCurrentColumns) {
+TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsCloseAndEscEndIt) {
     ShowEksport(src.query(), src.grid(), "");
     EXPECT_TRUE(FEksport->Visible());
     EXPECT_TRUE(ExportRunning);
@@ -169,9 +175,8 @@ TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsForTheCurrentColumns) {
     FEksport->BClose->Click();
     EXPECT_FALSE(FEksport->Visible());
     EXPECT_FALSE(ExportRunning);
-}
 
-TEST_F(ExportWindow, EscClosesTheWindowLikeTheCloseButton) {
+    // Esc closes it like the close button.
     ShowEksport(src.query(), src.grid(), "");
     FEksport->Sep->SetFocus();
     QTest::keyClick(FEksport->Sep->LineEdit(), Qt::Key_Escape);
@@ -231,17 +236,6 @@ TEST_F(ExportWindow, TypeActionsWriteTheCurrentRowOnly) {
     FEksport->BitBtn8->Click();
     EXPECT_EQ(row(1), QStringList({"id", "NUMBER(14,2)", "", "", ""}));
     EXPECT_EQ(row(2), QStringList({"name", "VARCHAR2(10)", "'", "'", ""}));
-}
-
-TEST_F(ExportWindow, TextPageExportsWithTheTextOptions) {
-    ShowEksport(src.query(), src.grid(), "");
-    FEksport->PageControl->SetActivePage(FEksport->TabSheet1);
-    FEksport->FileName->SetText("out.txt");
-    FEksport->Ogranicznik->SetText("");
-    FEksport->RunAfterGenerating->SetChecked(false);
-    FEksport->BitBtn9->Click();
-    EXPECT_EQ(FileBytes("out.txt"), "id,name\r\n1,Ann\r\n");
-    EXPECT_TRUE(launches.started.isEmpty());
 }
 
 TEST_F(ExportWindow, ConfigurationFilesSaveAndLoadThroughTheDialogs) {

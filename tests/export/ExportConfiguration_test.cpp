@@ -23,7 +23,7 @@ ExportConfiguration threeColumns() {
     return c;
 }
 
-TEST(ExportConfigurationFile, ThreeColumnsGiveThirtyOneLinesInWindows1250) {
+TEST(ExportConfigurationFile, ThreeColumnsGiveThirtyOneLinesInWindows1250AndReadBackWhole) {
     SaveExportConfiguration("a.cfg", threeColumns());
     const QByteArray bytes = testenv::ReadFile("a.cfg");
     ASSERT_TRUE(bytes.endsWith("\r\n"));
@@ -39,6 +39,19 @@ TEST(ExportConfigurationFile, ThreeColumnsGiveThirtyOneLinesInWindows1250) {
     EXPECT_EQ(lines[24], "NULL\r");
     const QList<QByteArray> flags(lines.begin() + 25, lines.end());
     EXPECT_EQ(flags, QList<QByteArray>({"FALSE\r", "TRUE\r", "TRUE\r", "TRUE\r", "FALSE\r", "TRUE\r"}));
+
+    // Read back, every value comes back.
+    EXPECT_EQ(ReadConfigurationRowCount("a.cfg"), 4);
+    const ExportConfiguration back = LoadExportConfiguration("a.cfg");
+    const ExportConfiguration want = threeColumns();
+    EXPECT_EQ(back.rows, want.rows);
+    EXPECT_EQ(back.fileName, want.fileName);
+    EXPECT_EQ(back.tableName, want.tableName);
+    EXPECT_EQ(back.lineBreakCount, want.lineBreakCount);
+    EXPECT_EQ(back.emptyValue, want.emptyValue);
+    EXPECT_EQ(std::vector<bool>({back.runAfter, back.semicolon, back.emptyLine, back.createTable,
+                                 back.doubleApostrophes, back.lockDoubtful}),
+              std::vector<bool>({false, true, true, true, false, true}));
 }
 
 TEST(ExportConfigurationFile, CharacterOutsideTheCodePageRefusesTheFileUntouched) {
@@ -58,21 +71,6 @@ TEST(ExportConfigurationFile, CharacterOutsideTheCodePageRefusesTheFileUntouched
     c.tableName = "ñ";
     EXPECT_THROW(SaveExportConfiguration("a.cfg", c), EInOutError);
     EXPECT_EQ(testenv::ReadFile("a.cfg"), "old");
-}
-
-TEST(ExportConfigurationFile, RoundTripKeepsEveryValue) {
-    SaveExportConfiguration("a.cfg", threeColumns());
-    EXPECT_EQ(ReadConfigurationRowCount("a.cfg"), 4);
-    const ExportConfiguration back = LoadExportConfiguration("a.cfg");
-    const ExportConfiguration want = threeColumns();
-    EXPECT_EQ(back.rows, want.rows);
-    EXPECT_EQ(back.fileName, want.fileName);
-    EXPECT_EQ(back.tableName, want.tableName);
-    EXPECT_EQ(back.lineBreakCount, want.lineBreakCount);
-    EXPECT_EQ(back.emptyValue, want.emptyValue);
-    EXPECT_EQ(std::vector<bool>({back.runAfter, back.semicolon, back.emptyLine, back.createTable,
-                                 back.doubleApostrophes, back.lockDoubtful}),
-              std::vector<bool>({false, true, true, true, false, true}));
 }
 
 TEST(ExportConfigurationFile, LeadingCountIsReadLikeANumberInAText) {

@@ -50,18 +50,6 @@ std::vector<Input> inputs(const QString& format) {
     return out;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // What a program start and end does with the settings hives: the values the windows
 // need are read or reported, and every key the file held is still in it afterwards.
 TEST(BadInput, SettingsHives) {
@@ -69,7 +57,7 @@ TEST(BadInput, SettingsHives) {
         SCOPED_TRACE(input.name.toStdString());
         testenv::Dialogs().clear();
         const QString user = platform::HiveFileName(platform::RootKey::CurrentUser);
-        writeFile(user, input.bytes);
+        testenv::WriteFile(user, input.bytes);
         {
             Workbench wb(Backend::Sqlite);
             wb.show();
@@ -78,7 +66,7 @@ TEST(BadInput, SettingsHives) {
         const platform::RegistryHive before =
             platform::RegistryHive::Parse(platform::FromCp1250(input.bytes));
         const platform::RegistryHive after =
-            platform::RegistryHive::Parse(platform::FromCp1250(readFile(user)));
+            platform::RegistryHive::Parse(platform::FromCp1250(testenv::ReadFile(user)));
         for (const QString& line : platform::FromCp1250(input.bytes).split('\n')) {
             const QString t = line.trimmed();
             if (t.startsWith('[') && t.endsWith(']') && !t.startsWith("[-") &&
@@ -95,7 +83,7 @@ TEST(BadInput, AliasFiles) {
         SCOPED_TRACE(input.name.toStdString());
         testenv::Dialogs().clear();
         Workbench wb(Backend::Sqlite);
-        writeFile(AliasFilePath(), input.bytes);
+        testenv::WriteFile(AliasFilePath(), input.bytes);
         wb.show();
         bool listed = false;
         try {
@@ -106,7 +94,7 @@ TEST(BadInput, AliasFiles) {
         if (!listed) {
             EXPECT_EQ(wb.main()->DatabaseName->Items().Count(), 0);
         }
-        EXPECT_EQ(readFile(AliasFilePath()), input.bytes);
+        EXPECT_EQ(testenv::ReadFile(AliasFilePath()), input.bytes);
     }
 }
 
@@ -121,10 +109,10 @@ TEST(BadInput, ExportConfigurations) {
     const QString cfg = testenv::Root() + "/bad.cfg";
     for (const Input& input : inputs("exportconfig")) {
         SCOPED_TRACE(input.name.toStdString());
-        writeFile(cfg, input.bytes);
+        testenv::WriteFile(cfg, input.bytes);
         ExportRunning = false;
         wb.main()->ProcessCommandLine({"EXPORT=select id from t;" + cfg});
-        EXPECT_EQ(readFile(cfg), input.bytes);
+        EXPECT_EQ(testenv::ReadFile(cfg), input.bytes);
         FEksport->Close();
     }
 }
@@ -139,7 +127,7 @@ TEST(BadInput, Scripts) {
     for (const Input& input : inputs("script")) {
         SCOPED_TRACE(input.name.toStdString());
         testenv::Dialogs().clear();
-        writeFile(file, input.bytes);
+        testenv::WriteFile(file, input.bytes);
         wb.main()->EScript->Lines().Clear();
         testenv::Dialogs().fileAnswers = {file};
         testenv::Dialogs().answers = {platform::IDNO};  // do not save the previous script
@@ -148,7 +136,7 @@ TEST(BadInput, Scripts) {
         wb.main()->BExecSQLClick(nullptr);
         ASSERT_FALSE(testenv::Dialogs().boxes.empty());
         EXPECT_EQ(testenv::Dialogs().boxTexts().last(), "Executing of the script is over");
-        EXPECT_EQ(readFile(file), input.bytes);
+        EXPECT_EQ(testenv::ReadFile(file), input.bytes);
     }
 }
 

@@ -62,11 +62,19 @@ TEST(MainWindowCommandLine, FailedLoginStopsTheRestAndKeepsTheProgramOpen) {
     EXPECT_FALSE(wb.app().Terminated());
 }
 
-TEST(MainWindowCommandLine, ExportOfAFailedStatementStillAsksToEnd) {
-    Workbench wb(Backend::Sqlite);
-    auto* eksport = wb.app().CreateForm<TFEksport>();
-    ExportRunning = false;
-    wb.connect();
+// A connected main window with an empty table "emp" and the export window.
+class CommandLineExport : public ::testing::Test {
+  protected:
+    CommandLineExport() : wb(Backend::Sqlite), eksport(wb.app().CreateForm<TFEksport>()) {
+        ExportRunning = false;
+        wb.seed("CREATE TABLE emp (id INTEGER)");
+        wb.connect();
+    }
+    Workbench wb;
+    TFEksport* eksport;
+};
+
+TEST_F(CommandLineExport, ExportOfAFailedStatementStillAsksToEnd) {
     wb.main()->ProcessCommandLine({"EXPORT=select * from no_such_table"});
     EXPECT_FALSE(wb.main()->MainQuery->Active());
     EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);  // the database error of the statement
@@ -76,11 +84,7 @@ TEST(MainWindowCommandLine, ExportOfAFailedStatementStillAsksToEnd) {
 
 // The exit status tells a calling script whether the export wrote its file; the boxes
 // are those of an interactive run.
-TEST(MainWindowCommandLine, ExportThatWritesNoFileSetsAFailureExitStatus) {
-    Workbench wb(Backend::Sqlite);
-    auto* eksport = wb.app().CreateForm<TFEksport>();
-    wb.seed("CREATE TABLE emp (id INTEGER)");
-    wb.connect();
+TEST_F(CommandLineExport, ExportThatWritesNoFileSetsAFailureExitStatus) {
     ExportConfiguration c;
     c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
               {"ID", "NUMBER(10)", "", "", ""}};
@@ -93,11 +97,14 @@ TEST(MainWindowCommandLine, ExportThatWritesNoFileSetsAFailureExitStatus) {
     const QString cfg = ";" + testenv::Root() + "/emp.cfg";
     for (const QString& failing : {"EXPORT=select id from emp;" + testenv::Root() + "/missing.cfg",
                                    "EXPORT=select * from no_such_table" + cfg}) {
+        SCOPED_TRACE(failing.toStdString());
         ExportRunning = false;
         wb.app().SetExitCode(0);
+        testenv::Dialogs().clear();
         wb.main()->ProcessCommandLine({failing});
-        EXPECT_EQ(wb.app().ExitCode(), 1) << failing.toStdString();
+        EXPECT_EQ(wb.app().ExitCode(), 1);
         EXPECT_FALSE(QFile::exists(c.fileName));
+        EXPECT_FALSE(testenv::Dialogs().boxes.empty()) << "the user hears why";
         eksport->Close();
     }
     ExportRunning = false;
@@ -106,12 +113,7 @@ TEST(MainWindowCommandLine, ExportThatWritesNoFileSetsAFailureExitStatus) {
     EXPECT_TRUE(QFile::exists(c.fileName));
 }
 
-TEST(MainWindowCommandLine, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
-    Workbench wb(Backend::Sqlite);
-    auto* eksport = wb.app().CreateForm<TFEksport>();
-    ExportRunning = false;
-    wb.seed("CREATE TABLE emp (id INTEGER)");
-    wb.connect();
+TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
     wb.main()->ProcessCommandLine({"EXPORT=s emp"});
     EXPECT_TRUE(wb.main()->MainQuery->Active());
     EXPECT_TRUE(wb.main()->MainQuery->SQL().Text().startsWith("SELECT * FROM  emp"));
@@ -120,12 +122,7 @@ TEST(MainWindowCommandLine, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
     EXPECT_TRUE(wb.app().Terminated());
 }
 
-TEST(MainWindowExport, ExportButtonNeedsAnOpenResult) {
-    Workbench wb(Backend::Sqlite);
-    auto* eksport = wb.app().CreateForm<TFEksport>();
-    ExportRunning = false;
-    wb.seed("CREATE TABLE emp (id INTEGER)");
-    wb.connect();
+TEST_F(CommandLineExport, ExportButtonNeedsAnOpenResult) {
     wb.main()->BExport->Click();
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"No data to export"}));
     wb.main()->MainQuery->SQL().SetText("select id from emp");

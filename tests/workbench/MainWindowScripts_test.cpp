@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <functional>
 
 #include "WorkbenchFixture.h"
 #include "framework/Buttons.h"
@@ -111,16 +112,31 @@ TEST_F(ScriptPage, NoGoesOnWithoutSavingAndCancelStopsEveryCaller) {
     EXPECT_EQ(m()->LFileName->Caption(), kNoName) << "Close keeps the last name";
 }
 
-TEST_F(ScriptPage, AFailedSaveInTheQuestionKeepsTheScriptAndStopsTheCaller) {
+// Saving directly, or after Yes to the question of New or of closing the window.
+TEST_F(ScriptPage, AFailedSaveKeepsTheScriptAndTheMarkAndStopsTheCaller) {
     m()->OpenDialog1->SetFileName("c:\\no such folder\\a.sql");
     type("keep me");
-    dialogs().answers = {platform::IDYES};
-    Dispatch([&] { m()->BNewClick(nullptr); });
-    ASSERT_EQ(dialogs().boxes.size(), 2u);
-    EXPECT_EQ(dialogs().boxes[1].icon, platform::BoxIcon::Error);
-    EXPECT_EQ(m()->EScript->Text(), "keep me\r\n");
-    EXPECT_TRUE(m()->EScript->Modified());
-    EXPECT_EQ(m()->OpenDialog1->FileName(), "c:\\no such folder\\a.sql");
+    const struct {
+        const char* what;
+        std::function<void()> call;
+        size_t boxes;
+    } callers[] = {
+        {"save", [&] { m()->BSaveClick(nullptr); }, 1},
+        {"new", [&] { m()->BNewClick(nullptr); }, 2},
+        {"closing the window", [&] { m()->Zakocz1->Click(); }, 2},
+    };
+    for (const auto& c : callers) {
+        SCOPED_TRACE(c.what);
+        dialogs().clear();
+        dialogs().answers = {platform::IDYES};
+        Dispatch(c.call);
+        ASSERT_EQ(dialogs().boxes.size(), c.boxes);
+        EXPECT_EQ(dialogs().boxes.back().icon, platform::BoxIcon::Error);
+        EXPECT_EQ(m()->EScript->Text(), "keep me\r\n");
+        EXPECT_TRUE(m()->EScript->Modified());
+        EXPECT_TRUE(m()->Visible());
+        EXPECT_EQ(m()->OpenDialog1->FileName(), "c:\\no such folder\\a.sql");
+    }
 }
 
 TEST_F(ScriptPage, SavingKeepsTheModifiedMarkSoNewAsksAgain) {
@@ -133,23 +149,18 @@ TEST_F(ScriptPage, SavingKeepsTheModifiedMarkSoNewAsksAgain) {
     EXPECT_EQ(dialogs().boxTexts(), QStringList({kQuestion}));
 }
 
-TEST_F(ScriptPage, AfterCloseNothingIsAskedAndNewOpensAScriptAgain) {
-    m()->BZamknijClick(nullptr);
-    EXPECT_TRUE(scriptClosed());
-    m()->EScript->SetModified(true);
-    m()->BNewClick(nullptr);
-    EXPECT_TRUE(dialogs().boxes.empty()) << "nothing open, nothing to ask about";
-    EXPECT_TRUE(scriptOpen());
-}
-
-TEST_F(ScriptPage, NewOpenAndCloseLeaveTheErrorMemoAndTheSideMemo) {
+TEST_F(ScriptPage, AfterCloseNewAsksNothingAndNoneOfThemTouchesTheOtherMemos) {
     m()->MErrorsAndWarnings->Lines().Add("Error: BOGUS");
     m()->AssistMemo->Lines().Add("beside");
     writeWindowsFile("c:\\other.sql", "other");
     dialogs().fileAnswers = {QString("c:\\other.sql")};
     m()->BloadClick(nullptr);
     m()->BZamknijClick(nullptr);
+    EXPECT_TRUE(scriptClosed());
+    m()->EScript->SetModified(true);
     m()->BNewClick(nullptr);
+    EXPECT_TRUE(dialogs().boxes.empty()) << "nothing open, nothing to ask about";
+    EXPECT_TRUE(scriptOpen());
     EXPECT_EQ(m()->MErrorsAndWarnings->Lines().ToStringList(), QStringList({"Error: BOGUS"}));
     EXPECT_EQ(m()->AssistMemo->Lines().ToStringList(), QStringList({"beside"}));
 }
@@ -168,17 +179,6 @@ TEST_F(ScriptPage, ClosingTheWindowWithCancelKeepsItOpenButTheStoredPropertiesAr
     dialogs().answers = {platform::IDNO};
     m()->Close();
     EXPECT_FALSE(m()->Visible());
-}
-
-TEST_F(ScriptPage, ClosingTheWindowWhenTheScriptCannotBeSavedKeepsItOpen) {
-    m()->OpenDialog1->SetFileName("c:\\no such folder\\a.sql");
-    type("keep me");
-    dialogs().answers = {platform::IDYES};
-    m()->Zakocz1->Click();
-    EXPECT_TRUE(m()->Visible());
-    ASSERT_EQ(dialogs().boxes.size(), 2u);
-    EXPECT_EQ(dialogs().boxes[1].icon, platform::BoxIcon::Error);
-    EXPECT_EQ(m()->EScript->Text(), "keep me\r\n");
 }
 
 TEST_F(ScriptPage, OpenReadsMixedBreaksAndPolishLettersAndSaveWritesThemBackWithCrLf) {
@@ -256,16 +256,6 @@ TEST_F(ScriptPage, SaveAsWritesTakesTheNameAndReadsTheFileBack) {
     EXPECT_EQ(m()->LFileName->Caption(), "c:\\as.sql");
     EXPECT_TRUE(m()->EScript->Modified()) << "the same text read back leaves the mark";
     EXPECT_FALSE(QFile::exists(onDisk(kNoName)));
-}
-
-TEST_F(ScriptPage, AFailedSaveKeepsTheTextAndTheMark) {
-    m()->OpenDialog1->SetFileName("c:\\no such folder\\a.sql");
-    type("keep");
-    Dispatch([&] { m()->BSaveClick(nullptr); });
-    ASSERT_EQ(dialogs().boxes.size(), 1u);
-    EXPECT_EQ(dialogs().boxes[0].icon, platform::BoxIcon::Error);
-    EXPECT_EQ(m()->EScript->Text(), "keep\r\n");
-    EXPECT_TRUE(m()->EScript->Modified());
 }
 
 class NotepadPage : public ScriptPage {

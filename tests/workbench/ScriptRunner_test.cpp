@@ -42,56 +42,66 @@ class ScriptRunner : public ::testing::TestWithParam<Backend> {
     std::unique_ptr<Workbench> wb_;
 };
 
-TEST_P(ScriptRunner, EmptyScriptRunsNothingAndEndsAsOver) {
-    EXPECT_TRUE(run("").isEmpty());
-    EXPECT_EQ(boxes(), QStringList({kOver}));
-}
+// How a script is cut into statements: `entry` is the one error entry expected (empty:
+// none), `sum` tells which statements ran.
+struct Cut {
+    const char* what;
+    QString script;
+    QString entry;
+    QString sum;
+    QString box;
+};
 
-TEST_P(ScriptRunner, ASingleStatementNeedsNoSemicolon) {
-    EXPECT_TRUE(run("INSERT INTO log\r\nVALUES (1)").isEmpty());
-    EXPECT_EQ(sum(), "1");
-    EXPECT_EQ(boxes(), QStringList({kOver}));
-}
-
-TEST_P(ScriptRunner, RemarkAndPromptLinesAreSkippedInAnyCaseAlsoInsideAStatement) {
-    const QStringList memo =
-        run("REM first\nremarks;\nINSERT INTO log\nPrompt inside\nVALUES (1);\npromptly;\n"
-            "rEm\nINSERT INTO log VALUES (2);\nPROMPT");
-    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
-    EXPECT_EQ(sum(), "3");
-}
-
-TEST_P(ScriptRunner, ABlankBeforeRemMakesTheLinePartOfTheStatement) {
-    const QStringList memo =
-        run("INSERT INTO log VALUES (1)\n REM not a remark;\nINSERT INTO log VALUES (2);");
-    ASSERT_FALSE(memo.isEmpty());
-    EXPECT_EQ(memo[0], "Error: \"INSERT INTO log VALUES (1)\",\" REM not a remark\"");
-    EXPECT_EQ(sum(), "0") << "stop on error is on at start";
-    EXPECT_EQ(boxes(), QStringList({kStopped}));
-}
-
-TEST_P(ScriptRunner, ALoneSemicolonLineIsSkippedAndEndsNothing) {
-    EXPECT_TRUE(run("INSERT INTO log\n;\nVALUES (1);\n;").isEmpty());
-    EXPECT_EQ(sum(), "1");
-}
-
-TEST_P(ScriptRunner, DoubleSlashAndDoubleDashLinesAreSkippedButSingleOnesBelongToTheStatement) {
-    const QStringList memo = run("// note\n-- note;\nINSERT INTO log VALUES (8\n/2\n-1);\n//x;");
-    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
-    EXPECT_EQ(sum(), "3");
-}
-
-TEST_P(ScriptRunner, ASemicolonFollowedByABlankDoesNotEndTheStatement) {
-    const QStringList memo = run("INSERT INTO log VALUES (1); \nINSERT INTO log VALUES (2);");
-    ASSERT_EQ(entries(memo).size(), 1) << memo.join("|").toStdString();
-    EXPECT_EQ(memo[0], "Error: \"INSERT INTO log VALUES (1); \",\"INSERT INTO log VALUES (2)\"");
-    EXPECT_EQ(sum(), "0");
-}
-
-TEST_P(ScriptRunner, TwoSemicolonsLeaveOneOnTheStatement) {
-    const QStringList memo = run("INSERT INTO log VALUES (1);;\nINSERT INTO log VALUES (2);");
-    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
-    EXPECT_EQ(sum(), "3");
+TEST_P(ScriptRunner, LinesAreCutIntoStatementsAsTyped) {
+    const Cut cuts[] = {
+        {"empty script", "", "", "0", kOver},
+        {"single statement needs no semicolon", "INSERT INTO log\r\nVALUES (1)", "", "1", kOver},
+        {"remark and prompt lines skipped in any case, also inside a statement",
+         "REM first\nremarks;\nINSERT INTO log\nPrompt inside\nVALUES (1);\npromptly;\n"
+         "rEm\nINSERT INTO log VALUES (2);\nPROMPT",
+         "", "3", kOver},
+        {"a blank before REM makes the line part of the statement",
+         "INSERT INTO log VALUES (1)\n REM not a remark;\nINSERT INTO log VALUES (2);",
+         "Error: \"INSERT INTO log VALUES (1)\",\" REM not a remark\"", "0", kStopped},
+        {"a lone semicolon line is skipped", "INSERT INTO log\n;\nVALUES (1);\n;", "", "1", kOver},
+        {"double slash and dash lines skipped, single ones kept",
+         "// note\n-- note;\nINSERT INTO log VALUES (8\n/2\n-1);\n//x;", "", "3", kOver},
+        {"a semicolon followed by a blank ends nothing",
+         "INSERT INTO log VALUES (1); \nINSERT INTO log VALUES (2);",
+         "Error: \"INSERT INTO log VALUES (1); \",\"INSERT INTO log VALUES (2)\"", "0", kStopped},
+        {"two semicolons leave one on the statement",
+         "INSERT INTO log VALUES (1);;\nINSERT INTO log VALUES (2);", "", "3", kOver},
+        {"a statement with rows runs without an entry",
+         "SELECT n FROM log;\nINSERT INTO log VALUES (1);\nSELECT 1", "", "1", kOver},
+        {"lines reach the database ended by CR LF", "INSERT INTO log VALUES (LENGTH('a\nb'));", "", "4",
+         kOver},
+        {"long lines reach the database whole",
+         "INSERT INTO log VALUES (LENGTH('" + QString(9000, QChar('x')) + "'));", "", "9000", kOver},
+        {"stop on error ends the run after the first failure",
+         "INSERT INTO log VALUES (1);\nINSERT INTO nowhere VALUES (2);\nINSERT INTO log VALUES (4);",
+         "Error: \"INSERT INTO nowhere VALUES (2)\"", "1", kStopped},
+        {"a failing final statement ends as over", "INSERT INTO log VALUES (1);\nBOGUS", "Error: BOGUS", "1",
+         kOver},
+        {"entries quote lines with blanks, quotes and commas", "SELECT \"a,b\",\tc FROM nowhere;",
+         "Error: \"SELECT \"\"a,b\"\",\tc FROM nowhere\"", "0", kStopped},
+    };
+    for (const Cut& c : cuts) {
+        SCOPED_TRACE(c.what);
+        wb_->seed("DELETE FROM log");
+        testenv::Dialogs().clear();
+        const QStringList memo = run(c.script);
+        if (c.entry.isEmpty()) {
+            EXPECT_TRUE(memo.isEmpty()) << memo.join("|").left(200).toStdString();
+        } else {
+            EXPECT_EQ(entries(memo), QStringList({c.entry})) << memo.join("|").toStdString();
+            ASSERT_GE(memo.size(), 2);
+            EXPECT_FALSE(memo[1].isEmpty()) << "the database's message follows on the next line";
+        }
+        EXPECT_EQ(sum(), c.sum);
+        ASSERT_EQ(boxes(), QStringList({c.box}));
+        EXPECT_EQ(testenv::Dialogs().boxes[0].icon,
+                  c.box == kOver ? platform::BoxIcon::Information : platform::BoxIcon::Error);
+    }
 }
 
 TEST_P(ScriptRunner, BlankLinesAfterTheLastSemicolonAreExecutedAsAFinalStatement) {
@@ -106,18 +116,6 @@ TEST_P(ScriptRunner, BlankLinesAfterTheLastSemicolonAreExecutedAsAFinalStatement
     EXPECT_EQ(one[0], "Error: \"\"") << "the memo was emptied first; one empty line";
 }
 
-TEST_P(ScriptRunner, StopOnErrorEndsTheRunAfterTheFirstFailure) {
-    const QStringList memo =
-        run("INSERT INTO log VALUES (1);\nINSERT INTO nowhere VALUES (2);\nINSERT INTO log VALUES (4);");
-    ASSERT_EQ(entries(memo).size(), 1);
-    EXPECT_EQ(memo[0], "Error: \"INSERT INTO nowhere VALUES (2)\"");
-    ASSERT_GE(memo.size(), 2);
-    EXPECT_TRUE(memo[1].contains("nowhere")) << memo[1].toStdString();
-    EXPECT_EQ(sum(), "1") << "the first stays executed, the third never runs";
-    EXPECT_EQ(boxes(), QStringList({kStopped}));
-    EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Error);
-}
-
 TEST_P(ScriptRunner, WithoutStopOnErrorEveryStatementIsTried) {
     m()->ChStopOnError->SetChecked(false);
     const QStringList memo =
@@ -127,19 +125,6 @@ TEST_P(ScriptRunner, WithoutStopOnErrorEveryStatementIsTried) {
     EXPECT_EQ(sum(), "1");
     EXPECT_EQ(boxes(), QStringList({kOver}));
     EXPECT_EQ(testenv::Dialogs().boxes[0].icon, platform::BoxIcon::Information);
-}
-
-TEST_P(ScriptRunner, TheFailingFinalStatementEndsAsOverEvenWithStopOnError) {
-    const QStringList memo = run("INSERT INTO log VALUES (1);\nBOGUS");
-    EXPECT_EQ(entries(memo), QStringList({"Error: BOGUS"}));
-    EXPECT_EQ(boxes(), QStringList({kOver}));
-}
-
-TEST_P(ScriptRunner, ErrorEntriesQuoteLinesWithBlanksQuotesAndCommas) {
-    const QStringList memo = run("SELECT \"a,b\",\tc FROM nowhere;");
-    ASSERT_GE(memo.size(), 2);
-    EXPECT_EQ(memo[0], "Error: \"SELECT \"\"a,b\"\",\tc FROM nowhere\"");
-    EXPECT_FALSE(memo[1].isEmpty()) << "the database's message follows on the next line";
 }
 
 TEST_P(ScriptRunner, EachRunEmptiesTheMemoAndLeavesTheMainQueryClosedAndEmpty) {
@@ -157,26 +142,6 @@ TEST_P(ScriptRunner, RunsInsideTheOpenTransactionWithoutEndingIt) {
     EXPECT_TRUE(m()->Database->InTransaction());
     m()->BRollbackClick(nullptr);
     EXPECT_EQ(sum(), "0");
-}
-
-TEST_P(ScriptRunner, LongLinesReachTheDatabaseWhole) {
-    const QString filler(9000, QChar('x'));
-    const QStringList memo = run("INSERT INTO log VALUES (LENGTH('" + filler + "'));");
-    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").left(200).toStdString();
-    EXPECT_EQ(sum(), "9000");
-}
-
-TEST_P(ScriptRunner, AStatementWithRowsRunsWithoutAnEntry) {
-    const QStringList memo = run("SELECT n FROM log;\nINSERT INTO log VALUES (1);\nSELECT 1");
-    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
-    EXPECT_EQ(sum(), "1");
-}
-
-TEST_P(ScriptRunner, EachLineOfAStatementReachesTheDatabaseEndedByCrLf) {
-    // A literal that spans two lines keeps the script's CR LF between them.
-    const QStringList memo = run("INSERT INTO log VALUES (LENGTH('a\nb'));");
-    EXPECT_TRUE(memo.isEmpty()) << memo.join("|").toStdString();
-    EXPECT_EQ(sum(), "4");
 }
 
 // The database would read only up to a NUL and run the start of the statement.
