@@ -6,41 +6,11 @@
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "rtl/Exception.h"
+#include "rtl/Utf8.h"
 
 namespace {
 
 constexpr qsizetype kBufferSize = 1 << 18;
-
-// One UTF-8 sequence whose lead byte is at or above 0x80: its length, 0 when invalid.
-int decodeUtf8(const char* at, const char* end, char32_t& codePoint) {
-    const auto* p = reinterpret_cast<const unsigned char*>(at);
-    const auto left = static_cast<size_t>(end - at);
-    const unsigned char c = p[0];
-    int length;
-    char32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (left < static_cast<size_t>(length)) return 0;
-    for (int k = 1; k < length; ++k) {
-        if ((p[k] & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (p[k] & 0x3F);
-    }
-    if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-        return 0;
-    codePoint = cp;
-    return length;
-}
 
 }  // namespace
 
@@ -123,7 +93,7 @@ void ExportFile::WriteUtf8(std::string_view utf8, char doubled) {
             while (p < stop && static_cast<unsigned char>(*p) < 0x80) *out++ = *p++;
             if (p == stop) break;
             char32_t cp = 0;
-            const int length = decodeUtf8(p, stop, cp);
+            const int length = DecodeUtf8(p, stop, cp);
             if (length == 0 || cp > 0xFFFF || table_[cp] == '?')
                 refuseUtf8(std::string_view(p, static_cast<size_t>(length > 0 ? length : 1)));
             *out++ = table_[cp];
