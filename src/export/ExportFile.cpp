@@ -54,16 +54,11 @@ ExportFile::~ExportFile() {
 }
 
 void ExportFile::Write(const QString& text, QChar doubled) {
-    const char16_t twice = doubled.unicode();
     ensure(2 * text.size());
     char* out = buffer_.data() + used_;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        const char b = table_[c];
-        if (b == '?' && c != u'?') refuse(platform::CharacterAt(text, i), QString());
-        *out++ = b;
-        if (c == twice && twice != 0) *out++ = b;
-    }
+    const qsizetype bad =
+        platform::EncodeCp1250(text, doubled.isNull() ? platform::kDoubleNone : doubled.unicode(), out);
+    if (bad >= 0) refuse(platform::CharacterAt(text, bad), QString());
     used_ = out - buffer_.data();
 }
 
