@@ -92,12 +92,7 @@ ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod) {
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, Cursor cursor)
     : SqlResult(conn), conn_(&conn), cursor_(std::move(cursor)), open_(true), nextBatch_(4 * kFirstBatch) {
     describe(first.get());
-    const int n = PQntuples(first.get());
-    batch_ = std::move(first);
-    if (n < kFirstBatch)
-        endCursor(true);
-    else
-        sendFetch();
+    takeCursorBatch(std::move(first), kFirstBatch);
 }
 
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool inTransactionBlock)
@@ -188,9 +183,14 @@ bool PostgresResult::pullFromCursor() {
     const int wanted = fetching_;
     PgResult r = receive();
     if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) failed(r.get());
-    const int n = PQntuples(r.get());
-    batch_ = std::move(r);
+    return takeCursorBatch(std::move(r), wanted);
+}
+
+bool PostgresResult::takeCursorBatch(PgResult rows, int wanted) {
+    const int n = PQntuples(rows.get());
+    batch_ = std::move(rows);
     batchNext_ = 0;
+    // Fewer rows than asked for: the cursor is at its end.
     if (n < wanted)
         endCursor(true);
     else
@@ -230,7 +230,7 @@ bool PostgresResult::Fetch(RowStore& rows, int maxRows) {
     if (Detached()) FailDetached();
     int added = 0;
     while (added < maxRows) {
-        if (batch_ && batchNext_ < PQntuples(batch_.get())) {
+        if (batchWaiting()) {
             const int n = std::min(maxRows - added, PQntuples(batch_.get()) - batchNext_);
             for (int i = 0; i < n; ++i) {
                 addRow(rows, batchNext_++);
@@ -266,25 +266,27 @@ bool PostgresResult::Fetch(RowStore& rows, int maxRows) {
         }
         if (!open_ || !pull()) break;
     }
-    return (batch_ && batchNext_ < PQntuples(batch_.get())) || bufferNext_ < buffer_.Count() || open_ ||
-           failure_.has_value();
+    return batchWaiting() || bufferNext_ < buffer_.Count() || open_ || failure_.has_value();
 }
 
 void PostgresResult::Drain() {
     if (!open_) return;
-    if (batch_) {
-        while (batchNext_ < PQntuples(batch_.get())) addRow(buffer_, batchNext_++);
-        batch_.reset();
-    }
+    bufferBatch();
     try {
-        while (open_ && pull()) {
-            while (batchNext_ < PQntuples(batch_.get())) addRow(buffer_, batchNext_++);
-            batch_.reset();
-        }
+        while (open_ && pull()) bufferBatch();
     } catch (const EDatabaseError& e) {
         failure_ = e;
         throw;
     }
+}
+
+bool PostgresResult::batchWaiting() const {
+    return batch_ && batchNext_ < PQntuples(batch_.get());
+}
+
+void PostgresResult::bufferBatch() {
+    while (batchWaiting()) addRow(buffer_, batchNext_++);
+    batch_.reset();
 }
 
 void PostgresResult::addRow(RowStore& rows, int row) {
