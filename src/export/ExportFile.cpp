@@ -41,8 +41,7 @@ ExportFile::ExportFile(const QString& fileName)
     : shownName_(fileName), buffer_(kBufferSize, Qt::Uninitialized), table_(platform::Cp1250ByteTable()) {
     platform::EnsureDriveRoot(fileName);
     file_.setFileName(platform::MapPath(fileName));
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EInOutError(QStringLiteral("Cannot create file \"%1\": %2").arg(fileName, file_.errorString()));
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail(QStringLiteral("create"));
 }
 
 ExportFile::~ExportFile() {
@@ -107,6 +106,10 @@ void ExportFile::refuse(const QString& character, const QString& place) const {
     throw EInOutError(platform::UnwritableCharacterMessage(shownName_, character, where));
 }
 
+void ExportFile::fail(const QString& what) const {
+    throw EInOutError(QStringLiteral("Cannot %1 file \"%2\": %3").arg(what, shownName_, file_.errorString()));
+}
+
 void ExportFile::refuseUtf8(std::string_view sequence) const {
     refuse(QString::fromUtf8(sequence.data(), static_cast<qsizetype>(sequence.size())), QString());
 }
@@ -118,16 +121,12 @@ void ExportFile::makeRoom(qsizetype bytes) {
 
 void ExportFile::flush() {
     if (used_ == 0) return;
-    if (file_.write(buffer_.constData(), used_) != used_)
-        throw EInOutError(
-            QStringLiteral("Cannot write file \"%1\": %2").arg(shownName_, file_.errorString()));
+    if (file_.write(buffer_.constData(), used_) != used_) fail(QStringLiteral("write"));
     used_ = 0;
 }
 
 void ExportFile::Close() {
     flush();
-    if (!file_.flush())
-        throw EInOutError(
-            QStringLiteral("Cannot write file \"%1\": %2").arg(shownName_, file_.errorString()));
+    if (!file_.flush()) fail(QStringLiteral("write"));
     file_.close();
 }
