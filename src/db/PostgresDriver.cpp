@@ -8,11 +8,6 @@ QString trimmedMessage(const char* text) {
     return QString::fromUtf8(text).trimmed();
 }
 
-void consumeAll(PGconn* conn) {
-    while (PgResult r{PQgetResult(conn)}) {
-    }
-}
-
 // Whether the statement begins like a query a cursor can hold (SELECT, VALUES, WITH,
 // TABLE or a parenthesis), after blanks and comments; anything else runs as it is at once.
 bool looksLikeQuery(const QByteArray& sql) {
@@ -49,6 +44,17 @@ EDatabaseError PostgresError(PGconn* conn, const PGresult* result) {
             conn ? QStringLiteral("The database server did not answer") : QStringLiteral("out of memory");
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     return EDatabaseError(message, state ? QString::fromLatin1(state) : QString());
+}
+
+void DiscardPostgresResults(PGconn* conn) {
+    while (PgResult r{PQgetResult(conn)}) {
+    }
+}
+
+void RaisePostgresError(PGconn* conn, const PGresult* result) {
+    const EDatabaseError error = PostgresError(conn, result);
+    DiscardPostgresResults(conn);
+    throw error;
 }
 
 PostgresConnection::PostgresConnection(const QString& connectionString, const QString& userName,
@@ -165,16 +171,13 @@ std::unique_ptr<SqlResult> PostgresConnection::openStreaming(const QByteArray& t
         case PGRES_TUPLES_OK:
             return std::make_unique<PostgresResult>(*this, std::move(r), inTransactionBlock);
         case PGRES_COMMAND_OK:
-            consumeAll(conn_.get());
+            DiscardPostgresResults(conn_.get());
             throw EDatabaseError(QString::fromLatin1(kNoCursorMessage));
         case PGRES_EMPTY_QUERY:
-            consumeAll(conn_.get());
+            DiscardPostgresResults(conn_.get());
             throw EDatabaseError(QStringLiteral("The SQL text holds no statement"));
-        default: {
-            const EDatabaseError error = PostgresError(conn_.get(), r.get());
-            consumeAll(conn_.get());
-            throw error;
-        }
+        default:
+            RaisePostgresError(conn_.get(), r.get());
     }
 }
 
@@ -216,14 +219,10 @@ int PostgresConnection::InsertReturning(const QString& sql, const QString&,
     PQsetSingleRowMode(conn_.get());
     PgResult r{PQgetResult(conn_.get())};
     if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) {
-        consumeAll(conn_.get());
+        DiscardPostgresResults(conn_.get());
         return 0;
     }
-    if (PQresultStatus(r.get()) != PGRES_SINGLE_TUPLE) {
-        const EDatabaseError error = PostgresError(conn_.get(), r.get());
-        consumeAll(conn_.get());
-        throw error;
-    }
+    if (PQresultStatus(r.get()) != PGRES_SINGLE_TUPLE) RaisePostgresError(conn_.get(), r.get());
     // Read to its end, so that an error after the row (a deferred constraint) is seen
     // and the statement is never cancelled half-way.
     PostgresResult result(*this, std::move(r), inTransactionBlock);

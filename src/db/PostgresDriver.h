@@ -18,6 +18,11 @@ using PgConn = std::unique_ptr<PGconn, PostgresFinish>;
 // The error of a failed command: the result's message (else the session's last one),
 // with the SQLSTATE when the server gave one.
 EDatabaseError PostgresError(PGconn* conn, const PGresult* result = nullptr);
+// Reads and drops the results of the last statement still coming on the session.
+void DiscardPostgresResults(PGconn* conn);
+// Raises the error of a statement's failed `result` once the session has nothing more
+// of that statement to send.
+[[noreturn]] void RaisePostgresError(PGconn* conn, const PGresult* result);
 
 // PostgreSQL backend through libpq. A query is read through a cursor, some thousands of
 // rows per FETCH; a statement that no cursor can hold streams in single-row mode. The

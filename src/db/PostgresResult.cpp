@@ -35,11 +35,6 @@ int hexDigit(char c) {
     return -1;
 }
 
-void consumeAll(PGconn* conn) {
-    while (PgResult r{PQgetResult(conn)}) {
-    }
-}
-
 }  // namespace
 
 ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod) {
@@ -100,7 +95,7 @@ PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool in
     describe(first.get());
     // A single row: the rest is still coming. A whole result: there is no more.
     open_ = PQresultStatus(first.get()) == PGRES_SINGLE_TUPLE;
-    if (!open_) consumeAll(conn.Handle());
+    if (!open_) DiscardPostgresResults(conn.Handle());
     batch_ = std::move(first);
 }
 
@@ -131,7 +126,7 @@ PostgresResult::~PostgresResult() {
             char err[256];
             if (cancel) PQcancel(cancel.get(), err, sizeof err);
         }
-        consumeAll(conn_->Handle());
+        DiscardPostgresResults(conn_->Handle());
     } catch (...) {
     }
 }
@@ -174,7 +169,7 @@ void PostgresResult::sendFetch() {
 PgResult PostgresResult::receive() {
     pending_ = false;
     PgResult result{PQgetResult(conn_->Handle())};
-    consumeAll(conn_->Handle());
+    DiscardPostgresResults(conn_->Handle());
     return result;
 }
 
@@ -210,15 +205,12 @@ bool PostgresResult::pullFromStream() {
             batchNext_ = 0;
             return true;
         case PGRES_TUPLES_OK:
-            consumeAll(conn_->Handle());
+            DiscardPostgresResults(conn_->Handle());
             open_ = false;
             return false;
-        default: {
+        default:
             open_ = false;
-            const EDatabaseError error = PostgresError(conn_->Handle(), r.get());
-            consumeAll(conn_->Handle());
-            throw error;
-        }
+            RaisePostgresError(conn_->Handle(), r.get());
     }
 }
 
