@@ -112,6 +112,17 @@ void PostgresConnection::EndCursorTransaction(bool commit) {
     Command(commit ? "COMMIT" : "ROLLBACK");
 }
 
+void PostgresConnection::FailCursor(const PGresult* result, bool ownTransaction) {
+    const EDatabaseError error = PostgresError(conn_.get(), result);
+    if (ownTransaction) {
+        try {
+            EndCursorTransaction(false);
+        } catch (...) {
+        }
+    }
+    throw error;
+}
+
 std::unique_ptr<SqlResult> PostgresConnection::OpenQuery(const QString& sql) {
     makeIdle();
     const QByteArray text = sql.toUtf8();
@@ -146,16 +157,7 @@ std::unique_ptr<SqlResult> PostgresConnection::openCursor(const QByteArray& sql)
     const QByteArray fetch =
         "FETCH FORWARD " + QByteArray::number(PostgresResult::kFirstBatch) + " FROM " + name;
     PgResult first{PQexecParams(conn_.get(), fetch.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)};
-    if (PQresultStatus(first.get()) != PGRES_TUPLES_OK) {
-        const EDatabaseError error = PostgresError(conn_.get(), first.get());
-        if (own) {
-            try {
-                EndCursorTransaction(false);
-            } catch (...) {
-            }
-        }
-        throw error;
-    }
+    if (PQresultStatus(first.get()) != PGRES_TUPLES_OK) FailCursor(first.get(), own);
     return std::make_unique<PostgresResult>(*this, std::move(first), PostgresResult::Cursor{name, own});
 }
 

@@ -62,6 +62,9 @@ class PostgresConnection : public SqlConnection {
     // committed once the cursor was read to its end, rolled back when it was closed
     // early or failed (as a statement cancelled or failed on its own would be).
     void EndCursorTransaction(bool commit);
+    // Raises the error of a cursor's failed `result`, after rolling back the transaction
+    // the driver began for the cursor when it did (`ownTransaction`).
+    [[noreturn]] void FailCursor(const PGresult* result, bool ownTransaction);
 
   private:
     void makeIdle();  // every open result reads its remaining rows into its buffer

@@ -139,14 +139,7 @@ void PostgresResult::ReleaseSession() {
 
 void PostgresResult::failed(const PGresult* result) {
     open_ = false;
-    const EDatabaseError error = PostgresError(conn_->Handle(), result);
-    if (cursor_ && cursor_->ownTransaction) {
-        try {
-            conn_->EndCursorTransaction(false);
-        } catch (...) {
-        }
-    }
-    throw error;
+    conn_->FailCursor(result, cursor_ && cursor_->ownTransaction);
 }
 
 void PostgresResult::endCursor(bool complete) {
