@@ -279,15 +279,10 @@ void writeContent(Writer& w, const TComponent* c, Record r) {
 // Windows-1250 bytes of the file; a character the code page cannot hold is refused,
 // never written as a question mark.
 QByteArray encode(const QString& text, const QString& fileName) {
-    QByteArray bytes = platform::ToCp1250(text);
-    if (platform::FromCp1250(bytes) == text) return bytes;
-    qsizetype i = 0;
-    for (; i < text.size(); ++i)
-        if (platform::FromCp1250(QByteArray(1, platform::Cp1250Byte(text[i]))) != text[i]) break;
-    const QString ch = text.mid(i, i + 1 < text.size() && text[i].isHighSurrogate() ? 2 : 1);
-    throw EInOutError(
-        QStringLiteral("Cannot write file \"%1\": the character \"%2\" cannot be saved in Windows-1250")
-            .arg(fileName, ch));
+    const qsizetype bad = platform::FirstUnwritable(text);
+    if (bad >= 0)
+        throw EInOutError(platform::UnwritableCharacterMessage(fileName, platform::CharacterAt(text, bad)));
+    return platform::ToCp1250(text);
 }
 
 // ---- reading ---------------------------------------------------------------

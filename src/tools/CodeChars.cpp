@@ -12,9 +12,8 @@ QString CharOfByte(uint8_t byte) {
 }
 
 bool ByteOfChar(QChar c, uint8_t& byte) {
-    const char b = platform::Cp1250Byte(c);
-    // "?" also stands for every character the code page lacks.
-    if (b == '?' && c != QChar('?')) return false;
+    const int b = platform::Cp1250ByteOf(c.unicode());
+    if (b < 0) return false;
     byte = static_cast<uint8_t>(b);
     return true;
 }
