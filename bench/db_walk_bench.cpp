@@ -126,11 +126,6 @@ Run client(const std::vector<std::string>& argv) {
     });
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 void report(const char* label, long long rows, const std::vector<Run>& ours, const std::vector<Run>& peer,
             const char* peerLabel) {
     std::vector<double> first, total, peak, cpu, peerTotal, peerPeak, peerCpu;

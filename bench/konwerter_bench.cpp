@@ -12,10 +12,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "BenchClock.h"
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
 #include "seam/DialogSeam.h"
@@ -23,11 +23,6 @@
 #include "tools/Konwerter.h"
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 double cpSeconds(const QString& from, const QString& to) {
     QFile::remove(to);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchClock.h"
 #include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
@@ -27,11 +28,6 @@
 #include "workbench/MemoToolbar.h"
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 QStringList scriptLines(int count, bool numbers) {
     QStringList lines;

@@ -8,10 +8,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "BenchClock.h"
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
@@ -57,11 +57,6 @@ QByteArray padded(const QByteArray& hive, int keys) {
             "\"Name\"=\"value " + QByteArray::number(i) + "\"\n\"Size\"=dword:0000002a\n\"Text\"=\"x\"\n\n";
     }
     return out;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace
