@@ -15,8 +15,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -27,7 +25,7 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "db/Aliases.h"
+#include "BenchEnv.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "rtl/Exception.h"
@@ -208,17 +206,13 @@ int main(int argc, char** argv) {
         }
     }
     QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", dir.path().toLocal8Bit());
+    useScratchHome(dir.path());
     QString pg = qEnvironmentVariable("ZV_BENCH_PG");
     if (pg.isEmpty()) pg = qEnvironmentVariable("ZV_TEST_PG");
     const QString dbFile = dir.path() + QStringLiteral("/bench.db");
-    QDir().mkpath(dir.path() + QStringLiteral("/zorvantic"));
-    QFile conf(AliasFilePath());
-    if (!conf.open(QIODevice::WriteOnly)) return 1;
-    conf.write(("[LITE]\nTYPE=SQLITE\nPATH=" + dbFile + "\n").toUtf8());
-    if (!pg.isEmpty()) conf.write(("[PG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg + "\n").toUtf8());
-    conf.close();
+    QString aliases = "[LITE]\nTYPE=SQLITE\nPATH=" + dbFile + "\n";
+    if (!pg.isEmpty()) aliases += "[PG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg + "\n";
+    if (!writeAliases(aliases.toUtf8())) return 1;
     if (pg.isEmpty()) std::printf("PostgreSQL: set ZV_BENCH_PG or ZV_TEST_PG to measure it\n");
 
     const std::vector<std::string> sqlite{"sqlite3", "-csv", dbFile.toStdString(), "SELECT * FROM bench"};

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "db/Aliases.h"
+#include "BenchEnv.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "export/ExportConfiguration.h"
@@ -226,20 +226,14 @@ int main(int argc, char** argv) {
 
     QTemporaryDir dir(QDir::tempPath() + "/zvexportbench-XXXXXX");
     const QString root = dir.path();
-    for (const char* sub : {"/home", "/config/zorvantic", "/data"}) QDir().mkpath(root + sub);
-    qputenv("HOME", (root + "/home").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (root + "/config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (root + "/data").toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useScratchHome(root);
     QDir::setCurrent(root);
     QApplication app(argc, argv);
 
     const QString dbFile = root + "/bench.db";
-    QFile alias(AliasFilePath());
-    if (!alias.open(QIODevice::WriteOnly)) return 1;
-    alias.write("[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n");
-    if (!pg.isEmpty()) alias.write("[BENCHPG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() + "\n");
-    alias.close();
+    QByteArray aliases = "[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n";
+    if (!pg.isEmpty()) aliases += "[BENCHPG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() + "\n";
+    if (!writeAliases(aliases)) return 1;
     QFile hive(root + "/config/zorvantic/HKEY_LOCAL_MACHINE.reg");
     if (!hive.open(QIODevice::WriteOnly)) return 1;
     hive.write(

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchEnv.h"
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
 #include "seam/DialogSeam.h"
@@ -65,14 +66,12 @@ void setRules(bool active) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
     const int megabytes = argc > 1 ? std::atoi(argv[1]) : 100;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir(argc > 3 ? QString::fromLocal8Bit(argv[3]) + QStringLiteral("/konwerter-XXXXXX")
                                : QDir::tempPath() + QStringLiteral("/konwerter-XXXXXX"));
-    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
+    useScratchHome(dir.path());
+    QApplication qt(argc, argv);
 
     const QString source = dir.path() + QStringLiteral("/source.bin");
     {

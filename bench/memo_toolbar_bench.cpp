@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchEnv.h"
 #include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
@@ -50,13 +51,11 @@ struct Operation {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/memo-toolbar-XXXXXX"));
-    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
+    useScratchHome(dir.path());
+    QApplication qt(argc, argv);
 
     platform::ScriptedDialogs dialogs;
     platform::SetDialogs(&dialogs);

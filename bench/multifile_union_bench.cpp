@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "db/Aliases.h"
+#include "BenchEnv.h"
 #include "db/Catalog.h"
 #include "db/Database.h"
 #include "db/Query.h"
@@ -127,21 +127,14 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir(QDir::tempPath() + "/zvmultibench-XXXXXX");
     const QString root = dir.path();
-    for (const char* sub : {"/home", "/config/zorvantic", "/data"}) QDir().mkpath(root + sub);
-    qputenv("HOME", (root + "/home").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (root + "/config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (root + "/data").toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useScratchHome(root);
     QDir::setCurrent(root);
     QApplication qapp(argc, argv);
     platform::ScriptedDialogs dialogs;  // the final message boxes answer themselves
     platform::SetDialogs(&dialogs);
 
     const QString dbFile = root + "/bench.db";
-    QFile alias(AliasFilePath());
-    if (!alias.open(QIODevice::WriteOnly)) return 1;
-    alias.write("[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n");
-    alias.close();
+    if (!writeAliases("[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n")) return 1;
 
     std::printf("building %ld rows and 100 tables of 10,000 rows...\n", rows);
     std::string create =

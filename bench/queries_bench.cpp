@@ -3,16 +3,15 @@
 // of the grid's result against a walk of the data-access layer alone.
 //   queries_bench [rows]   (default 1000000; SQLite file in a temporary folder)
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "BenchClock.h"
-#include "db/Aliases.h"
+#include "BenchEnv.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "framework/Application.h"
@@ -42,18 +41,13 @@ double residentMiB() {
 int main(int argc, char** argv) {
     const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
     QTemporaryDir root;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) qputenv(var, root.path().toUtf8());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useScratchHome(root.path());
     QApplication qapp(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zorvantic"));
     platform::ScriptedDialogs dialogs;
     platform::SetDialogs(&dialogs);
 
-    QDir().mkpath(QFileInfo(AliasFilePath()).path());
-    QFile conf(AliasFilePath());
-    conf.open(QIODevice::WriteOnly);
-    conf.write("[TEST]\nTYPE=SQLITE\nPATH=" + (root.path() + "/bench.db").toUtf8() + "\n");
-    conf.close();
+    if (!writeAliases("[TEST]\nTYPE=SQLITE\nPATH=" + (root.path() + "/bench.db").toUtf8() + "\n")) return 1;
 
     {
         TComponent owner;

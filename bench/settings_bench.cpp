@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchEnv.h"
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
@@ -65,8 +66,7 @@ int main(int argc, char** argv) {
     const int keys = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir root;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) qputenv(var, root.path().toUtf8());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useScratchHome(root.path());
     QApplication qapp(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zorvantic"));
     platform::ScriptedDialogs dialogs;
