@@ -5,8 +5,6 @@
 //
 //   multifile_union_bench [rows] [runs]
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +19,7 @@
 
 #include "BenchClock.h"
 #include "BenchEnv.h"
+#include "BenchProcess.h"
 #include "db/Catalog.h"
 #include "db/Database.h"
 #include "db/Query.h"
@@ -35,40 +34,23 @@ namespace {
 
 // CPU time (user and system) of this process or of its waited-for children, in ms:
 // less disturbed than wall time on a busy machine.
-double cpuMs(int who) {
+double cpuMsOf(int who) {
     rusage u{};
     getrusage(who, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    return cpuMs(u);
 }
 
 struct Times {
     std::vector<double> wall, cpu;
     template <class F>
     void measure(int who, F&& f) {
-        const double c0 = cpuMs(who);
+        const double c0 = cpuMsOf(who);
         const auto t0 = Clock::now();
         f();
         wall.push_back(msSince(t0));
-        cpu.push_back(cpuMs(who) - c0);
+        cpu.push_back(cpuMsOf(who) - c0);
     }
 };
-
-// Runs a program with stdout to `output` and waits; false when it failed.
-bool spawn(const std::vector<std::string>& argv, const QString& output = QString()) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!output.isEmpty() && std::freopen(output.toLocal8Bit().constData(), "w", stdout) == nullptr)
-            _exit(127);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 void textExport(const QString& output) {
     TQuery q;
@@ -164,7 +146,7 @@ int main(int argc, char** argv) {
         unionSql += " FROM " + name + ";";
     }
     std::fflush(stdout);
-    if (!spawn({"sqlite3", dbFile.toStdString(), create})) return 1;
+    if (runProgram({"sqlite3", dbFile.toStdString(), create}).status != 0) return 1;
 
     auto* application = new TApplication;
     application->SetTitle("Zorvantic");
@@ -187,7 +169,9 @@ int main(int argc, char** argv) {
         unionRun.measure(RUSAGE_SELF, [&] { superUnion(tables); });
         bool shellOk = true;
         shell.measure(RUSAGE_CHILDREN, [&] {
-            shellOk = spawn({"sqlite3", "-csv", dbFile.toStdString(), unionSql}, root + "/shell.csv");
+            shellOk =
+                runProgram({"sqlite3", "-csv", dbFile.toStdString(), unionSql}, root + "/shell.csv").status ==
+                0;
         });
         if (!shellOk) return 1;
         std::printf(
