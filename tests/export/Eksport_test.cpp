@@ -9,7 +9,6 @@
 #include "common/FileMode.h"
 #include "db/Query.h"
 #include "export/Eksport.h"
-#include "export/ExportConfiguration.h"
 #include "framework/ComCtrls.h"
 #include "framework/DBGrids.h"
 #include "framework/Grids.h"
@@ -280,17 +279,8 @@ TEST_F(ExportWindow, ConfigurationForAnotherColumnCountIsRefusedUnchanged) {
 
 // Writes a configuration for the two columns of SetUp's query, with nothing doubtful.
 void writeTwoColumnConfiguration(const QString& fileName, const QString& output) {
-    ExportConfiguration c;
-    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
-              {"ID", "NUMBER(10)", "", "", ""},
-              {"NAME", "VARCHAR2(10)", "'", "'", ""}};
-    c.fileName = output;
-    c.tableName = "EMP";
-    c.lineBreakCount = "0";
-    c.emptyValue = "NULL";
-    c.runAfter = false;
-    c.createTable = false;
-    SaveExportConfiguration(fileName, c);
+    exporttest::SaveInsertConfiguration(
+        fileName, output, "EMP", {{"ID", "NUMBER(10)", "", "", ""}, {"NAME", "VARCHAR2(10)", "'", "'", ""}});
 }
 
 TEST_F(ExportWindow, UnattendedPreparationExportsAsksToEndAndStillShows) {

@@ -63,4 +63,18 @@ QByteArray Cp(const QString& text) {
     return platform::ToCp1250(text);
 }
 
+void SaveInsertConfiguration(const QString& fileName, const QString& output, const QString& table,
+                             const std::vector<ExportConfiguration::Row>& columns) {
+    ExportConfiguration c;
+    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"}};
+    c.rows.insert(c.rows.end(), columns.begin(), columns.end());
+    c.fileName = output;
+    c.tableName = table;
+    c.lineBreakCount = "0";
+    c.emptyValue = "NULL";
+    c.runAfter = false;
+    c.createTable = false;
+    SaveExportConfiguration(fileName, c);
+}
+
 }  // namespace exporttest

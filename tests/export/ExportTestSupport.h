@@ -8,6 +8,7 @@
 #include "ScratchAlias.h"
 #include "TestEnv.h"
 #include "db/Query.h"
+#include "export/ExportConfiguration.h"
 #include "framework/Application.h"
 
 class TDatabase;
@@ -48,5 +49,11 @@ QByteArray FileBytes(const QString& fileName);
 bool FileExists(const QString& fileName);
 // Text as Windows-1250 bytes, for expected file contents.
 QByteArray Cp(const QString& text);
+
+// Saves a configuration exporting `columns` (the rows below the header) as INSERT
+// statements into `table`, written to `output`: no line breaks, NULL for an empty value,
+// no CREATE TABLE, nothing run after.
+void SaveInsertConfiguration(const QString& fileName, const QString& output, const QString& table,
+                             const std::vector<ExportConfiguration::Row>& columns);
 
 }  // namespace exporttest
