@@ -119,8 +119,7 @@ TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
 TEST_F(CommandLineExport, ExportButtonNeedsAnOpenResult) {
     wb.main()->BExport->Click();
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"No data to export"}));
-    wb.main()->MainQuery->SQL().SetText("select id from emp");
-    wb.main()->MainQuery->Open();
+    wb.openMain("select id from emp");
     wb.main()->Zapiszwynik1->Click();
     EXPECT_TRUE(eksport->Visible());
     EXPECT_EQ(eksport->TABLENAME->Text(), "EMP");
