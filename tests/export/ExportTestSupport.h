@@ -44,6 +44,17 @@ class Source {
     TDBGrid* grid_ = nullptr;
 };
 
+// A test over both backends with a source and a window of type F made in its
+// application, destroyed at the end.
+template <class F>
+class WindowTest : public ::testing::TestWithParam<Backend> {
+  protected:
+    WindowTest() : src(GetParam()), form(src.app().CreateForm<F>()) {}
+
+    Source src;
+    std::unique_ptr<F> form;
+};
+
 // Bytes of a file named in Windows or local form.
 QByteArray FileBytes(const QString& fileName);
 bool FileExists(const QString& fileName);
