@@ -70,8 +70,7 @@ TEST(CounterWindow, ListsAreCutAndTheWindowGoesAfterItsRun) {
         EXPECT_EQ(lines.value(1), QString(255, 'T'));
         EXPECT_EQ(f->Query->SQL()[0], ("Select count(*) from " + QString(255, 'T')).left(255));
         // Esc is the Cancel button.
-        f->AdditionalCondition->SetFocus();
-        QTest::keyClick(f->AdditionalCondition->LineEdit(), Qt::Key_Escape);
+        exporttest::PressEscape(f->AdditionalCondition, f->AdditionalCondition->LineEdit());
         EXPECT_FALSE(f->Visible());
         return 2;
     };

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QLineEdit>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -177,8 +176,7 @@ TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsCloseAndEscEndIt) {
 
     // Esc closes it like the close button.
     ShowEksport(src.query(), src.grid(), "");
-    FEksport->Sep->SetFocus();
-    QTest::keyClick(FEksport->Sep->LineEdit(), Qt::Key_Escape);
+    exporttest::PressEscape(FEksport->Sep, FEksport->Sep->LineEdit());
     EXPECT_FALSE(FEksport->Visible());
     EXPECT_FALSE(ExportRunning);
 }

@@ -14,6 +14,8 @@
 class TDatabase;
 class TDataSource;
 class TDBGrid;
+class TWinControl;
+class QWidget;
 
 // A query on database "X" (an SQLite file in the test's folder, or a schema of its own
 // on the throwaway PostgreSQL server) shown in a data grid, as the main window's result
@@ -60,6 +62,10 @@ QByteArray FileBytes(const QString& fileName);
 bool FileExists(const QString& fileName);
 // Text as Windows-1250 bytes, for expected file contents.
 QByteArray Cp(const QString& text);
+
+// Esc typed into `editor`, the edit widget of `control`, which gets the focus first as
+// the user's click would give it.
+void PressEscape(TWinControl* control, QWidget* editor);
 
 // Saves a configuration exporting `columns` (the rows below the header) as INSERT
 // statements into `table`, written to `output`: no line breaks, NULL for an empty value,

@@ -230,8 +230,7 @@ TEST(MultiFileWindow, StartsWithTheDefaultsAndKeepsTheValuesOfItsLastClose) {
         f->EGROUP->SetText("KOD");
         f->SQL->Lines().Assign(QStringList{"select 1 as x"});
         // Esc closes the window.
-        f->EGROUP->SetFocus();
-        QTest::keyClick(f->EGROUP->LineEdit(), Qt::Key_Escape);
+        exporttest::PressEscape(f->EGROUP, f->EGROUP->LineEdit());
         EXPECT_FALSE(f->Visible());
         return 2;
     };

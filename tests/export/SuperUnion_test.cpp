@@ -123,8 +123,7 @@ TEST(UnionWindow, ManyColumnsAnEmptyListAndAnUnwritableFile) {
         EXPECT_EQ(testenv::Dialogs().boxTexts().size(), 1);
         EXPECT_TRUE(testenv::Dialogs().boxTexts().value(0).contains("superunion.csv"));
 
-        f->MTables->SetFocus();
-        QTest::keyClick(f->MTables->Editor(), Qt::Key_Escape);
+        exporttest::PressEscape(f->MTables, f->MTables->Editor());
         EXPECT_FALSE(f->Visible());
         return 2;
     };
