@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include "db/Aliases.h"
+#include "seam/DialogSeam.h"
 
 // Points HOME and the configuration and data folders into `root`, a throwaway folder,
 // so that a run starts with a new user's settings and leaves the real ones alone; the
@@ -25,3 +27,18 @@ inline bool writeAliases(const QByteArray& sections) {
     QFile file(AliasFilePath());
     return file.open(QIODevice::WriteOnly) && file.write(sections) == sections.size();
 }
+
+// The Qt application of a benchmark that makes windows, named as the program is, with
+// every message box and dialog answered by `dialogs`. Made after useScratchHome.
+struct BenchApplication {
+    BenchApplication(int& argc, char** argv) : qt(argc, argv) {
+        QCoreApplication::setApplicationName(QStringLiteral("zorvantic"));
+        platform::SetDialogs(&dialogs);
+    }
+    ~BenchApplication() { platform::SetDialogs(nullptr); }
+    BenchApplication(const BenchApplication&) = delete;
+    BenchApplication& operator=(const BenchApplication&) = delete;
+
+    QApplication qt;
+    platform::ScriptedDialogs dialogs;
+};

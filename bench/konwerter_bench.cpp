@@ -6,7 +6,6 @@
 //
 // megabytes defaults to 100, runs to 5; the files go into a new folder under `folder`
 // (default: the system's temporary folder).
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -71,7 +70,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir(argc > 3 ? QString::fromLocal8Bit(argv[3]) + QStringLiteral("/konwerter-XXXXXX")
                                : QDir::tempPath() + QStringLiteral("/konwerter-XXXXXX"));
     useScratchHome(dir.path());
-    QApplication qt(argc, argv);
+    BenchApplication bench(argc, argv);
 
     const QString source = dir.path() + QStringLiteral("/source.bin");
     {
@@ -85,8 +84,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    platform::ScriptedDialogs dialogs;
-    platform::SetDialogs(&dialogs);
     TApplication app;
     app.CreateForm<TForm>();
     app.CreateForm<TFKonwerter>();
@@ -97,16 +94,15 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
         cp.push_back(cpSeconds(source, dest));
         setRules(true);
-        twelve.push_back(convertSeconds(dialogs, source, dest));
+        twelve.push_back(convertSeconds(bench.dialogs, source, dest));
         cp.push_back(cpSeconds(source, dest));
         setRules(false);
-        none.push_back(convertSeconds(dialogs, source, dest));
+        none.push_back(convertSeconds(bench.dialogs, source, dest));
     }
     const double c = median(cp);
     std::printf("file: %d MB, %d runs each, medians\n", megabytes, runs);
     std::printf("cp:                  %.3f s\n", c);
     std::printf("twelve active rules: %.3f s  (%.2fx cp, target 3x)\n", median(twelve), median(twelve) / c);
     std::printf("no active rule:      %.3f s  (%.2fx cp, target 2x)\n", median(none), median(none) / c);
-    platform::SetDialogs(nullptr);
     return 0;
 }

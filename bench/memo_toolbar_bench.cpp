@@ -24,7 +24,6 @@
 #include "framework/StdCtrls.h"
 #include "rtl/StrUtils.h"
 #include "rtl/SysUtils.h"
-#include "seam/DialogSeam.h"
 #include "workbench/MainWindow.h"
 #include "workbench/MemoToolbar.h"
 
@@ -55,10 +54,8 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/memo-toolbar-XXXXXX"));
     useScratchHome(dir.path());
-    QApplication qt(argc, argv);
+    BenchApplication bench(argc, argv);
 
-    platform::ScriptedDialogs dialogs;
-    platform::SetDialogs(&dialogs);
     TApplication app;
     auto* main = app.CreateForm<TFMain>();
     app.CreateForm<TFMemoToolbar>();
@@ -118,6 +115,5 @@ int main(int argc, char** argv) {
                     op.name, median(window), median(detached), median(window) / median(detached),
                     median(plain));
     }
-    platform::SetDialogs(nullptr);
     return 0;
 }

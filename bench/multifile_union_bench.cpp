@@ -6,7 +6,6 @@
 //   multifile_union_bench [rows] [runs]
 #include <sys/resource.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,7 +27,6 @@
 #include "export/SuperUnion.h"
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
-#include "seam/DialogSeam.h"
 
 namespace {
 
@@ -111,9 +109,7 @@ int main(int argc, char** argv) {
     const QString root = dir.path();
     useScratchHome(root);
     QDir::setCurrent(root);
-    QApplication qapp(argc, argv);
-    platform::ScriptedDialogs dialogs;  // the final message boxes answer themselves
-    platform::SetDialogs(&dialogs);
+    BenchApplication bench(argc, argv);  // the final message boxes answer themselves
 
     const QString dbFile = root + "/bench.db";
     if (!writeAliases("[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n")) return 1;

@@ -42,10 +42,7 @@ int main(int argc, char** argv) {
     const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
     QTemporaryDir root;
     useScratchHome(root.path());
-    QApplication qapp(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zorvantic"));
-    platform::ScriptedDialogs dialogs;
-    platform::SetDialogs(&dialogs);
+    BenchApplication bench(argc, argv);
 
     if (!writeAliases("[TEST]\nTYPE=SQLITE\nPATH=" + (root.path() + "/bench.db").toUtf8() + "\n")) return 1;
 
@@ -85,14 +82,14 @@ int main(int argc, char** argv) {
 
     m->AfterClickInColumn->SetItemIndex(2);
     m->ObtainInExpression->SetItemIndex(0);
-    dialogs.answers = {platform::IDNO};
+    bench.dialogs.answers = {platform::IDNO};
     timer.restart();
     m->GridTitleClick(m->Grid->Columns(0));
     report("title click, answer No (walk ends on last)", timer);
 
     m->MainQuery->Close();
     m->MainQuery->Open();
-    dialogs.answers = {platform::IDYES};
+    bench.dialogs.answers = {platform::IDYES};
     timer.restart();
     m->GridTitleClick(m->Grid->Columns(0));
     report("title click, answer Yes (every value)", timer);
@@ -129,6 +126,5 @@ int main(int argc, char** argv) {
     std::printf("%-44s %9.1f ms  (+%.0f MiB)\n", "data-layer walk, median of 5", median(walkMs),
                 median(walkMiB));
     std::printf("%-44s %9.2f\n", "count / walk", median(countMs) / median(walkMs));
-    platform::SetDialogs(nullptr);
     return 0;
 }

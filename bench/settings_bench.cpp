@@ -4,7 +4,6 @@
 //   settings_bench [keys] [runs]   (default 100000 keys, 5 runs)
 // Each run is timed with the hive padded to `keys` keys and, alternating with it, with
 // the hive a new user has; medians are printed.
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,7 +16,6 @@
 #include "export/Eksport.h"
 #include "framework/Application.h"
 #include "platform/Registry.h"
-#include "seam/DialogSeam.h"
 #include "workbench/MainWindow.h"
 
 namespace {
@@ -67,10 +65,7 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir root;
     useScratchHome(root.path());
-    QApplication qapp(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zorvantic"));
-    platform::ScriptedDialogs dialogs;
-    platform::SetDialogs(&dialogs);
+    BenchApplication bench(argc, argv);
 
     startAndEnd();  // the first run writes the settings a new user starts with
     const QString userHive = platform::HiveFileName(platform::RootKey::CurrentUser);
