@@ -27,11 +27,10 @@
 
 #include "BenchClock.h"
 #include "BenchEnv.h"
+#include "BenchExport.h"
 #include "BenchProcess.h"
 #include "db/Database.h"
-#include "db/Query.h"
 #include "export/ExportConfiguration.h"
-#include "export/ExportWriters.h"
 #include "rtl/Exception.h"
 
 namespace {
@@ -47,14 +46,7 @@ ChildRun textExportInChild(const QString& alias, const QString& output) {
             db.SetDatabaseName("X");
             db.SetAliasName(alias);
             db.Open();
-            TQuery q;
-            q.SetDatabaseName("X");
-            q.SQL().Add("SELECT * FROM big");
-            q.Open();
-            std::vector<ExportColumn> columns;
-            for (int i = 0; i < q.FieldCount(); ++i)
-                columns.push_back({q.Fields(i)->FieldName(), q.Fields(i)->FieldName()});
-            WriteTextExport(q, columns, {output, ",", "\"", false});
+            writeTextExport("SELECT * FROM big", output, ",");
         } catch (const Exception& e) {
             std::printf("error: %s\n", e.what());
             std::fflush(stdout);

@@ -18,11 +18,10 @@
 
 #include "BenchClock.h"
 #include "BenchEnv.h"
+#include "BenchExport.h"
 #include "BenchProcess.h"
 #include "db/Catalog.h"
 #include "db/Database.h"
-#include "db/Query.h"
-#include "export/ExportWriters.h"
 #include "export/MultiFileEksport.h"
 #include "export/SuperUnion.h"
 #include "framework/Application.h"
@@ -49,17 +48,6 @@ struct Times {
         cpu.push_back(cpuMsOf(who) - c0);
     }
 };
-
-void textExport(const QString& output) {
-    TQuery q;
-    q.SetDatabaseName("X");
-    q.SQL().Add("SELECT id, name, amount, day, code FROM big ORDER BY id");
-    q.Open();
-    std::vector<ExportColumn> columns;
-    for (int i = 0; i < q.FieldCount(); ++i)
-        columns.push_back({q.Fields(i)->FieldName(), q.Fields(i)->FieldName()});
-    WriteTextExport(q, columns, {output, "|", "\"", false});
-}
 
 void multiFileExport(const QString& base) {
     auto* f = Application()->CreateForm<TFMultiFileEksport>();
@@ -160,7 +148,10 @@ int main(int argc, char** argv) {
         QFile::remove(root + "/big.txt");
         QDir(base).removeRecursively();
         QDir().mkpath(base);
-        text.measure(RUSAGE_SELF, [&] { textExport(root + "/big.txt"); });
+        text.measure(RUSAGE_SELF, [&] {
+            writeTextExport("SELECT id, name, amount, day, code FROM big ORDER BY id", root + "/big.txt",
+                            "|");
+        });
         multi.measure(RUSAGE_SELF, [&] { multiFileExport(base); });
         unionRun.measure(RUSAGE_SELF, [&] { superUnion(tables); });
         bool shellOk = true;
