@@ -9,8 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -20,10 +18,10 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchEnv.h"
 #include "cube/DecisionCube.h"
 #include "cube/DecisionQuery.h"
 #include "cube/DecisionSource.h"
-#include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "rtl/Exception.h"
@@ -142,14 +140,9 @@ int main(int argc, char** argv) {
     const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", dir.path().toLocal8Bit());
+    useScratchHome(dir.path());
     const QString dbFile = dir.path() + "/cube.db";
-    QDir().mkpath(dir.path() + "/zorvantic");
-    QFile conf(AliasFilePath());
-    conf.open(QIODevice::WriteOnly);
-    conf.write(("[LITE]\nTYPE=SQLITE\nPATH=" + dbFile + "\n").toUtf8());
-    conf.close();
+    if (!writeAliases(("[LITE]\nTYPE=SQLITE\nPATH=" + dbFile + "\n").toUtf8())) return 1;
 
     std::printf("Preparing %d rows: 3 dimensions of up to 100 values, 2 measures...\n", rows);
     inChild([&] {

@@ -11,12 +11,8 @@
 //     --huge   also 20,000,000 rows, peak memory only (one run each)
 // PostgreSQL through $ZV_BENCH_PG or $ZV_TEST_PG; without either only SQLite runs.
 #include <sys/mman.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -27,7 +23,8 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "db/Aliases.h"
+#include "BenchEnv.h"
+#include "BenchProcess.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "rtl/Exception.h"
@@ -74,16 +71,14 @@ Run inChild(const std::function<void(Shared&)>& f) {
         }
         std::_Exit(0);
     }
-    int status = 0;
-    rusage u{};
-    wait4(pid, &status, 0, &u);
+    const ChildRun child = waitChild(pid, t0);
     Run r;
-    r.totalMs = msSince(t0);
-    r.peakMb = u.ru_maxrss / 1024.0;
-    r.cpuMs = (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    r.totalMs = child.ms;
+    r.peakMb = child.peakKb / 1024.0;
+    r.cpuMs = child.cpuMs;
     r.firstRowMs = shared->firstRowMs;
     r.rows = shared->rows;
-    r.failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+    r.failed = child.status != 0;
     munmap(shared, sizeof(Shared));
     return r;
 }
@@ -116,19 +111,7 @@ Run walk(const QString& alias, const QString& table) {
 
 // A client program's run, its stdout thrown away.
 Run client(const std::vector<std::string>& argv) {
-    return inChild([&](Shared&) {
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        if (!std::freopen("/dev/null", "w", stdout)) std::_Exit(127);
-        execvp(args[0], args.data());
-        std::_Exit(127);
-    });
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
+    return inChild([&](Shared&) { execProgram(argv, QStringLiteral("/dev/null")); });
 }
 
 void report(const char* label, long long rows, const std::vector<Run>& ours, const std::vector<Run>& peer,
@@ -213,17 +196,13 @@ int main(int argc, char** argv) {
         }
     }
     QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", dir.path().toLocal8Bit());
+    useScratchHome(dir.path());
     QString pg = qEnvironmentVariable("ZV_BENCH_PG");
     if (pg.isEmpty()) pg = qEnvironmentVariable("ZV_TEST_PG");
     const QString dbFile = dir.path() + QStringLiteral("/bench.db");
-    QDir().mkpath(dir.path() + QStringLiteral("/zorvantic"));
-    QFile conf(AliasFilePath());
-    if (!conf.open(QIODevice::WriteOnly)) return 1;
-    conf.write(("[LITE]\nTYPE=SQLITE\nPATH=" + dbFile + "\n").toUtf8());
-    if (!pg.isEmpty()) conf.write(("[PG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg + "\n").toUtf8());
-    conf.close();
+    QString aliases = "[LITE]\nTYPE=SQLITE\nPATH=" + dbFile + "\n";
+    if (!pg.isEmpty()) aliases += "[PG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg + "\n";
+    if (!writeAliases(aliases.toUtf8())) return 1;
     if (pg.isEmpty()) std::printf("PostgreSQL: set ZV_BENCH_PG or ZV_TEST_PG to measure it\n");
 
     const std::vector<std::string> sqlite{"sqlite3", "-csv", dbFile.toStdString(), "SELECT * FROM bench"};

@@ -12,8 +12,6 @@
 // PostgreSQL through $ZV_BENCH_PG or $ZV_TEST_PG (a libpq connection string); without
 // one only SQLite is measured. --memory-20m adds one export of each kind at 20,000,000
 // rows for peak memory alone.
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -28,61 +26,17 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "db/Aliases.h"
+#include "BenchEnv.h"
+#include "BenchExport.h"
+#include "BenchProcess.h"
 #include "db/Database.h"
-#include "db/Query.h"
 #include "export/ExportConfiguration.h"
-#include "export/ExportWriters.h"
 #include "rtl/Exception.h"
 
 namespace {
 
-struct RunResult {
-    double ms = 0;
-    double cpuMs = 0;  // user and system time: steadier than wall time on a busy machine
-    long peakKb = 0;
-    int status = -1;
-};
-
-// Waits for a child started at t0: its time, its own peak memory and its exit status.
-RunResult waitFor(pid_t pid, Clock::time_point t0) {
-    RunResult r;
-    int status = 0;
-    rusage u{};
-    wait4(pid, &status, 0, &u);
-    r.ms = msSince(t0);
-    r.peakKb = u.ru_maxrss;
-    auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
-    r.cpuMs = ms(u.ru_utime) + ms(u.ru_stime);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return r;
-}
-
-// Runs a program (stdout to `output`, stderr to `errors` when given) and waits; its own
-// peak memory.
-RunResult spawn(const std::vector<std::string>& argv, const QString& output = QString(),
-                const QString& errors = QString()) {
-    std::fflush(stdout);
-    const auto t0 = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!output.isEmpty()) {
-            FILE* f = std::freopen(output.toLocal8Bit().constData(), "w", stdout);
-            if (f == nullptr) _exit(127);
-        }
-        if (!errors.isEmpty() && std::freopen(errors.toLocal8Bit().constData(), "w", stderr) == nullptr)
-            _exit(127);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    return waitFor(pid, t0);
-}
-
 // The text export in a child process, so that its peak memory is its own.
-RunResult textExportInChild(const QString& alias, const QString& output) {
+ChildRun textExportInChild(const QString& alias, const QString& output) {
     std::fflush(stdout);
     const auto t0 = Clock::now();
     const pid_t pid = fork();
@@ -92,14 +46,7 @@ RunResult textExportInChild(const QString& alias, const QString& output) {
             db.SetDatabaseName("X");
             db.SetAliasName(alias);
             db.Open();
-            TQuery q;
-            q.SetDatabaseName("X");
-            q.SQL().Add("SELECT * FROM big");
-            q.Open();
-            std::vector<ExportColumn> columns;
-            for (int i = 0; i < q.FieldCount(); ++i)
-                columns.push_back({q.Fields(i)->FieldName(), q.Fields(i)->FieldName()});
-            WriteTextExport(q, columns, {output, ",", "\"", false});
+            writeTextExport("SELECT * FROM big", output, ",");
         } catch (const Exception& e) {
             std::printf("error: %s\n", e.what());
             std::fflush(stdout);
@@ -107,7 +54,7 @@ RunResult textExportInChild(const QString& alias, const QString& output) {
         }
         _exit(0);
     }
-    return waitFor(pid, t0);
+    return waitChild(pid, t0);
 }
 
 // Several runs of one kind of work.
@@ -116,7 +63,7 @@ struct Series {
     std::vector<double> cpuMs;
     long peakKb = 0;
     std::string failures;  // " run 2: exit 1" for every run that failed
-    void add(const RunResult& r) {
+    void add(const ChildRun& r) {
         ms.push_back(r.ms);
         cpuMs.push_back(r.cpuMs);
         peakKb = std::max(peakKb, r.peakKb);
@@ -226,20 +173,14 @@ int main(int argc, char** argv) {
 
     QTemporaryDir dir(QDir::tempPath() + "/zvexportbench-XXXXXX");
     const QString root = dir.path();
-    for (const char* sub : {"/home", "/config/zorvantic", "/data"}) QDir().mkpath(root + sub);
-    qputenv("HOME", (root + "/home").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (root + "/config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (root + "/data").toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useScratchHome(root);
     QDir::setCurrent(root);
     QApplication app(argc, argv);
 
     const QString dbFile = root + "/bench.db";
-    QFile alias(AliasFilePath());
-    if (!alias.open(QIODevice::WriteOnly)) return 1;
-    alias.write("[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n");
-    if (!pg.isEmpty()) alias.write("[BENCHPG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() + "\n");
-    alias.close();
+    QByteArray aliases = "[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n";
+    if (!pg.isEmpty()) aliases += "[BENCHPG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() + "\n";
+    if (!writeAliases(aliases)) return 1;
     QFile hive(root + "/config/zorvantic/HKEY_LOCAL_MACHINE.reg");
     if (!hive.open(QIODevice::WriteOnly)) return 1;
     hive.write(
@@ -260,7 +201,7 @@ int main(int argc, char** argv) {
         for (const Backend& b : backends) {
             std::printf("\n%s, %ld rows x 6 columns%s: building...\n", b.name, rows,
                         memoryOnly ? " (peak memory only)" : "");
-            if (spawn(b.build, root + "/build.log").status != 0) {
+            if (runProgram(b.build, root + "/build.log").status != 0) {
                 std::printf("  building the table failed\n");
                 return 1;
             }
@@ -268,7 +209,7 @@ int main(int argc, char** argv) {
                                                    ("EXPORT=select * from big;" + cfg).toStdString()};
             Series sql, shellSql, text, shellCsv;
             for (int r = 0; r < (memoryOnly ? 1 : runs); ++r) {
-                const RunResult run = spawn(ours, QString(), root + "/zorvantic.log");
+                const ChildRun run = runProgram(ours, QString(), root + "/zorvantic.log");
                 sql.add(run);
                 if (run.status != 0) {
                     QFile log(root + "/zorvantic.log");
@@ -276,9 +217,9 @@ int main(int argc, char** argv) {
                         std::printf("  run %zu of the program failed; its errors:\n%s\n", sql.ms.size(),
                                     log.readAll().right(2000).constData());
                 }
-                if (!memoryOnly) shellSql.add(spawn(b.shellSql, root + "/shell.sql"));
+                if (!memoryOnly) shellSql.add(runProgram(b.shellSql, root + "/shell.sql"));
                 text.add(textExportInChild(b.alias, root + "/big.txt"));
-                if (!memoryOnly) shellCsv.add(spawn(b.shellCsv, root + "/shell.csv"));
+                if (!memoryOnly) shellCsv.add(runProgram(b.shellCsv, root + "/shell.csv"));
             }
             printSeries("zorvantic SQL script (unattended)", sql, root + "/big.sql");
             if (!memoryOnly) printSeries(b.shellSqlName, shellSql, root + "/shell.sql");
@@ -294,6 +235,6 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
     }
-    if (!pg.isEmpty()) spawn({"psql", pg.toStdString(), "-q", "-c", "DROP TABLE IF EXISTS big"});
+    if (!pg.isEmpty()) runProgram({"psql", pg.toStdString(), "-q", "-c", "DROP TABLE IF EXISTS big"});
     return 0;
 }

@@ -6,16 +6,16 @@
 //
 // megabytes defaults to 100, runs to 5; the files go into a new folder under `folder`
 // (default: the system's temporary folder).
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "BenchClock.h"
+#include "BenchEnv.h"
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
 #include "seam/DialogSeam.h"
@@ -23,11 +23,6 @@
 #include "tools/Konwerter.h"
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 double cpSeconds(const QString& from, const QString& to) {
     QFile::remove(to);
@@ -70,14 +65,12 @@ void setRules(bool active) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
     const int megabytes = argc > 1 ? std::atoi(argv[1]) : 100;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir(argc > 3 ? QString::fromLocal8Bit(argv[3]) + QStringLiteral("/konwerter-XXXXXX")
                                : QDir::tempPath() + QStringLiteral("/konwerter-XXXXXX"));
-    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
+    useScratchHome(dir.path());
+    BenchApplication bench(argc, argv);
 
     const QString source = dir.path() + QStringLiteral("/source.bin");
     {
@@ -91,8 +84,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    platform::ScriptedDialogs dialogs;
-    platform::SetDialogs(&dialogs);
     TApplication app;
     app.CreateForm<TForm>();
     app.CreateForm<TFKonwerter>();
@@ -103,16 +94,15 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
         cp.push_back(cpSeconds(source, dest));
         setRules(true);
-        twelve.push_back(convertSeconds(dialogs, source, dest));
+        twelve.push_back(convertSeconds(bench.dialogs, source, dest));
         cp.push_back(cpSeconds(source, dest));
         setRules(false);
-        none.push_back(convertSeconds(dialogs, source, dest));
+        none.push_back(convertSeconds(bench.dialogs, source, dest));
     }
     const double c = median(cp);
     std::printf("file: %d MB, %d runs each, medians\n", megabytes, runs);
     std::printf("cp:                  %.3f s\n", c);
     std::printf("twelve active rules: %.3f s  (%.2fx cp, target 3x)\n", median(twelve), median(twelve) / c);
     std::printf("no active rule:      %.3f s  (%.2fx cp, target 2x)\n", median(none), median(none) / c);
-    platform::SetDialogs(nullptr);
     return 0;
 }

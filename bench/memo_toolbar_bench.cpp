@@ -16,22 +16,18 @@
 #include <functional>
 #include <vector>
 
+#include "BenchClock.h"
+#include "BenchEnv.h"
 #include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
 #include "rtl/StrUtils.h"
 #include "rtl/SysUtils.h"
-#include "seam/DialogSeam.h"
 #include "workbench/MainWindow.h"
 #include "workbench/MemoToolbar.h"
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 QStringList scriptLines(int count, bool numbers) {
     QStringList lines;
@@ -54,16 +50,12 @@ struct Operation {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qt(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/memo-toolbar-XXXXXX"));
-    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
+    useScratchHome(dir.path());
+    BenchApplication bench(argc, argv);
 
-    platform::ScriptedDialogs dialogs;
-    platform::SetDialogs(&dialogs);
     TApplication app;
     auto* main = app.CreateForm<TFMain>();
     app.CreateForm<TFMemoToolbar>();
@@ -123,6 +115,5 @@ int main(int argc, char** argv) {
                     op.name, median(window), median(detached), median(window) / median(detached),
                     median(plain));
     }
-    platform::SetDialogs(nullptr);
     return 0;
 }

@@ -5,10 +5,7 @@
 //
 //   multifile_union_bench [rows] [runs]
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,66 +17,37 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "db/Aliases.h"
+#include "BenchEnv.h"
+#include "BenchExport.h"
+#include "BenchProcess.h"
 #include "db/Catalog.h"
 #include "db/Database.h"
-#include "db/Query.h"
-#include "export/ExportWriters.h"
 #include "export/MultiFileEksport.h"
 #include "export/SuperUnion.h"
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
-#include "seam/DialogSeam.h"
 
 namespace {
 
 // CPU time (user and system) of this process or of its waited-for children, in ms:
 // less disturbed than wall time on a busy machine.
-double cpuMs(int who) {
+double cpuMsOf(int who) {
     rusage u{};
     getrusage(who, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    return cpuMs(u);
 }
 
 struct Times {
     std::vector<double> wall, cpu;
     template <class F>
     void measure(int who, F&& f) {
-        const double c0 = cpuMs(who);
+        const double c0 = cpuMsOf(who);
         const auto t0 = Clock::now();
         f();
         wall.push_back(msSince(t0));
-        cpu.push_back(cpuMs(who) - c0);
+        cpu.push_back(cpuMsOf(who) - c0);
     }
 };
-
-// Runs a program with stdout to `output` and waits; false when it failed.
-bool spawn(const std::vector<std::string>& argv, const QString& output = QString()) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!output.isEmpty() && std::freopen(output.toLocal8Bit().constData(), "w", stdout) == nullptr)
-            _exit(127);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-void textExport(const QString& output) {
-    TQuery q;
-    q.SetDatabaseName("X");
-    q.SQL().Add("SELECT id, name, amount, day, code FROM big ORDER BY id");
-    q.Open();
-    std::vector<ExportColumn> columns;
-    for (int i = 0; i < q.FieldCount(); ++i)
-        columns.push_back({q.Fields(i)->FieldName(), q.Fields(i)->FieldName()});
-    WriteTextExport(q, columns, {output, "|", "\"", false});
-}
 
 void multiFileExport(const QString& base) {
     auto* f = Application()->CreateForm<TFMultiFileEksport>();
@@ -127,21 +95,12 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir dir(QDir::tempPath() + "/zvmultibench-XXXXXX");
     const QString root = dir.path();
-    for (const char* sub : {"/home", "/config/zorvantic", "/data"}) QDir().mkpath(root + sub);
-    qputenv("HOME", (root + "/home").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (root + "/config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (root + "/data").toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useScratchHome(root);
     QDir::setCurrent(root);
-    QApplication qapp(argc, argv);
-    platform::ScriptedDialogs dialogs;  // the final message boxes answer themselves
-    platform::SetDialogs(&dialogs);
+    BenchApplication bench(argc, argv);  // the final message boxes answer themselves
 
     const QString dbFile = root + "/bench.db";
-    QFile alias(AliasFilePath());
-    if (!alias.open(QIODevice::WriteOnly)) return 1;
-    alias.write("[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n");
-    alias.close();
+    if (!writeAliases("[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n")) return 1;
 
     std::printf("building %ld rows and 100 tables of 10,000 rows...\n", rows);
     std::string create =
@@ -171,7 +130,7 @@ int main(int argc, char** argv) {
         unionSql += " FROM " + name + ";";
     }
     std::fflush(stdout);
-    if (!spawn({"sqlite3", dbFile.toStdString(), create})) return 1;
+    if (runProgram({"sqlite3", dbFile.toStdString(), create}).status != 0) return 1;
 
     auto* application = new TApplication;
     application->SetTitle("Zorvantic");
@@ -189,12 +148,17 @@ int main(int argc, char** argv) {
         QFile::remove(root + "/big.txt");
         QDir(base).removeRecursively();
         QDir().mkpath(base);
-        text.measure(RUSAGE_SELF, [&] { textExport(root + "/big.txt"); });
+        text.measure(RUSAGE_SELF, [&] {
+            writeTextExport("SELECT id, name, amount, day, code FROM big ORDER BY id", root + "/big.txt",
+                            "|");
+        });
         multi.measure(RUSAGE_SELF, [&] { multiFileExport(base); });
         unionRun.measure(RUSAGE_SELF, [&] { superUnion(tables); });
         bool shellOk = true;
         shell.measure(RUSAGE_CHILDREN, [&] {
-            shellOk = spawn({"sqlite3", "-csv", dbFile.toStdString(), unionSql}, root + "/shell.csv");
+            shellOk =
+                runProgram({"sqlite3", "-csv", dbFile.toStdString(), unionSql}, root + "/shell.csv").status ==
+                0;
         });
         if (!shellOk) return 1;
         std::printf(

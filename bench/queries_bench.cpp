@@ -3,16 +3,15 @@
 // of the grid's result against a walk of the data-access layer alone.
 //   queries_bench [rows]   (default 1000000; SQLite file in a temporary folder)
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "BenchClock.h"
-#include "db/Aliases.h"
+#include "BenchEnv.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "framework/Application.h"
@@ -42,18 +41,10 @@ double residentMiB() {
 int main(int argc, char** argv) {
     const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
     QTemporaryDir root;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) qputenv(var, root.path().toUtf8());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zorvantic"));
-    platform::ScriptedDialogs dialogs;
-    platform::SetDialogs(&dialogs);
+    useScratchHome(root.path());
+    BenchApplication bench(argc, argv);
 
-    QDir().mkpath(QFileInfo(AliasFilePath()).path());
-    QFile conf(AliasFilePath());
-    conf.open(QIODevice::WriteOnly);
-    conf.write("[TEST]\nTYPE=SQLITE\nPATH=" + (root.path() + "/bench.db").toUtf8() + "\n");
-    conf.close();
+    if (!writeAliases("[TEST]\nTYPE=SQLITE\nPATH=" + (root.path() + "/bench.db").toUtf8() + "\n")) return 1;
 
     {
         TComponent owner;
@@ -91,14 +82,14 @@ int main(int argc, char** argv) {
 
     m->AfterClickInColumn->SetItemIndex(2);
     m->ObtainInExpression->SetItemIndex(0);
-    dialogs.answers = {platform::IDNO};
+    bench.dialogs.answers = {platform::IDNO};
     timer.restart();
     m->GridTitleClick(m->Grid->Columns(0));
     report("title click, answer No (walk ends on last)", timer);
 
     m->MainQuery->Close();
     m->MainQuery->Open();
-    dialogs.answers = {platform::IDYES};
+    bench.dialogs.answers = {platform::IDYES};
     timer.restart();
     m->GridTitleClick(m->Grid->Columns(0));
     report("title click, answer Yes (every value)", timer);
@@ -135,6 +126,5 @@ int main(int argc, char** argv) {
     std::printf("%-44s %9.1f ms  (+%.0f MiB)\n", "data-layer walk, median of 5", median(walkMs),
                 median(walkMiB));
     std::printf("%-44s %9.2f\n", "count / walk", median(countMs) / median(walkMs));
-    platform::SetDialogs(nullptr);
     return 0;
 }

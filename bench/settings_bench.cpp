@@ -4,19 +4,18 @@
 //   settings_bench [keys] [runs]   (default 100000 keys, 5 runs)
 // Each run is timed with the hive padded to `keys` keys and, alternating with it, with
 // the hive a new user has; medians are printed.
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "BenchClock.h"
+#include "BenchEnv.h"
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
 #include "platform/Registry.h"
-#include "seam/DialogSeam.h"
 #include "workbench/MainWindow.h"
 
 namespace {
@@ -59,23 +58,14 @@ QByteArray padded(const QByteArray& hive, int keys) {
     return out;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int keys = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QTemporaryDir root;
-    for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) qputenv(var, root.path().toUtf8());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zorvantic"));
-    platform::ScriptedDialogs dialogs;
-    platform::SetDialogs(&dialogs);
+    useScratchHome(root.path());
+    BenchApplication bench(argc, argv);
 
     startAndEnd();  // the first run writes the settings a new user starts with
     const QString userHive = platform::HiveFileName(platform::RootKey::CurrentUser);

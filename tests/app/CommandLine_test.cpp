@@ -7,7 +7,7 @@
 #include "db/Aliases.h"
 #include "db/Database.h"
 #include "db/Query.h"
-#include "export/ExportConfiguration.h"
+#include "export/ExportTestSupport.h"
 #include "platform/Registry.h"
 
 // The program run from a shell with command-line parameters, as a separate process on
@@ -36,17 +36,9 @@ class UnattendedRun : public ::testing::TestWithParam<Backend> {
             q.SQL().Add(sql);
             q.ExecSQL();
         }
-        ExportConfiguration c;
-        c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
-                  {"ID", "NUMBER(10)", "", "", ""},
-                  {"NAME", "VARCHAR2(20)", "'", "'", ""}};
-        c.fileName = testenv::Root() + "/emp.sql";
-        c.tableName = "EMP";
-        c.lineBreakCount = "0";
-        c.emptyValue = "NULL";
-        c.runAfter = false;
-        c.createTable = false;
-        SaveExportConfiguration(testenv::Root() + "/emp.cfg", c);
+        exporttest::SaveInsertConfiguration(
+            testenv::Root() + "/emp.cfg", testenv::Root() + "/emp.sql", "EMP",
+            {{"ID", "NUMBER(10)", "", "", ""}, {"NAME", "VARCHAR2(20)", "'", "'", ""}});
     }
     void TearDown() override { alias_.reset(); }
 

@@ -12,21 +12,17 @@ using exporttest::Source;
 
 namespace {
 
-class Counter : public ::testing::TestWithParam<Backend> {
+class Counter : public exporttest::WindowTest<TFCountRecords> {
   protected:
-    Counter() : src(GetParam()) {
+    Counter() {
         src.exec("CREATE TABLE a (id INTEGER, kind VARCHAR(5))");
         src.exec("INSERT INTO a VALUES (1, 'x')");
         src.exec("INSERT INTO a VALUES (2, 'y')");
         src.exec("INSERT INTO a VALUES (3, 'x')");
         src.exec("CREATE TABLE c (id INTEGER)");
-        form.reset(src.app().CreateForm<TFCountRecords>());
         form->Query->SetDatabaseName("X");
     }
     QStringList results() const { return form->MResults->Lines().ToStringList(); }
-
-    Source src;
-    std::unique_ptr<TFCountRecords> form;
 };
 
 TEST_P(Counter, CountsEveryLineAndMarksTheFailuresThroughTheButton) {
@@ -74,8 +70,7 @@ TEST(CounterWindow, ListsAreCutAndTheWindowGoesAfterItsRun) {
         EXPECT_EQ(lines.value(1), QString(255, 'T'));
         EXPECT_EQ(f->Query->SQL()[0], ("Select count(*) from " + QString(255, 'T')).left(255));
         // Esc is the Cancel button.
-        f->AdditionalCondition->SetFocus();
-        QTest::keyClick(f->AdditionalCondition->LineEdit(), Qt::Key_Escape);
+        exporttest::PressEscape(f->AdditionalCondition, f->AdditionalCondition->LineEdit());
         EXPECT_FALSE(f->Visible());
         return 2;
     };

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QLineEdit>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -9,7 +8,6 @@
 #include "common/FileMode.h"
 #include "db/Query.h"
 #include "export/Eksport.h"
-#include "export/ExportConfiguration.h"
 #include "framework/ComCtrls.h"
 #include "framework/DBGrids.h"
 #include "framework/Grids.h"
@@ -178,8 +176,7 @@ TEST_F(ExportWindow, SecondPreparationWarnsAndRebuildsCloseAndEscEndIt) {
 
     // Esc closes it like the close button.
     ShowEksport(src.query(), src.grid(), "");
-    FEksport->Sep->SetFocus();
-    QTest::keyClick(FEksport->Sep->LineEdit(), Qt::Key_Escape);
+    exporttest::PressEscape(FEksport->Sep, FEksport->Sep->LineEdit());
     EXPECT_FALSE(FEksport->Visible());
     EXPECT_FALSE(ExportRunning);
 }
@@ -280,17 +277,8 @@ TEST_F(ExportWindow, ConfigurationForAnotherColumnCountIsRefusedUnchanged) {
 
 // Writes a configuration for the two columns of SetUp's query, with nothing doubtful.
 void writeTwoColumnConfiguration(const QString& fileName, const QString& output) {
-    ExportConfiguration c;
-    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
-              {"ID", "NUMBER(10)", "", "", ""},
-              {"NAME", "VARCHAR2(10)", "'", "'", ""}};
-    c.fileName = output;
-    c.tableName = "EMP";
-    c.lineBreakCount = "0";
-    c.emptyValue = "NULL";
-    c.runAfter = false;
-    c.createTable = false;
-    SaveExportConfiguration(fileName, c);
+    exporttest::SaveInsertConfiguration(
+        fileName, output, "EMP", {{"ID", "NUMBER(10)", "", "", ""}, {"NAME", "VARCHAR2(10)", "'", "'", ""}});
 }
 
 TEST_F(ExportWindow, UnattendedPreparationExportsAsksToEndAndStillShows) {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QTest>
 
 #include "db/Aliases.h"
 #include "db/DataSource.h"
 #include "db/Database.h"
 #include "export/Eksport.h"
+#include "framework/Controls.h"
 #include "framework/DBGrids.h"
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
@@ -61,6 +63,25 @@ bool FileExists(const QString& fileName) {
 
 QByteArray Cp(const QString& text) {
     return platform::ToCp1250(text);
+}
+
+void PressEscape(TWinControl* control, QWidget* editor) {
+    control->SetFocus();
+    QTest::keyClick(editor, Qt::Key_Escape);
+}
+
+void SaveInsertConfiguration(const QString& fileName, const QString& output, const QString& table,
+                             const std::vector<ExportConfiguration::Row>& columns) {
+    ExportConfiguration c;
+    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"}};
+    c.rows.insert(c.rows.end(), columns.begin(), columns.end());
+    c.fileName = output;
+    c.tableName = table;
+    c.lineBreakCount = "0";
+    c.emptyValue = "NULL";
+    c.runAfter = false;
+    c.createTable = false;
+    SaveExportConfiguration(fileName, c);
 }
 
 }  // namespace exporttest

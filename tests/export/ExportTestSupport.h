@@ -8,11 +8,14 @@
 #include "ScratchAlias.h"
 #include "TestEnv.h"
 #include "db/Query.h"
+#include "export/ExportConfiguration.h"
 #include "framework/Application.h"
 
 class TDatabase;
 class TDataSource;
 class TDBGrid;
+class TWinControl;
+class QWidget;
 
 // A query on database "X" (an SQLite file in the test's folder, or a schema of its own
 // on the throwaway PostgreSQL server) shown in a data grid, as the main window's result
@@ -43,10 +46,31 @@ class Source {
     TDBGrid* grid_ = nullptr;
 };
 
+// A test over both backends with a source and a window of type F made in its
+// application, destroyed at the end.
+template <class F>
+class WindowTest : public ::testing::TestWithParam<Backend> {
+  protected:
+    WindowTest() : src(GetParam()), form(src.app().CreateForm<F>()) {}
+
+    Source src;
+    std::unique_ptr<F> form;
+};
+
 // Bytes of a file named in Windows or local form.
 QByteArray FileBytes(const QString& fileName);
 bool FileExists(const QString& fileName);
 // Text as Windows-1250 bytes, for expected file contents.
 QByteArray Cp(const QString& text);
+
+// Esc typed into `editor`, the edit widget of `control`, which gets the focus first as
+// the user's click would give it.
+void PressEscape(TWinControl* control, QWidget* editor);
+
+// Saves a configuration exporting `columns` (the rows below the header) as INSERT
+// statements into `table`, written to `output`: no line breaks, NULL for an empty value,
+// no CREATE TABLE, nothing run after.
+void SaveInsertConfiguration(const QString& fileName, const QString& output, const QString& table,
+                             const std::vector<ExportConfiguration::Row>& columns);
 
 }  // namespace exporttest

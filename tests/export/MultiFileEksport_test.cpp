@@ -26,14 +26,13 @@ const QString kSelect =
     "SELECT code AS \"CODE\", name AS \"NAME\", fname AS \"FNAME\", dir AS \"DIR\" FROM t ";
 
 // A multi-file export window on database "X" whose base folder c:\Export\ exists.
-class MultiFile : public ::testing::TestWithParam<Backend> {
+class MultiFile : public exporttest::WindowTest<TFMultiFileEksport> {
   protected:
-    MultiFile() : src(GetParam()) {
+    MultiFile() {
         QDir().mkpath(local("c:\\Export"));
         src.exec(
             "CREATE TABLE t (ord INTEGER, code VARCHAR(10), name VARCHAR(20), fname VARCHAR(20), "
             "dir VARCHAR(10))");
-        form.reset(src.app().CreateForm<TFMultiFileEksport>());
         set("CODE", "FNAME", "DIR", "2", ";", "'");
     }
     void set(const QString& group, const QString& file, const QString& folder, const QString& n,
@@ -56,9 +55,6 @@ class MultiFile : public ::testing::TestWithParam<Backend> {
         form->BExport->Click();
     }
     QStringList boxes() const { return testenv::Dialogs().boxTexts(); }
-
-    Source src;
-    std::unique_ptr<TFMultiFileEksport> form;
 };
 
 TEST_P(MultiFile, WorkedExampleThroughTheButtons) {
@@ -234,8 +230,7 @@ TEST(MultiFileWindow, StartsWithTheDefaultsAndKeepsTheValuesOfItsLastClose) {
         f->EGROUP->SetText("KOD");
         f->SQL->Lines().Assign(QStringList{"select 1 as x"});
         // Esc closes the window.
-        f->EGROUP->SetFocus();
-        QTest::keyClick(f->EGROUP->LineEdit(), Qt::Key_Escape);
+        exporttest::PressEscape(f->EGROUP, f->EGROUP->LineEdit());
         EXPECT_FALSE(f->Visible());
         return 2;
     };

@@ -16,22 +16,18 @@ using exporttest::Source;
 
 namespace {
 
-class Union : public ::testing::TestWithParam<Backend> {
+class Union : public exporttest::WindowTest<TFSuperUnion> {
   protected:
-    Union() : src(GetParam()) {
+    Union() {
         src.exec("CREATE TABLE a (id INTEGER, name VARCHAR(20))");
         src.exec("INSERT INTO a VALUES (1, 'first')");
         src.exec("CREATE TABLE b (id INTEGER, price INTEGER)");
         src.exec("INSERT INTO b VALUES (7, 12)");
-        form.reset(src.app().CreateForm<TFSuperUnion>());
         form->TableItems->SetDatabaseName("X");
         form->Query->SetDatabaseName("X");
     }
     QStringList columns() const { return form->MColumns->Lines().ToStringList(); }
     QStringList boxes() const { return testenv::Dialogs().boxTexts(); }
-
-    Source src;
-    std::unique_ptr<TFSuperUnion> form;
 };
 
 TEST_P(Union, WorkedExampleThroughTheButtons) {
@@ -127,8 +123,7 @@ TEST(UnionWindow, ManyColumnsAnEmptyListAndAnUnwritableFile) {
         EXPECT_EQ(testenv::Dialogs().boxTexts().size(), 1);
         EXPECT_TRUE(testenv::Dialogs().boxTexts().value(0).contains("superunion.csv"));
 
-        f->MTables->SetFocus();
-        QTest::keyClick(f->MTables->Editor(), Qt::Key_Escape);
+        exporttest::PressEscape(f->MTables, f->MTables->Editor());
         EXPECT_FALSE(f->Visible());
         return 2;
     };

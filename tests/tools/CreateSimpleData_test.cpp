@@ -2,7 +2,6 @@
 
 #include "ScratchAlias.h"
 #include "ToolsFixture.h"
-#include "db/Database.h"
 #include "db/Query.h"
 #include "framework/StdCtrls.h"
 #include "tools/CreateSimpleData.h"
@@ -13,12 +12,7 @@ namespace {
 
 class SampleData : public ::testing::TestWithParam<Backend> {
   protected:
-    SampleData() : alias_(GetParam()) {
-        db_ = new TDatabase(&tools_.app());
-        db_->SetDatabaseName("X");
-        db_->SetAliasName("TEST");
-        db_->Open();
-    }
+    SampleData() : alias_(GetParam()) { tools_.openDatabase(); }
     void exec(const QString& sql) {
         TQuery q;
         q.SetDatabaseName("X");
@@ -34,7 +28,6 @@ class SampleData : public ::testing::TestWithParam<Backend> {
 
     testenv::ScratchAlias alias_;
     toolstest::Tools tools_;
-    TDatabase* db_ = nullptr;
 };
 
 // Quoted upper-case names read back the same on both databases.
@@ -78,10 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Backends, SampleData, testing::Values(Backend::Sqlite, 
 TEST(SampleDataFields, NoFieldsGiveEmptyLists) {
     testenv::ScratchAlias alias(Backend::Postgres);
     toolstest::Tools tools;
-    auto* db = new TDatabase(&tools.app());
-    db->SetDatabaseName("X");
-    db->SetAliasName("TEST");
-    db->Open();
+    tools.openDatabase();
     FCreateSimpleData->TableName->SetText("E");
     FCreateSimpleData->SQL->SetText("select");
     FCreateSimpleData->Execute->Click();
@@ -92,10 +82,7 @@ TEST(SampleDataFields, NoFieldsGiveEmptyLists) {
 TEST(SampleDataMemo, ALongStatementGetsTheLinesItNeeds) {
     testenv::ScratchAlias alias(Backend::Sqlite);
     toolstest::Tools tools;
-    auto* db = new TDatabase(&tools.app());
-    db->SetDatabaseName("X");
-    db->SetAliasName("TEST");
-    db->Open();
+    tools.openDatabase();
     QStringList columns;
     for (int i = 1; i <= 1300; ++i) columns << QString("C%1 INTEGER").arg(i);
     TQuery create;

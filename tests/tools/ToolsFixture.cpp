@@ -1,5 +1,6 @@
 #include "ToolsFixture.h"
 
+#include "db/Database.h"
 #include "framework/Forms.h"
 #include "tools/CharASCI.h"
 #include "tools/CreateSimpleData.h"
@@ -28,6 +29,14 @@ void Tools::restart() {
     app_->DestroyComponents();
     app_.reset();
     start();
+}
+
+TDatabase* Tools::openDatabase() {
+    auto* db = new TDatabase(app_.get());
+    db->SetDatabaseName(QStringLiteral("X"));
+    db->SetAliasName(QStringLiteral("TEST"));
+    db->Open();
+    return db;
 }
 
 }  // namespace toolstest

@@ -5,7 +5,7 @@
 #include "db/Database.h"
 #include "db/Query.h"
 #include "export/Eksport.h"
-#include "export/ExportConfiguration.h"
+#include "export/ExportTestSupport.h"
 #include "framework/Buttons.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -85,15 +85,9 @@ TEST_F(CommandLineExport, ExportOfAFailedStatementStillAsksToEnd) {
 // The exit status tells a calling script whether the export wrote its file; the boxes
 // are those of an interactive run.
 TEST_F(CommandLineExport, ExportThatWritesNoFileSetsAFailureExitStatus) {
-    ExportConfiguration c;
-    c.rows = {{"Nazwa pola", "Typ pola", "Przedrostek", "Przyrostek", "Status"},
-              {"ID", "NUMBER(10)", "", "", ""}};
-    c.fileName = testenv::Root() + "/emp.sql";
-    c.tableName = "EMP";
-    c.lineBreakCount = "0";
-    c.emptyValue = "NULL";
-    c.runAfter = false;
-    SaveExportConfiguration(testenv::Root() + "/emp.cfg", c);
+    const QString output = testenv::Root() + "/emp.sql";
+    exporttest::SaveInsertConfiguration(testenv::Root() + "/emp.cfg", output, "EMP",
+                                        {{"ID", "NUMBER(10)", "", "", ""}});
     const QString cfg = ";" + testenv::Root() + "/emp.cfg";
     for (const QString& failing : {"EXPORT=select id from emp;" + testenv::Root() + "/missing.cfg",
                                    "EXPORT=select * from no_such_table" + cfg}) {
@@ -103,14 +97,14 @@ TEST_F(CommandLineExport, ExportThatWritesNoFileSetsAFailureExitStatus) {
         testenv::Dialogs().clear();
         wb.main()->ProcessCommandLine({failing});
         EXPECT_EQ(wb.app().ExitCode(), 1);
-        EXPECT_FALSE(QFile::exists(c.fileName));
+        EXPECT_FALSE(QFile::exists(output));
         EXPECT_FALSE(testenv::Dialogs().boxes.empty()) << "the user hears why";
         eksport->Close();
     }
     ExportRunning = false;
     wb.main()->ProcessCommandLine({"EXPORT=select id from emp" + cfg});
     EXPECT_EQ(wb.app().ExitCode(), 0) << testenv::Dialogs().boxTexts().join("|").toStdString();
-    EXPECT_TRUE(QFile::exists(c.fileName));
+    EXPECT_TRUE(QFile::exists(output));
 }
 
 TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
@@ -125,8 +119,7 @@ TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
 TEST_F(CommandLineExport, ExportButtonNeedsAnOpenResult) {
     wb.main()->BExport->Click();
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"No data to export"}));
-    wb.main()->MainQuery->SQL().SetText("select id from emp");
-    wb.main()->MainQuery->Open();
+    wb.openMain("select id from emp");
     wb.main()->Zapiszwynik1->Click();
     EXPECT_TRUE(eksport->Visible());
     EXPECT_EQ(eksport->TABLENAME->Text(), "EMP");

@@ -21,12 +21,6 @@ namespace {
 
 class MainWindowConnection : public wbtest::WorkbenchTest {};
 
-void run(TFMain* m, const QString& sql) {
-    m->MainQuery->SQL().Clear();
-    m->MainQuery->SQL().Add(sql);
-    m->MainQuery->ExecSQL();
-}
-
 TEST_P(MainWindowConnection, BeforeConnectingNothingIsPickedAndEveryActionAsksOrFails) {
     wb.show();
     EXPECT_EQ(m->DatabaseName->Items().ToStringList(), QStringList({"TEST"}));
@@ -70,12 +64,12 @@ TEST_P(MainWindowConnection, RollbackUndoesWhatTheTransactionWrote) {
     wb.seed("CREATE TABLE t (id INTEGER)");
     wb.connect();
     m->BStartTransactionClick(nullptr);
-    run(m, "INSERT INTO t VALUES (1)");
+    wb.execMain("INSERT INTO t VALUES (1)");
     m->BRollbackClick(nullptr);
     EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "0");
     EXPECT_TRUE(m->BStartTransaction->Enabled());
     m->MIStartTransactionClick(nullptr);
-    run(m, "INSERT INTO t VALUES (2)");
+    wb.execMain("INSERT INTO t VALUES (2)");
     m->MICommitClick(nullptr);
     EXPECT_EQ(wb.scalar("SELECT COUNT(*) FROM t"), "1");
     // Connecting again during a transaction leaves the controls as they are.

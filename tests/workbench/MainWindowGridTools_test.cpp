@@ -16,12 +16,6 @@ namespace {
 
 class GridTools : public wbtest::WorkbenchTest {};
 
-void openMain(TFMain* m, const QString& sql) {
-    m->MainQuery->SQL().Clear();
-    m->MainQuery->SQL().Add(sql);
-    m->MainQuery->Open();
-}
-
 TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryFieldUnlessCancelled) {
     wb.seed("CREATE TABLE pairs (a INTEGER, b VARCHAR(5))");
     wb.seed("INSERT INTO pairs VALUES (1, 'x')");
@@ -53,7 +47,7 @@ TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
         "INSERT INTO n SELECT x FROM (WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g "
         "WHERE x < 3000) SELECT x FROM g) s");
     wb.connect();
-    openMain(m, "SELECT id FROM n ORDER BY id");
+    wb.openMain("SELECT id FROM n ORDER BY id");
     m->MainQuery->MoveBy(6);
     ASSERT_EQ(m->Grid->View()->currentIndex().row(), 6);
     wb.click("Zliczaj");
@@ -62,7 +56,7 @@ TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
     EXPECT_EQ(m->MainQuery->Fields(0)->AsString(), "7");
     EXPECT_EQ(m->Grid->View()->currentIndex().row(), 6) << "the grid stays on its row";
 
-    openMain(m, "SELECT id FROM n WHERE id < 0");
+    wb.openMain("SELECT id FROM n WHERE id < 0");
     m->ZliczajClick(m);
     EXPECT_EQ(m->StatusBar->PanelText(0), "0");
 

@@ -265,8 +265,7 @@ TEST(UpdatePagePostgres, LostServerInTheMiddleOfAnEditKeepsTheRowAndWritesNothin
     wb.seed("INSERT INTO people VALUES (1, 'Ann')");
     wb.connect();
     TFMain* m = wb.main();
-    m->MainQuery->SQL().Add("SELECT pg_backend_pid()");
-    m->MainQuery->Open();
+    wb.openMain("SELECT pg_backend_pid()");
     const QString pid = m->MainQuery->Fields(0)->AsString();
     m->NazwaTabeli->SetText("people");
     wb.click("BWykonajAktualizacja");

@@ -128,8 +128,7 @@ TEST_P(ScriptRunner, WithoutStopOnErrorEveryStatementIsTried) {
 }
 
 TEST_P(ScriptRunner, EachRunEmptiesTheMemoAndLeavesTheMainQueryClosedAndEmpty) {
-    m()->MainQuery->SQL().Add("SELECT n FROM log");
-    m()->MainQuery->Open();
+    wb_->openMain("SELECT n FROM log");
     run("BOGUS;");
     EXPECT_FALSE(m()->MainQuery->Active());
     EXPECT_EQ(m()->MainQuery->SQL().Count(), 0);

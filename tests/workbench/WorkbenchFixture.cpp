@@ -64,6 +64,18 @@ QString Workbench::scalar(const QString& sql) {
     return q.Fields(0)->AsString();
 }
 
+void Workbench::openMain(const QString& sql) {
+    main_->MainQuery->SQL().Clear();
+    main_->MainQuery->SQL().Add(sql);
+    main_->MainQuery->Open();
+}
+
+void Workbench::execMain(const QString& sql) {
+    main_->MainQuery->SQL().Clear();
+    main_->MainQuery->SQL().Add(sql);
+    main_->MainQuery->ExecSQL();
+}
+
 void Workbench::click(const QString& buttonName) {
     auto* button = main_->Widget()->findChild<QAbstractButton*>(buttonName);
     ASSERT_NE(button, nullptr) << "no button " << buttonName.toStdString();

@@ -36,6 +36,9 @@ class Workbench {
     void seed(const QString& sql);
     // First field of the first row, read on that other connection.
     QString scalar(const QString& sql);
+    // The main window's own query given `sql` alone, then opened (the grid shows it) or run.
+    void openMain(const QString& sql);
+    void execMain(const QString& sql);
     // A left click on the main window's button of that name, as the user gives it.
     void click(const QString& buttonName);
 
