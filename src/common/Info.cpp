@@ -12,12 +12,6 @@ TFInfo* FInfo = nullptr;
 
 namespace {
 
-TLabel* label(TForm* form, const char* name, int left, int top, const QString& text) {
-    auto* l = Place<TLabel>(form, form, name, left, top, 0, 13);
-    l->SetCaption(text);
-    return l;
-}
-
 // The read-only text areas are drawn in the menu colour, as static text.
 TMemo* staticMemo(TForm* form, const char* name, int left, int top, int width, int height) {
     auto* m = Place<TMemo>(form, form, name, left, top, width, height);
@@ -64,14 +58,13 @@ TFInfoParent::TFInfoParent(TComponent* owner) : TFormConfig(owner) {
     SetBorderStyle(TBorderStyle::bsDialog);
 
     Image1 = Place<TImage>(this, this, "Image1", 9, 9, 113, 285);
-    LTekst = label(this, "LTekst", 129, 181, QStringLiteral("<Tekst>"));
+    LTekst = Place<TLabel>(this, this, "LTekst", 129, 181, 0, 13, QStringLiteral("<Tekst>"));
     LProgram = Place<TLabel>(this, this, "LProgram", 129, 9, 0, 24);
     LProgram->SetFont(TFont{DesignFont(QStringLiteral("MS Sans Serif"), 20)});
     LProgram->SetCaption(QStringLiteral("<Nazwa programu>"));
-    LAutorzy = label(this, "LAutorzy", 129, 34, QStringLiteral("<Autorzy>"));
+    LAutorzy = Place<TLabel>(this, this, "LAutorzy", 129, 34, 0, 13, QStringLiteral("<Autorzy>"));
 
-    BOK = Place<TBitBtn>(this, this, "BOK", 379, 345, 124, 27);
-    BOK->SetCaption(QStringLiteral("OK"));
+    BOK = Place<TBitBtn>(this, this, "BOK", 379, 345, 124, 27, QStringLiteral("OK"));
     BOK->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogOkButton));
     // OK closes the box, as its users expect of an OK button.
     BOK->SetModalResult(mrOk);
@@ -99,8 +92,9 @@ TFInfo::TFInfo(TComponent* owner) : TFInfoParent(owner) {
     MLICENCJA->Lines().Assign(manual);
     MLICENCJA->Editor()->moveCursor(QTextCursor::Start);
 
-    Label1 = label(this, "Label1", 129, 47,
-                   QStringLiteral("Lipiec 2000 - moduł Multifileexport, ParamStr=UserName, Password, Alias"));
+    Label1 = Place<TLabel>(
+        this, this, "Label1", 129, 47, 0, 13,
+        QStringLiteral("Lipiec 2000 - moduł Multifileexport, ParamStr=UserName, Password, Alias"));
     FInfo = this;
 }
 

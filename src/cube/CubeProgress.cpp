@@ -21,8 +21,8 @@ TCubeProgressDialog::TCubeProgressDialog(TComponent* owner, TDecisionCube* cube)
     SetPosition(TPosition::poScreenCenter);
     SetStayOnTop(true);
     SetClientSize(280, 70);
-    title_ = Place<TLabel>(this, this, "ProgressTitle", 16, 12, 250, 18);
-    title_->SetCaption(QStringLiteral("Building the cube..."));
+    title_ =
+        Place<TLabel>(this, this, "ProgressTitle", 16, 12, 250, 18, QStringLiteral("Building the cube..."));
     rows_ = Place<TLabel>(this, this, "ProgressRows", 16, 38, 250, 18);
     cube_->OnLoadStart.push_back([this] { started(); });
     cube_->OnProgress.push_back([this](long long rows) { progress(rows); });

@@ -22,15 +22,12 @@ namespace {
 
 TLabel* label(TComponent* owner, TWinControl* parent, const char* name, int left, int top,
               const QString& text) {
-    auto* l = Place<TLabel>(owner, parent, name, left, top, 260, 16);
-    l->SetCaption(text);
-    return l;
+    return Place<TLabel>(owner, parent, name, left, top, 260, 16, text);
 }
 
 TCheckBox* checkBox(TComponent* owner, TWinControl* parent, const char* name, int left, int top,
                     const QString& text, bool checked) {
-    auto* c = Place<TCheckBox>(owner, parent, name, left, top, 330, 17);
-    c->SetCaption(text);
+    auto* c = Place<TCheckBox>(owner, parent, name, left, top, 330, 17, text);
     c->SetChecked(checked);
     return c;
 }
@@ -70,11 +67,9 @@ TFEksport::TFEksport(TComponent* owner) : TForm(owner) {
 
     Panel1 = Place<TPanel>(this, this, "Panel1", 0, 434, 733, 41);
     Panel1->SetAlign(TAlign::alBottom);
-    BitBtn9 = Place<TBitBtn>(this, Panel1, "BitBtn9", 520, 8, 100, 25);
-    BitBtn9->SetCaption(QStringLiteral("Export"));
+    BitBtn9 = Place<TBitBtn>(this, Panel1, "BitBtn9", 520, 8, 100, 25, QStringLiteral("Export"));
     BitBtn9->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogSaveButton));
-    BClose = Place<TBitBtn>(this, Panel1, "BClose", 626, 8, 100, 25);
-    BClose->SetCaption(QStringLiteral("Close"));
+    BClose = Place<TBitBtn>(this, Panel1, "BClose", 626, 8, 100, 25, QStringLiteral("Close"));
     BClose->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton));
     BClose->SetCancel(true);
 
@@ -194,12 +189,9 @@ void TFEksport::buildSqlPage() {
     Edit1 = Place<TEdit>(this, TabSheet2, "Edit1", 8, 130, 250, 22);
     Edit1->SetText(QStringLiteral("TYPY PÓL - ORACLE"));
     Edit1->SetEnabled(false);
-    BOpen = Place<TBitBtn>(this, TabSheet2, "BOpen", 540, 130, 80, 22);
-    BOpen->SetCaption(QStringLiteral("Open"));
-    BSaveAs = Place<TBitBtn>(this, TabSheet2, "BSaveAs", 626, 130, 80, 22);
-    BSaveAs->SetCaption(QStringLiteral("Save as"));
-    BitBtn4 = Place<TBitBtn>(this, TabSheet2, "BitBtn4", 460, 130, 75, 22);
-    BitBtn4->SetCaption(QStringLiteral("BitBtn4"));
+    BOpen = Place<TBitBtn>(this, TabSheet2, "BOpen", 540, 130, 80, 22, QStringLiteral("Open"));
+    BSaveAs = Place<TBitBtn>(this, TabSheet2, "BSaveAs", 626, 130, 80, 22, QStringLiteral("Save as"));
+    BitBtn4 = Place<TBitBtn>(this, TabSheet2, "BitBtn4", 460, 130, 75, 22, QStringLiteral("BitBtn4"));
     BitBtn4->SetVisible(false);
 
     Configuration = Place<TStringGrid>(this, TabSheet2, "Configuration", 8, 156, 712, 208);
@@ -225,8 +217,7 @@ void TFEksport::buildSqlPage() {
 
     Panel2 = Place<TPanel>(this, TabSheet2, "Panel2", 8, 366, 712, 34);
     auto typeButton = [this](const char* name, int left, const QString& caption) {
-        auto* b = Place<TBitBtn>(this, Panel2, name, left, 4, 110, 25);
-        b->SetCaption(caption);
+        auto* b = Place<TBitBtn>(this, Panel2, name, left, 4, 110, 25, caption);
         return b;
     };
     BitBtn5 = typeButton("BitBtn5", 4, QStringLiteral("VARCHAR2(255)"));

@@ -120,8 +120,7 @@ void TFMultiFileEksport::buildControls() {
     int top = 8;
     auto field = [this, &top](TLabel*& label, const char* labelName, const QString& caption, TEdit*& edit,
                               const char* editName, int width, const QString& text) {
-        label = Place<TLabel>(this, Panel1, labelName, 8, top + 3, 440, 16);
-        label->SetCaption(caption);
+        label = Place<TLabel>(this, Panel1, labelName, 8, top + 3, 440, 16, caption);
         edit = Place<TEdit>(this, Panel1, editName, 450, top, width, 21);
         edit->SetText(text);
         top += 24;
@@ -148,8 +147,7 @@ void TFMultiFileEksport::buildControls() {
 
     auto button = [this](TBitBtn*& b, const char* name, int top, const QString& caption,
                          QStyle::StandardPixmap glyph) {
-        b = Place<TBitBtn>(this, Panel1, name, 724, top, 120, 25);
-        b->SetCaption(caption);
+        b = Place<TBitBtn>(this, Panel1, name, 724, top, 120, 25, caption);
         b->SetGlyph(QApplication::style()->standardIcon(glyph));
     };
     button(BRefresh, "BRefresh", 8, QStringLiteral("Refresh query"), QStyle::SP_BrowserReload);

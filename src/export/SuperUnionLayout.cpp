@@ -43,12 +43,10 @@ TFSuperUnion::TFSuperUnion(TComponent* owner) : TForm(owner) {
 
     Panel = Dock<TPanel>(this, this, "Panel", TAlign::alBottom, 41);
     Panel->SetCaption(QString());
-    Label1 = Place<TLabel>(this, Panel, "Label1", 8, 12, 160, 16);
-    Label1->SetCaption(QStringLiteral("file c:\\superunion.csv"));
+    Label1 = Place<TLabel>(this, Panel, "Label1", 8, 12, 160, 16, QStringLiteral("file c:\\superunion.csv"));
     auto button = [this](TBitBtn*& b, const char* name, int left, const QString& caption,
                          QStyle::StandardPixmap glyph) {
-        b = Place<TBitBtn>(this, Panel, name, left, 8, 125, 25);
-        b->SetCaption(caption);
+        b = Place<TBitBtn>(this, Panel, name, left, 8, 125, 25, caption);
         b->SetGlyph(QApplication::style()->standardIcon(glyph));
     };
     button(BRefresh, "BRefresh", 200, QStringLiteral("Refresh columns"), QStyle::SP_BrowserReload);

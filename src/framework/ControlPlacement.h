@@ -14,6 +14,15 @@ T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int
     return c;
 }
 
+// The same, with its caption set once it is placed.
+template <class T>
+T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height,
+         const QString& caption) {
+    T* c = Place<T>(owner, parent, name, left, top, width, height);
+    c->SetCaption(caption);
+    return c;
+}
+
 // Creates a control that fills one side of its parent.
 template <class T>
 T* Dock(TComponent* owner, TWinControl* parent, const char* name, TAlign align, int size = 0) {
