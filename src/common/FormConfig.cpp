@@ -1,6 +1,5 @@
 #include "common/FormConfig.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QStyle>
 
@@ -25,7 +24,7 @@ TFormConfig::TFormConfig(TComponent* owner) : TForm(owner) {
 
     Status = Dock<TPanel>(this, this, "Status", TAlign::alBottom, 19);
     BUstawieniaFormularza = Place<TBitBtn>(this, Status, "BUstawieniaFormularza", 0, 1, 17, 19);
-    BUstawieniaFormularza->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    BUstawieniaFormularza->SetGlyph(StandardGlyph(QStyle::SP_FileDialogDetailedView));
     BUstawieniaFormularza->SetHint(
         QStringLiteral("Zmień ustawienia konfiguracyjne formularza (zaawansowane)"));
 

@@ -1,6 +1,5 @@
 #include "export/CountRecords.h"
 
-#include <QApplication>
 #include <QStyle>
 #include <memory>
 
@@ -41,9 +40,9 @@ TFCountRecords::TFCountRecords(TComponent* owner) : TForm(owner) {
                            QStringLiteral("Additional condition WHERE (optional):"));
     AdditionalCondition = Place<TEdit>(this, Panel1, "AdditionalCondition", 8, 26, 420, 22);
     BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 440, 24, 90, 25, QStringLiteral("Execute"));
-    BitBtn1->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_MediaPlay));
+    BitBtn1->SetGlyph(StandardGlyph(QStyle::SP_MediaPlay));
     BitBtn2 = Place<TBitBtn>(this, Panel1, "BitBtn2", 540, 24, 90, 25, QStringLiteral("Cancel"));
-    BitBtn2->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtn2->SetGlyph(StandardGlyph(QStyle::SP_DialogCancelButton));
     BitBtn2->SetCancel(true);
 
     GroupBox1 = Dock<TGroupBox>(this, this, "GroupBox1", TAlign::alLeft, 300);

@@ -1,5 +1,4 @@
 // The export window's controls, their defaults and its form storage.
-#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
@@ -34,7 +33,7 @@ TCheckBox* checkBox(TComponent* owner, TWinControl* parent, const char* name, in
 
 TBitBtn* browseButton(TComponent* owner, TWinControl* parent, const char* name, int left, int top) {
     auto* b = Place<TBitBtn>(owner, parent, name, left, top, 25, 22);
-    b->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
+    b->SetGlyph(StandardGlyph(QStyle::SP_DirOpenIcon));
     return b;
 }
 
@@ -68,9 +67,9 @@ TFEksport::TFEksport(TComponent* owner) : TForm(owner) {
     Panel1 = Place<TPanel>(this, this, "Panel1", 0, 434, 733, 41);
     Panel1->SetAlign(TAlign::alBottom);
     BitBtn9 = Place<TBitBtn>(this, Panel1, "BitBtn9", 520, 8, 100, 25, QStringLiteral("Export"));
-    BitBtn9->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogSaveButton));
+    BitBtn9->SetGlyph(StandardGlyph(QStyle::SP_DialogSaveButton));
     BClose = Place<TBitBtn>(this, Panel1, "BClose", 626, 8, 100, 25, QStringLiteral("Close"));
-    BClose->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton));
+    BClose->SetGlyph(StandardGlyph(QStyle::SP_DialogCloseButton));
     BClose->SetCancel(true);
 
     PageControl = Place<TPageControl>(this, this, "PageControl", 0, 0, 733, 434);

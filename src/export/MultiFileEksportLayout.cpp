@@ -1,5 +1,4 @@
 // The multi-file export's controls, their defaults, the sample query and its form storage.
-#include <QApplication>
 #include <QPainter>
 #include <QStyle>
 
@@ -148,7 +147,7 @@ void TFMultiFileEksport::buildControls() {
     auto button = [this](TBitBtn*& b, const char* name, int top, const QString& caption,
                          QStyle::StandardPixmap glyph) {
         b = Place<TBitBtn>(this, Panel1, name, 724, top, 120, 25, caption);
-        b->SetGlyph(QApplication::style()->standardIcon(glyph));
+        b->SetGlyph(StandardGlyph(glyph));
     };
     button(BRefresh, "BRefresh", 8, QStringLiteral("Refresh query"), QStyle::SP_BrowserReload);
     button(BExport, "BExport", 38, QStringLiteral("Export"), QStyle::SP_DialogSaveButton);

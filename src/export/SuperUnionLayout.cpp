@@ -1,5 +1,4 @@
 // The super union's controls.
-#include <QApplication>
 #include <QPainter>
 #include <QStyle>
 
@@ -47,7 +46,7 @@ TFSuperUnion::TFSuperUnion(TComponent* owner) : TForm(owner) {
     auto button = [this](TBitBtn*& b, const char* name, int left, const QString& caption,
                          QStyle::StandardPixmap glyph) {
         b = Place<TBitBtn>(this, Panel, name, left, 8, 125, 25, caption);
-        b->SetGlyph(QApplication::style()->standardIcon(glyph));
+        b->SetGlyph(StandardGlyph(glyph));
     };
     button(BRefresh, "BRefresh", 200, QStringLiteral("Refresh columns"), QStyle::SP_BrowserReload);
     button(BExport, "BExport", 331, QStringLiteral("Export"), QStyle::SP_DialogSaveButton);

@@ -1,5 +1,4 @@
 // The converter's controls, their places and its form storage.
-#include <QApplication>
 #include <QStyle>
 
 #include "framework/Buttons.h"
@@ -22,7 +21,7 @@ constexpr int kRowHeight = 24;
 
 TSpeedButton* previewButton(TComponent* owner, TWinControl* parent, const char* name, int top) {
     auto* b = Place<TSpeedButton>(owner, parent, name, 526, top, 25, 22);
-    b->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    b->SetGlyph(StandardGlyph(QStyle::SP_FileDialogContentsView));
     b->SetHint(QStringLiteral("Podgląd pliku"));
     b->SetShowHint(true);
     return b;
@@ -57,9 +56,9 @@ TFKonwerter::TFKonwerter(TComponent* owner) : TForm(owner) {
     BitBtn2 = Place<TBitBtn>(this, Panel1, "BitBtn2", 8, 8, 270, 25,
                              QStringLiteral("Konwersja znaki na kody/ kody na znaki"));
     BitBtn4 = Place<TBitBtn>(this, Panel1, "BitBtn4", 340, 8, 100, 25, QStringLiteral("Konwertuj"));
-    BitBtn4->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton));
+    BitBtn4->SetGlyph(StandardGlyph(QStyle::SP_DialogApplyButton));
     BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 452, 8, 100, 25, QStringLiteral("&Zamknij"));
-    BitBtn1->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton));
+    BitBtn1->SetGlyph(StandardGlyph(QStyle::SP_DialogCloseButton));
 
     FormCreate(this);
     bindHandlers();

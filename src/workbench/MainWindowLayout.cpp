@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QStyle>
 
 #include "db/Catalog.h"
@@ -24,14 +23,10 @@ namespace {
 
 const QString kQueryFieldText = QStringLiteral("Undependent command line - write query and press Enter");
 
-QIcon standardIcon(QStyle::StandardPixmap pixmap) {
-    return QApplication::style()->standardIcon(pixmap);
-}
-
 TSpeedButton* glyphButton(TComponent* owner, TWinControl* parent, const char* name, int left,
                           const QString& hint, QStyle::StandardPixmap glyph) {
     auto* b = Place<TSpeedButton>(owner, parent, name, left, 2, 25, 25);
-    b->SetGlyph(standardIcon(glyph));
+    b->SetGlyph(StandardGlyph(glyph));
     b->SetHint(hint);
     b->SetShowHint(true);
     b->SetFlat(true);
