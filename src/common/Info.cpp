@@ -64,8 +64,8 @@ TFInfoParent::TFInfoParent(TComponent* owner) : TFormConfig(owner) {
     LProgram->SetCaption(QStringLiteral("<Nazwa programu>"));
     LAutorzy = Place<TLabel>(this, this, "LAutorzy", 129, 34, 0, 13, QStringLiteral("<Autorzy>"));
 
-    BOK = Place<TBitBtn>(this, this, "BOK", 379, 345, 124, 27, QStringLiteral("OK"));
-    BOK->SetGlyph(StandardGlyph(QStyle::SP_DialogOkButton));
+    BOK =
+        Place<TBitBtn>(this, this, "BOK", 379, 345, 124, 27, QStringLiteral("OK"), QStyle::SP_DialogOkButton);
     // OK closes the box, as its users expect of an OK button.
     BOK->SetModalResult(mrOk);
 

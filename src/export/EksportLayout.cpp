@@ -66,10 +66,10 @@ TFEksport::TFEksport(TComponent* owner) : TForm(owner) {
 
     Panel1 = Place<TPanel>(this, this, "Panel1", 0, 434, 733, 41);
     Panel1->SetAlign(TAlign::alBottom);
-    BitBtn9 = Place<TBitBtn>(this, Panel1, "BitBtn9", 520, 8, 100, 25, QStringLiteral("Export"));
-    BitBtn9->SetGlyph(StandardGlyph(QStyle::SP_DialogSaveButton));
-    BClose = Place<TBitBtn>(this, Panel1, "BClose", 626, 8, 100, 25, QStringLiteral("Close"));
-    BClose->SetGlyph(StandardGlyph(QStyle::SP_DialogCloseButton));
+    BitBtn9 = Place<TBitBtn>(this, Panel1, "BitBtn9", 520, 8, 100, 25, QStringLiteral("Export"),
+                             QStyle::SP_DialogSaveButton);
+    BClose = Place<TBitBtn>(this, Panel1, "BClose", 626, 8, 100, 25, QStringLiteral("Close"),
+                            QStyle::SP_DialogCloseButton);
     BClose->SetCancel(true);
 
     PageControl = Place<TPageControl>(this, this, "PageControl", 0, 0, 733, 434);
@@ -216,8 +216,7 @@ void TFEksport::buildSqlPage() {
 
     Panel2 = Place<TPanel>(this, TabSheet2, "Panel2", 8, 366, 712, 34);
     auto typeButton = [this](const char* name, int left, const QString& caption) {
-        auto* b = Place<TBitBtn>(this, Panel2, name, left, 4, 110, 25, caption);
-        return b;
+        return Place<TBitBtn>(this, Panel2, name, left, 4, 110, 25, caption);
     };
     BitBtn5 = typeButton("BitBtn5", 4, QStringLiteral("VARCHAR2(255)"));
     BitBtn6 = typeButton("BitBtn6", 118, QStringLiteral("NUMBER(10)"));

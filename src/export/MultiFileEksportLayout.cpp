@@ -144,14 +144,12 @@ void TFMultiFileEksport::buildControls() {
     field(LDelimiter, "LDelimiter", QStringLiteral("Field delimiter:............"), EDelimiter, "EDelimiter",
           40, QStringLiteral("\""));
 
-    auto button = [this](TBitBtn*& b, const char* name, int top, const QString& caption,
-                         QStyle::StandardPixmap glyph) {
-        b = Place<TBitBtn>(this, Panel1, name, 724, top, 120, 25, caption);
-        b->SetGlyph(StandardGlyph(glyph));
-    };
-    button(BRefresh, "BRefresh", 8, QStringLiteral("Refresh query"), QStyle::SP_BrowserReload);
-    button(BExport, "BExport", 38, QStringLiteral("Export"), QStyle::SP_DialogSaveButton);
-    button(BClose, "BClose", 68, QStringLiteral("Close"), QStyle::SP_DialogCloseButton);
+    BRefresh = Place<TBitBtn>(this, Panel1, "BRefresh", 724, 8, 120, 25, QStringLiteral("Refresh query"),
+                              QStyle::SP_BrowserReload);
+    BExport = Place<TBitBtn>(this, Panel1, "BExport", 724, 38, 120, 25, QStringLiteral("Export"),
+                             QStyle::SP_DialogSaveButton);
+    BClose = Place<TBitBtn>(this, Panel1, "BClose", 724, 68, 120, 25, QStringLiteral("Close"),
+                            QStyle::SP_DialogCloseButton);
     BClose->SetCancel(true);
     Image1 = Place<TImage>(this, Panel1, "Image1", 740, 104, 90, 72);
     Image1->SetPicture(filesIllustration());

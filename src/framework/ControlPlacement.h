@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStyle>
 
 #include "framework/Controls.h"
 
@@ -20,6 +21,15 @@ T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int
          const QString& caption) {
     T* c = Place<T>(owner, parent, name, left, top, width, height);
     c->SetCaption(caption);
+    return c;
+}
+
+// The same for a button with one of the style's standard glyphs besides its caption.
+template <class T>
+T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height,
+         const QString& caption, QStyle::StandardPixmap glyph) {
+    T* c = Place<T>(owner, parent, name, left, top, width, height, caption);
+    c->SetGlyph(StandardGlyph(glyph));
     return c;
 }
 

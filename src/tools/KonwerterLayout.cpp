@@ -55,10 +55,10 @@ TFKonwerter::TFKonwerter(TComponent* owner) : TForm(owner) {
     Panel1->SetAlign(TAlign::alBottom);
     BitBtn2 = Place<TBitBtn>(this, Panel1, "BitBtn2", 8, 8, 270, 25,
                              QStringLiteral("Konwersja znaki na kody/ kody na znaki"));
-    BitBtn4 = Place<TBitBtn>(this, Panel1, "BitBtn4", 340, 8, 100, 25, QStringLiteral("Konwertuj"));
-    BitBtn4->SetGlyph(StandardGlyph(QStyle::SP_DialogApplyButton));
-    BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 452, 8, 100, 25, QStringLiteral("&Zamknij"));
-    BitBtn1->SetGlyph(StandardGlyph(QStyle::SP_DialogCloseButton));
+    BitBtn4 = Place<TBitBtn>(this, Panel1, "BitBtn4", 340, 8, 100, 25, QStringLiteral("Konwertuj"),
+                             QStyle::SP_DialogApplyButton);
+    BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 452, 8, 100, 25, QStringLiteral("&Zamknij"),
+                             QStyle::SP_DialogCloseButton);
 
     FormCreate(this);
     bindHandlers();
