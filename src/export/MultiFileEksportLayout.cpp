@@ -168,13 +168,8 @@ void TFMultiFileEksport::buildControls() {
     DBGrid = Dock<TDBGrid>(this, this, "DBGrid", TAlign::alClient);
     DBGrid->SetReadOnly(true);
 
-    // Yellow text on dark blue, like the workbench's editors.
-    for (TControl* c : std::initializer_list<TControl*>{SQL, DBGrid}) {
-        TFont font = c->Font();
-        font.color = clYellow;
-        c->SetFont(font);
-        c->SetColor(clNavyBlue);
-    }
+    PaintWorkingArea(SQL);
+    PaintWorkingArea(DBGrid);
 
     DBGrid->SetDataSource(DataSource);
 }

@@ -46,3 +46,12 @@ T* Dock(TComponent* owner, TWinControl* parent, const char* name, TAlign align, 
     c->SetParent(parent);
     return c;
 }
+
+// The look of the working editors and grids: yellow text on dark blue.
+inline void PaintWorkingArea(TControl* control, bool fixedPitch = false) {
+    TFont font = control->Font();
+    if (fixedPitch) font.font = FixedsysFont();
+    font.color = clYellow;
+    control->SetFont(font);
+    control->SetColor(clNavyBlue);
+}

@@ -12,9 +12,9 @@
 #include "cube/DecisionSource.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
+#include "framework/ControlPlacement.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
-#include "workbench/ControlFactory.h"
 #include "workbench/MainWindow.h"
 
 void TFMain::buildCubePage() {

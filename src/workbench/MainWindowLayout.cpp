@@ -6,6 +6,7 @@
 #include "db/Query.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
+#include "framework/ControlPlacement.h"
 #include "framework/DBCtrls.h"
 #include "framework/DBGrids.h"
 #include "framework/Dialogs.h"
@@ -14,7 +15,6 @@
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/StorageBackends.h"
-#include "workbench/ControlFactory.h"
 #include "workbench/MainWindow.h"
 
 TFMain* FMain = nullptr;
@@ -34,14 +34,6 @@ TSpeedButton* glyphButton(TComponent* owner, TWinControl* parent, const char* na
 }
 
 }  // namespace
-
-void PaintWorkingArea(TControl* control, bool fixedPitch) {
-    TFont font = control->Font();
-    if (fixedPitch) font.font = FixedsysFont();
-    font.color = clYellow;
-    control->SetFont(font);
-    control->SetColor(clNavyBlue);
-}
 
 TFMain::TFMain(TComponent* owner) : TForm(owner) {
     FMain = this;

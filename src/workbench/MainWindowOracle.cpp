@@ -1,8 +1,8 @@
 // The "Oracle" page: three cache hit ratios read from the V$ views.
 #include "db/Query.h"
 #include "framework/ComCtrls.h"
+#include "framework/ControlPlacement.h"
 #include "framework/StdCtrls.h"
-#include "workbench/ControlFactory.h"
 #include "workbench/MainWindow.h"
 
 namespace {

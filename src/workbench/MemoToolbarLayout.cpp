@@ -3,9 +3,9 @@
 #include <QPixmap>
 
 #include "framework/Buttons.h"
+#include "framework/ControlPlacement.h"
 #include "framework/ReplaceDialog.h"
 #include "framework/StdCtrls.h"
-#include "workbench/ControlFactory.h"
 #include "workbench/MemoToolbar.h"
 
 namespace {
