@@ -8,11 +8,6 @@ QString trimmedMessage(const char* text) {
     return QString::fromUtf8(text).trimmed();
 }
 
-void consumeAll(PGconn* conn) {
-    while (PgResult r{PQgetResult(conn)}) {
-    }
-}
-
 // Whether the statement begins like a query a cursor can hold (SELECT, VALUES, WITH,
 // TABLE or a parenthesis), after blanks and comments; anything else runs as it is at once.
 bool looksLikeQuery(const QByteArray& sql) {
@@ -49,6 +44,17 @@ EDatabaseError PostgresError(PGconn* conn, const PGresult* result) {
             conn ? QStringLiteral("The database server did not answer") : QStringLiteral("out of memory");
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     return EDatabaseError(message, state ? QString::fromLatin1(state) : QString());
+}
+
+void DiscardPostgresResults(PGconn* conn) {
+    while (PgResult r{PQgetResult(conn)}) {
+    }
+}
+
+void RaisePostgresError(PGconn* conn, const PGresult* result) {
+    const EDatabaseError error = PostgresError(conn, result);
+    DiscardPostgresResults(conn);
+    throw error;
 }
 
 PostgresConnection::PostgresConnection(const QString& connectionString, const QString& userName,
@@ -106,6 +112,17 @@ void PostgresConnection::EndCursorTransaction(bool commit) {
     Command(commit ? "COMMIT" : "ROLLBACK");
 }
 
+void PostgresConnection::FailCursor(const PGresult* result, bool ownTransaction) {
+    const EDatabaseError error = PostgresError(conn_.get(), result);
+    if (ownTransaction) {
+        try {
+            EndCursorTransaction(false);
+        } catch (...) {
+        }
+    }
+    throw error;
+}
+
 std::unique_ptr<SqlResult> PostgresConnection::OpenQuery(const QString& sql) {
     makeIdle();
     const QByteArray text = sql.toUtf8();
@@ -140,16 +157,7 @@ std::unique_ptr<SqlResult> PostgresConnection::openCursor(const QByteArray& sql)
     const QByteArray fetch =
         "FETCH FORWARD " + QByteArray::number(PostgresResult::kFirstBatch) + " FROM " + name;
     PgResult first{PQexecParams(conn_.get(), fetch.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)};
-    if (PQresultStatus(first.get()) != PGRES_TUPLES_OK) {
-        const EDatabaseError error = PostgresError(conn_.get(), first.get());
-        if (own) {
-            try {
-                EndCursorTransaction(false);
-            } catch (...) {
-            }
-        }
-        throw error;
-    }
+    if (PQresultStatus(first.get()) != PGRES_TUPLES_OK) FailCursor(first.get(), own);
     return std::make_unique<PostgresResult>(*this, std::move(first), PostgresResult::Cursor{name, own});
 }
 
@@ -165,16 +173,13 @@ std::unique_ptr<SqlResult> PostgresConnection::openStreaming(const QByteArray& t
         case PGRES_TUPLES_OK:
             return std::make_unique<PostgresResult>(*this, std::move(r), inTransactionBlock);
         case PGRES_COMMAND_OK:
-            consumeAll(conn_.get());
+            DiscardPostgresResults(conn_.get());
             throw EDatabaseError(QString::fromLatin1(kNoCursorMessage));
         case PGRES_EMPTY_QUERY:
-            consumeAll(conn_.get());
+            DiscardPostgresResults(conn_.get());
             throw EDatabaseError(QStringLiteral("The SQL text holds no statement"));
-        default: {
-            const EDatabaseError error = PostgresError(conn_.get(), r.get());
-            consumeAll(conn_.get());
-            throw error;
-        }
+        default:
+            RaisePostgresError(conn_.get(), r.get());
     }
 }
 
@@ -216,14 +221,10 @@ int PostgresConnection::InsertReturning(const QString& sql, const QString&,
     PQsetSingleRowMode(conn_.get());
     PgResult r{PQgetResult(conn_.get())};
     if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) {
-        consumeAll(conn_.get());
+        DiscardPostgresResults(conn_.get());
         return 0;
     }
-    if (PQresultStatus(r.get()) != PGRES_SINGLE_TUPLE) {
-        const EDatabaseError error = PostgresError(conn_.get(), r.get());
-        consumeAll(conn_.get());
-        throw error;
-    }
+    if (PQresultStatus(r.get()) != PGRES_SINGLE_TUPLE) RaisePostgresError(conn_.get(), r.get());
     // Read to its end, so that an error after the row (a deferred constraint) is seen
     // and the statement is never cancelled half-way.
     PostgresResult result(*this, std::move(r), inTransactionBlock);

@@ -18,6 +18,11 @@ using PgConn = std::unique_ptr<PGconn, PostgresFinish>;
 // The error of a failed command: the result's message (else the session's last one),
 // with the SQLSTATE when the server gave one.
 EDatabaseError PostgresError(PGconn* conn, const PGresult* result = nullptr);
+// Reads and drops the results of the last statement still coming on the session.
+void DiscardPostgresResults(PGconn* conn);
+// Raises the error of a statement's failed `result` once the session has nothing more
+// of that statement to send.
+[[noreturn]] void RaisePostgresError(PGconn* conn, const PGresult* result);
 
 // PostgreSQL backend through libpq. A query is read through a cursor, some thousands of
 // rows per FETCH; a statement that no cursor can hold streams in single-row mode. The
@@ -57,6 +62,9 @@ class PostgresConnection : public SqlConnection {
     // committed once the cursor was read to its end, rolled back when it was closed
     // early or failed (as a statement cancelled or failed on its own would be).
     void EndCursorTransaction(bool commit);
+    // Raises the error of a cursor's failed `result`, after rolling back the transaction
+    // the driver began for the cursor when it did (`ownTransaction`).
+    [[noreturn]] void FailCursor(const PGresult* result, bool ownTransaction);
 
   private:
     void makeIdle();  // every open result reads its remaining rows into its buffer

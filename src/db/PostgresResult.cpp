@@ -35,11 +35,6 @@ int hexDigit(char c) {
     return -1;
 }
 
-void consumeAll(PGconn* conn) {
-    while (PgResult r{PQgetResult(conn)}) {
-    }
-}
-
 }  // namespace
 
 ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod) {
@@ -92,12 +87,7 @@ ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod) {
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, Cursor cursor)
     : SqlResult(conn), conn_(&conn), cursor_(std::move(cursor)), open_(true), nextBatch_(4 * kFirstBatch) {
     describe(first.get());
-    const int n = PQntuples(first.get());
-    batch_ = std::move(first);
-    if (n < kFirstBatch)
-        endCursor(true);
-    else
-        sendFetch();
+    takeCursorBatch(std::move(first), kFirstBatch);
 }
 
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool inTransactionBlock)
@@ -105,7 +95,7 @@ PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool in
     describe(first.get());
     // A single row: the rest is still coming. A whole result: there is no more.
     open_ = PQresultStatus(first.get()) == PGRES_SINGLE_TUPLE;
-    if (!open_) consumeAll(conn.Handle());
+    if (!open_) DiscardPostgresResults(conn.Handle());
     batch_ = std::move(first);
 }
 
@@ -136,7 +126,7 @@ PostgresResult::~PostgresResult() {
             char err[256];
             if (cancel) PQcancel(cancel.get(), err, sizeof err);
         }
-        consumeAll(conn_->Handle());
+        DiscardPostgresResults(conn_->Handle());
     } catch (...) {
     }
 }
@@ -149,14 +139,7 @@ void PostgresResult::ReleaseSession() {
 
 void PostgresResult::failed(const PGresult* result) {
     open_ = false;
-    const EDatabaseError error = PostgresError(conn_->Handle(), result);
-    if (cursor_ && cursor_->ownTransaction) {
-        try {
-            conn_->EndCursorTransaction(false);
-        } catch (...) {
-        }
-    }
-    throw error;
+    conn_->FailCursor(result, cursor_ && cursor_->ownTransaction);
 }
 
 void PostgresResult::endCursor(bool complete) {
@@ -179,7 +162,7 @@ void PostgresResult::sendFetch() {
 PgResult PostgresResult::receive() {
     pending_ = false;
     PgResult result{PQgetResult(conn_->Handle())};
-    consumeAll(conn_->Handle());
+    DiscardPostgresResults(conn_->Handle());
     return result;
 }
 
@@ -188,9 +171,14 @@ bool PostgresResult::pullFromCursor() {
     const int wanted = fetching_;
     PgResult r = receive();
     if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) failed(r.get());
-    const int n = PQntuples(r.get());
-    batch_ = std::move(r);
+    return takeCursorBatch(std::move(r), wanted);
+}
+
+bool PostgresResult::takeCursorBatch(PgResult rows, int wanted) {
+    const int n = PQntuples(rows.get());
+    batch_ = std::move(rows);
     batchNext_ = 0;
+    // Fewer rows than asked for: the cursor is at its end.
     if (n < wanted)
         endCursor(true);
     else
@@ -210,15 +198,12 @@ bool PostgresResult::pullFromStream() {
             batchNext_ = 0;
             return true;
         case PGRES_TUPLES_OK:
-            consumeAll(conn_->Handle());
+            DiscardPostgresResults(conn_->Handle());
             open_ = false;
             return false;
-        default: {
+        default:
             open_ = false;
-            const EDatabaseError error = PostgresError(conn_->Handle(), r.get());
-            consumeAll(conn_->Handle());
-            throw error;
-        }
+            RaisePostgresError(conn_->Handle(), r.get());
     }
 }
 
@@ -230,7 +215,7 @@ bool PostgresResult::Fetch(RowStore& rows, int maxRows) {
     if (Detached()) FailDetached();
     int added = 0;
     while (added < maxRows) {
-        if (batch_ && batchNext_ < PQntuples(batch_.get())) {
+        if (batchWaiting()) {
             const int n = std::min(maxRows - added, PQntuples(batch_.get()) - batchNext_);
             for (int i = 0; i < n; ++i) {
                 addRow(rows, batchNext_++);
@@ -266,25 +251,27 @@ bool PostgresResult::Fetch(RowStore& rows, int maxRows) {
         }
         if (!open_ || !pull()) break;
     }
-    return (batch_ && batchNext_ < PQntuples(batch_.get())) || bufferNext_ < buffer_.Count() || open_ ||
-           failure_.has_value();
+    return batchWaiting() || bufferNext_ < buffer_.Count() || open_ || failure_.has_value();
 }
 
 void PostgresResult::Drain() {
     if (!open_) return;
-    if (batch_) {
-        while (batchNext_ < PQntuples(batch_.get())) addRow(buffer_, batchNext_++);
-        batch_.reset();
-    }
+    bufferBatch();
     try {
-        while (open_ && pull()) {
-            while (batchNext_ < PQntuples(batch_.get())) addRow(buffer_, batchNext_++);
-            batch_.reset();
-        }
+        while (open_ && pull()) bufferBatch();
     } catch (const EDatabaseError& e) {
         failure_ = e;
         throw;
     }
+}
+
+bool PostgresResult::batchWaiting() const {
+    return batch_ && batchNext_ < PQntuples(batch_.get());
+}
+
+void PostgresResult::bufferBatch() {
+    while (batchWaiting()) addRow(buffer_, batchNext_++);
+    batch_.reset();
 }
 
 void PostgresResult::addRow(RowStore& rows, int row) {

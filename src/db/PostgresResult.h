@@ -42,11 +42,16 @@ class PostgresResult : public SqlResult {
     void describe(const PGresult* result);
     bool pull();  // next rows from the server into batch_; false at the end
     bool pullFromCursor();
+    // Takes a FETCH's rows and asks for the next ones, or ends a cursor that gave fewer
+    // than `wanted`; false when there were none.
+    bool takeCursorBatch(PgResult rows, int wanted);
     void sendFetch();
     PgResult receive();
     bool pullFromStream();
     void endCursor(bool complete);
     [[noreturn]] void failed(const PGresult* result);
+    bool batchWaiting() const;  // rows of batch_ not yet read
+    void bufferBatch();         // the rest of batch_ into buffer_
     void addRow(RowStore& rows, int row);
     void addBytea(RowStore& rows, const char* v, size_t len);
     void addMoney(RowStore& rows, const char* v, size_t len);

@@ -8,6 +8,7 @@
 
 #include "platform/Paths.h"
 #include "rtl/Exception.h"
+#include "rtl/Utf8.h"
 
 namespace {
 
@@ -38,42 +39,6 @@ const QRegularExpression& declPattern() {
 bool blank(const char* tail) {
     for (; *tail; ++tail)
         if (!std::isspace(static_cast<unsigned char>(*tail))) return false;
-    return true;
-}
-
-// Strict UTF-8 check (no overlongs, no surrogates, nothing beyond U+10FFFF).
-bool validUtf8(const unsigned char* s, size_t n) {
-    size_t i = 0;
-    while (i < n) {
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int len;
-        unsigned cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + static_cast<size_t>(len) > n) return false;
-        for (int k = 1; k < len; ++k) {
-            if ((s[i + static_cast<size_t>(k)] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (s[i + static_cast<size_t>(k)] & 0x3F);
-        }
-        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-            return false;
-        i += static_cast<size_t>(len);
-    }
     return true;
 }
 
@@ -178,7 +143,7 @@ class SqliteResult : public SqlResult {
                             QStringLiteral("Column %1, row %2: the text holds a NUL character")
                                 .arg(columns_[static_cast<size_t>(c)].name)
                                 .arg(fetched_ + 1));
-                    if (!validUtf8(p, len))
+                    if (!IsValidUtf8(reinterpret_cast<const char*>(p), len))
                         throw EDatabaseError(QStringLiteral("Column %1, row %2: the text is not valid UTF-8")
                                                  .arg(columns_[static_cast<size_t>(c)].name)
                                                  .arg(fetched_ + 1));

@@ -84,7 +84,7 @@ TFEksport::TFEksport(TComponent* owner) : TForm(owner) {
     buildSqlPage();
     PageControl->SetActivePage(TabSheet2);
 
-    auto dialog = [this](TOpenDialog* d, const char* name, const char* ext) {
+    auto dialog = [](TOpenDialog* d, const char* name, const char* ext) {
         d->SetName(QString::fromLatin1(name));
         d->SetDefaultExt(QString::fromLatin1(ext));
     };

@@ -16,25 +16,18 @@ char* EncodedLine::room(qsizetype extra) {
 }
 
 void EncodedLine::AppendDoubling(const QString& text, QChar doubled) {
-    const qsizetype n = text.size();
-    char* const start = room(2 * n);  // every character doubled at most
-    char* out = start;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        const char b = platform::Cp1250Byte(c);
-        if (b == '?' && c != QChar(u'?')) refuse(text, i);
-        *out++ = b;
-        if (c == doubled) *out++ = b;
-    }
-    used_ += out - start;
+    char* out = room(2 * text.size());  // every character doubled at most
+    const qsizetype bad = platform::EncodeCp1250(text, doubled.unicode(), out);
+    if (bad >= 0) refuse(text, bad);
+    used_ = out - bytes_.constData();
 }
 
 void EncodedLine::AppendQuoted(const QString& text, QChar quote) {
-    const char b = platform::Cp1250Byte(quote);
-    if (b == '?' && quote != QChar(u'?')) refuse(QString(quote), 0);
-    Append(b);
+    const int b = platform::Cp1250ByteOf(quote.unicode());
+    if (b < 0) refuse(QString(quote), 0);
+    Append(static_cast<char>(b));
     AppendDoubling(text, quote);
-    Append(b);
+    Append(static_cast<char>(b));
 }
 
 void EncodedLine::WriteTo(ExportFile& file) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "platform/Codepage.h"
+
 class ExportFile;
 
 // One line of an export, encoded in Windows-1250 before it reaches the file. A
@@ -15,7 +17,7 @@ class EncodedLine {
 
     void Clear() { used_ = 0; }
     void Append(char ascii) { *room(1) = ascii, ++used_; }
-    void Append(const QString& text) { AppendDoubling(text, QChar(0xFFFF)); }  // a noncharacter
+    void Append(const QString& text) { AppendDoubling(text, QChar(platform::kDoubleNone)); }
     // The text with every occurrence of `doubled` written twice.
     void AppendDoubling(const QString& text, QChar doubled);
     // The quote, the text with every quote written twice, the quote.

@@ -6,41 +6,11 @@
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "rtl/Exception.h"
+#include "rtl/Utf8.h"
 
 namespace {
 
 constexpr qsizetype kBufferSize = 1 << 18;
-
-// One UTF-8 sequence whose lead byte is at or above 0x80: its length, 0 when invalid.
-int decodeUtf8(const char* at, const char* end, char32_t& codePoint) {
-    const auto* p = reinterpret_cast<const unsigned char*>(at);
-    const auto left = static_cast<size_t>(end - at);
-    const unsigned char c = p[0];
-    int length;
-    char32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (left < static_cast<size_t>(length)) return 0;
-    for (int k = 1; k < length; ++k) {
-        if ((p[k] & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (p[k] & 0x3F);
-    }
-    if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-        return 0;
-    codePoint = cp;
-    return length;
-}
 
 }  // namespace
 
@@ -71,8 +41,7 @@ ExportFile::ExportFile(const QString& fileName)
     : shownName_(fileName), buffer_(kBufferSize, Qt::Uninitialized), table_(platform::Cp1250ByteTable()) {
     platform::EnsureDriveRoot(fileName);
     file_.setFileName(platform::MapPath(fileName));
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EInOutError(QStringLiteral("Cannot create file \"%1\": %2").arg(fileName, file_.errorString()));
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail(QStringLiteral("create"));
 }
 
 ExportFile::~ExportFile() {
@@ -84,16 +53,11 @@ ExportFile::~ExportFile() {
 }
 
 void ExportFile::Write(const QString& text, QChar doubled) {
-    const char16_t twice = doubled.unicode();
     ensure(2 * text.size());
     char* out = buffer_.data() + used_;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        const char b = table_[c];
-        if (b == '?' && c != u'?') refuse(platform::CharacterAt(text, i), QString());
-        *out++ = b;
-        if (c == twice && twice != 0) *out++ = b;
-    }
+    const qsizetype bad =
+        platform::EncodeCp1250(text, doubled.isNull() ? platform::kDoubleNone : doubled.unicode(), out);
+    if (bad >= 0) refuse(platform::CharacterAt(text, bad), QString());
     used_ = out - buffer_.data();
 }
 
@@ -123,7 +87,7 @@ void ExportFile::WriteUtf8(std::string_view utf8, char doubled) {
             while (p < stop && static_cast<unsigned char>(*p) < 0x80) *out++ = *p++;
             if (p == stop) break;
             char32_t cp = 0;
-            const int length = decodeUtf8(p, stop, cp);
+            const int length = DecodeUtf8(p, stop, cp);
             if (length == 0 || cp > 0xFFFF || table_[cp] == '?')
                 refuseUtf8(std::string_view(p, static_cast<size_t>(length > 0 ? length : 1)));
             *out++ = table_[cp];
@@ -142,6 +106,10 @@ void ExportFile::refuse(const QString& character, const QString& place) const {
     throw EInOutError(platform::UnwritableCharacterMessage(shownName_, character, where));
 }
 
+void ExportFile::fail(const QString& what) const {
+    throw EInOutError(QStringLiteral("Cannot %1 file \"%2\": %3").arg(what, shownName_, file_.errorString()));
+}
+
 void ExportFile::refuseUtf8(std::string_view sequence) const {
     refuse(QString::fromUtf8(sequence.data(), static_cast<qsizetype>(sequence.size())), QString());
 }
@@ -153,16 +121,12 @@ void ExportFile::makeRoom(qsizetype bytes) {
 
 void ExportFile::flush() {
     if (used_ == 0) return;
-    if (file_.write(buffer_.constData(), used_) != used_)
-        throw EInOutError(
-            QStringLiteral("Cannot write file \"%1\": %2").arg(shownName_, file_.errorString()));
+    if (file_.write(buffer_.constData(), used_) != used_) fail(QStringLiteral("write"));
     used_ = 0;
 }
 
 void ExportFile::Close() {
     flush();
-    if (!file_.flush())
-        throw EInOutError(
-            QStringLiteral("Cannot write file \"%1\": %2").arg(shownName_, file_.errorString()));
+    if (!file_.flush()) fail(QStringLiteral("write"));
     file_.close();
 }

@@ -79,6 +79,8 @@ class ExportFile {
     }
     void makeRoom(qsizetype bytes);
     void flush();
+    // Raises the error of a failed `what` ("create", "write") with the file's reason.
+    [[noreturn]] void fail(const QString& what) const;
     [[noreturn]] void refuse(const QString& character, const QString& place) const;
     [[noreturn]] void refuseUtf8(std::string_view sequence) const;
 

@@ -39,6 +39,10 @@ const std::array<char, 65536>& byteTable() {
     return table;
 }
 
+bool hasByte(const std::array<char, 65536>& table, char16_t c) {
+    return table[c] != '?' || c == u'?';
+}
+
 }  // namespace
 
 QByteArray ToCp1250(const QString& text) {
@@ -65,19 +69,29 @@ char Cp1250Byte(QChar c) {
     return byteTable()[c.unicode()];
 }
 
+qsizetype EncodeCp1250(const QString& text, char16_t doubled, char*& out) {
+    const auto& table = byteTable();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (!hasByte(table, c)) return i;
+        const char b = table[c];
+        *out++ = b;
+        if (c == doubled) *out++ = b;
+    }
+    return -1;
+}
+
 int Cp1250ByteOf(char32_t codePoint) {
     if (codePoint > 0xFFFF) return -1;
-    const char b = byteTable()[codePoint];
-    if (b == '?' && codePoint != U'?') return -1;
-    return static_cast<unsigned char>(b);
+    const auto& table = byteTable();
+    const auto c = static_cast<char16_t>(codePoint);
+    return hasByte(table, c) ? static_cast<unsigned char>(table[c]) : -1;
 }
 
 qsizetype FirstUnwritable(const QString& text) {
     const auto& table = byteTable();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (table[c] == '?' && c != u'?') return i;
-    }
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!hasByte(table, text[i].unicode())) return i;
     return -1;
 }
 

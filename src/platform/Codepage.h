@@ -18,6 +18,13 @@ char Cp1250Byte(QChar c);
 const char* Cp1250ByteTable();
 QString FromCp1250(const QByteArray& bytes);
 
+// A noncharacter: given as `doubled` below, it doubles nothing (it has no byte).
+constexpr char16_t kDoubleNone = u'\uFFFF';
+// Writes the bytes of `text` at `out`, which has room for twice its length, every
+// `doubled` character twice, and moves `out` past them. Stops at the first character
+// the code page cannot hold and returns its position; -1 when all was written.
+qsizetype EncodeCp1250(const QString& text, char16_t doubled, char*& out);
+
 // The byte of a code point, or -1 when the code page has none (beyond 16 bits too).
 int Cp1250ByteOf(char32_t codePoint);
 // Position of the first character of `text` the code page cannot hold, -1 when none.

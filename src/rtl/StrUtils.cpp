@@ -1,5 +1,7 @@
 #include "rtl/StrUtils.h"
 
+#include "rtl/SysUtils.h"
+
 QString ReplaceStr(const QString& s, const QString& find, const QString& replacement) {
     if (find.isEmpty()) return s;
     QString result;
@@ -35,7 +37,5 @@ QString IntToRoman(int32_t value) {
 }
 
 QString Dec2Hex(int32_t value, int digits) {
-    return QString::number(static_cast<uint32_t>(value), 16)
-        .toUpper()
-        .rightJustified(digits, QLatin1Char('0'));
+    return IntToHex(value, digits);
 }

@@ -13,6 +13,5 @@ QString MakeStr(QChar c, int count);
 // Roman numeral with the subtractive pairs; every whole thousand is one "M"; empty
 // for 0 and negative numbers.
 QString IntToRoman(int32_t value);
-// Upper-case hexadecimal of the 32-bit two's-complement value, zeros in front to
-// `digits` digits.
+// IntToHex under the name the string routines give it.
 QString Dec2Hex(int32_t value, int digits);

@@ -36,7 +36,7 @@ class TSplitter;
 class TStatusBar;
 class TTabSheet;
 class TTableItems;
-class TColumn;
+struct TColumn;
 class EDatabaseError;
 class TCubeProgressDialog;
 class TDecisionCube;
