@@ -1,12 +1,12 @@
 #include "common/FormConfig.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QStyle>
 
 #include "common/Helpers.h"
 #include "common/MessageBoxes.h"
 #include "common/Settings.h"
+#include "framework/ControlPlacement.h"
 #include "framework/Dispatch.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
@@ -22,17 +22,9 @@ TFormConfig::TFormConfig(TComponent* owner) : TForm(owner) {
     SetPosition(TPosition::poScreenCenter);
     SetClientSize(544, 300);
 
-    Status = new TPanel(this);
-    Status->SetName(QStringLiteral("Status"));
-    Status->SetHeight(19);
-    Status->SetAlign(TAlign::alBottom);
-    Status->SetParent(this);
-
-    BUstawieniaFormularza = new TBitBtn(this);
-    BUstawieniaFormularza->SetName(QStringLiteral("BUstawieniaFormularza"));
-    BUstawieniaFormularza->SetBounds(0, 1, 17, 19);
-    BUstawieniaFormularza->SetParent(Status);
-    BUstawieniaFormularza->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    Status = Dock<TPanel>(this, this, "Status", TAlign::alBottom, 19);
+    BUstawieniaFormularza = Place<TBitBtn>(this, Status, "BUstawieniaFormularza", 0, 1, 17, 19);
+    BUstawieniaFormularza->SetGlyph(StandardGlyph(QStyle::SP_FileDialogDetailedView));
     BUstawieniaFormularza->SetHint(
         QStringLiteral("Zmień ustawienia konfiguracyjne formularza (zaawansowane)"));
 

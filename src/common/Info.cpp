@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QStyle>
 
+#include "framework/ControlPlacement.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 
@@ -11,24 +12,9 @@ TFInfo* FInfo = nullptr;
 
 namespace {
 
-template <class T>
-T* place(TForm* form, const char* name, int left, int top, int width, int height) {
-    auto* c = new T(form);
-    c->SetName(QString::fromLatin1(name));
-    c->SetBounds(left, top, width, height);
-    c->SetParent(form);
-    return c;
-}
-
-TLabel* label(TForm* form, const char* name, int left, int top, const QString& text) {
-    auto* l = place<TLabel>(form, name, left, top, 0, 13);
-    l->SetCaption(text);
-    return l;
-}
-
 // The read-only text areas are drawn in the menu colour, as static text.
 TMemo* staticMemo(TForm* form, const char* name, int left, int top, int width, int height) {
-    auto* m = place<TMemo>(form, name, left, top, width, height);
+    auto* m = Place<TMemo>(form, form, name, left, top, width, height);
     m->SetReadOnly(true);
     m->SetColor(FromQColor(QApplication::palette().color(QPalette::Window)));
     return m;
@@ -71,16 +57,15 @@ TFInfoParent::TFInfoParent(TComponent* owner) : TFormConfig(owner) {
     SetClientSize(504, 401);
     SetBorderStyle(TBorderStyle::bsDialog);
 
-    Image1 = place<TImage>(this, "Image1", 9, 9, 113, 285);
-    LTekst = label(this, "LTekst", 129, 181, QStringLiteral("<Tekst>"));
-    LProgram = place<TLabel>(this, "LProgram", 129, 9, 0, 24);
+    Image1 = Place<TImage>(this, this, "Image1", 9, 9, 113, 285);
+    LTekst = Place<TLabel>(this, this, "LTekst", 129, 181, 0, 13, QStringLiteral("<Tekst>"));
+    LProgram = Place<TLabel>(this, this, "LProgram", 129, 9, 0, 24);
     LProgram->SetFont(TFont{DesignFont(QStringLiteral("MS Sans Serif"), 20)});
     LProgram->SetCaption(QStringLiteral("<Nazwa programu>"));
-    LAutorzy = label(this, "LAutorzy", 129, 34, QStringLiteral("<Autorzy>"));
+    LAutorzy = Place<TLabel>(this, this, "LAutorzy", 129, 34, 0, 13, QStringLiteral("<Autorzy>"));
 
-    BOK = place<TBitBtn>(this, "BOK", 379, 345, 124, 27);
-    BOK->SetCaption(QStringLiteral("OK"));
-    BOK->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogOkButton));
+    BOK =
+        Place<TBitBtn>(this, this, "BOK", 379, 345, 124, 27, QStringLiteral("OK"), QStyle::SP_DialogOkButton);
     // OK closes the box, as its users expect of an OK button.
     BOK->SetModalResult(mrOk);
 
@@ -107,8 +92,9 @@ TFInfo::TFInfo(TComponent* owner) : TFInfoParent(owner) {
     MLICENCJA->Lines().Assign(manual);
     MLICENCJA->Editor()->moveCursor(QTextCursor::Start);
 
-    Label1 = label(this, "Label1", 129, 47,
-                   QStringLiteral("Lipiec 2000 - moduł Multifileexport, ParamStr=UserName, Password, Alias"));
+    Label1 = Place<TLabel>(
+        this, this, "Label1", 129, 47, 0, 13,
+        QStringLiteral("Lipiec 2000 - moduł Multifileexport, ParamStr=UserName, Password, Alias"));
     FInfo = this;
 }
 

@@ -4,6 +4,7 @@
 #include <QLocale>
 
 #include "cube/DecisionCube.h"
+#include "framework/ControlPlacement.h"
 #include "framework/StdCtrls.h"
 
 namespace {
@@ -20,15 +21,9 @@ TCubeProgressDialog::TCubeProgressDialog(TComponent* owner, TDecisionCube* cube)
     SetPosition(TPosition::poScreenCenter);
     SetStayOnTop(true);
     SetClientSize(280, 70);
-    title_ = new TLabel(this);
-    title_->SetName(QStringLiteral("ProgressTitle"));
-    title_->SetBounds(16, 12, 250, 18);
-    title_->SetParent(this);
-    title_->SetCaption(QStringLiteral("Building the cube..."));
-    rows_ = new TLabel(this);
-    rows_->SetName(QStringLiteral("ProgressRows"));
-    rows_->SetBounds(16, 38, 250, 18);
-    rows_->SetParent(this);
+    title_ =
+        Place<TLabel>(this, this, "ProgressTitle", 16, 12, 250, 18, QStringLiteral("Building the cube..."));
+    rows_ = Place<TLabel>(this, this, "ProgressRows", 16, 38, 250, 18);
     cube_->OnLoadStart.push_back([this] { started(); });
     cube_->OnProgress.push_back([this](long long rows) { progress(rows); });
     cube_->OnLoadEnd.push_back([this] { ended(); });

@@ -1,6 +1,5 @@
 #include "export/CountRecords.h"
 
-#include <QApplication>
 #include <QStyle>
 #include <memory>
 
@@ -37,15 +36,13 @@ TFCountRecords::TFCountRecords(TComponent* owner) : TForm(owner) {
 
     Panel1 = Dock<TPanel>(this, this, "Panel1", TAlign::alBottom, 64);
     Panel1->SetCaption(QString());
-    Label1 = Place<TLabel>(this, Panel1, "Label1", 8, 6, 300, 16);
-    Label1->SetCaption(QStringLiteral("Additional condition WHERE (optional):"));
+    Label1 = Place<TLabel>(this, Panel1, "Label1", 8, 6, 300, 16,
+                           QStringLiteral("Additional condition WHERE (optional):"));
     AdditionalCondition = Place<TEdit>(this, Panel1, "AdditionalCondition", 8, 26, 420, 22);
-    BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 440, 24, 90, 25);
-    BitBtn1->SetCaption(QStringLiteral("Execute"));
-    BitBtn1->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_MediaPlay));
-    BitBtn2 = Place<TBitBtn>(this, Panel1, "BitBtn2", 540, 24, 90, 25);
-    BitBtn2->SetCaption(QStringLiteral("Cancel"));
-    BitBtn2->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 440, 24, 90, 25, QStringLiteral("Execute"),
+                             QStyle::SP_MediaPlay);
+    BitBtn2 = Place<TBitBtn>(this, Panel1, "BitBtn2", 540, 24, 90, 25, QStringLiteral("Cancel"),
+                             QStyle::SP_DialogCancelButton);
     BitBtn2->SetCancel(true);
 
     GroupBox1 = Dock<TGroupBox>(this, this, "GroupBox1", TAlign::alLeft, 300);

@@ -1,11 +1,11 @@
 // The export window's controls, their defaults and its form storage.
-#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
 
 #include "export/Eksport.h"
 #include "framework/ComCtrls.h"
+#include "framework/ControlPlacement.h"
 #include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FormStorage.h"
@@ -19,33 +19,21 @@ bool ExportRunning = false;
 
 namespace {
 
-template <class T>
-T* place(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-    auto* c = new T(owner);
-    c->SetName(QString::fromLatin1(name));
-    c->SetBounds(left, top, width, height);
-    c->SetParent(parent);
-    return c;
-}
-
 TLabel* label(TComponent* owner, TWinControl* parent, const char* name, int left, int top,
               const QString& text) {
-    auto* l = place<TLabel>(owner, parent, name, left, top, 260, 16);
-    l->SetCaption(text);
-    return l;
+    return Place<TLabel>(owner, parent, name, left, top, 260, 16, text);
 }
 
 TCheckBox* checkBox(TComponent* owner, TWinControl* parent, const char* name, int left, int top,
                     const QString& text, bool checked) {
-    auto* c = place<TCheckBox>(owner, parent, name, left, top, 330, 17);
-    c->SetCaption(text);
+    auto* c = Place<TCheckBox>(owner, parent, name, left, top, 330, 17, text);
     c->SetChecked(checked);
     return c;
 }
 
 TBitBtn* browseButton(TComponent* owner, TWinControl* parent, const char* name, int left, int top) {
-    auto* b = place<TBitBtn>(owner, parent, name, left, top, 25, 22);
-    b->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
+    auto* b = Place<TBitBtn>(owner, parent, name, left, top, 25, 22);
+    b->SetGlyph(StandardGlyph(QStyle::SP_DirOpenIcon));
     return b;
 }
 
@@ -76,17 +64,15 @@ TFEksport::TFEksport(TComponent* owner) : TForm(owner) {
     SetPosition(TPosition::poScreenCenter);
     SetStayOnTop(true);
 
-    Panel1 = place<TPanel>(this, this, "Panel1", 0, 434, 733, 41);
+    Panel1 = Place<TPanel>(this, this, "Panel1", 0, 434, 733, 41);
     Panel1->SetAlign(TAlign::alBottom);
-    BitBtn9 = place<TBitBtn>(this, Panel1, "BitBtn9", 520, 8, 100, 25);
-    BitBtn9->SetCaption(QStringLiteral("Export"));
-    BitBtn9->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogSaveButton));
-    BClose = place<TBitBtn>(this, Panel1, "BClose", 626, 8, 100, 25);
-    BClose->SetCaption(QStringLiteral("Close"));
-    BClose->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton));
+    BitBtn9 = Place<TBitBtn>(this, Panel1, "BitBtn9", 520, 8, 100, 25, QStringLiteral("Export"),
+                             QStyle::SP_DialogSaveButton);
+    BClose = Place<TBitBtn>(this, Panel1, "BClose", 626, 8, 100, 25, QStringLiteral("Close"),
+                            QStyle::SP_DialogCloseButton);
     BClose->SetCancel(true);
 
-    PageControl = place<TPageControl>(this, this, "PageControl", 0, 0, 733, 434);
+    PageControl = Place<TPageControl>(this, this, "PageControl", 0, 0, 733, 434);
     PageControl->SetAlign(TAlign::alClient);
     TabSheet1 = new TTabSheet(this, PageControl);
     TabSheet1->SetName(QStringLiteral("TabSheet1"));
@@ -138,31 +124,31 @@ TFEksport::~TFEksport() {
 void TFEksport::buildTextPage() {
     LFileName =
         label(this, TabSheet1, "LFileName", 16, 20, QStringLiteral("File name:......................."));
-    FileName = place<TEdit>(this, TabSheet1, "FileName", 150, 16, 360, 22);
+    FileName = Place<TEdit>(this, TabSheet1, "FileName", 150, 16, 360, 22);
     FileName->SetText(QStringLiteral("c:\\1.txt"));
     BitBtn1 = browseButton(this, TabSheet1, "BitBtn1", 514, 16);
     LSep = label(this, TabSheet1, "LSep", 16, 52, QStringLiteral("Field separator:.............."));
-    Sep = place<TEdit>(this, TabSheet1, "Sep", 150, 48, 40, 22);
+    Sep = Place<TEdit>(this, TabSheet1, "Sep", 150, 48, 40, 22);
     Sep->SetText(QStringLiteral(","));
     LOgranicznik =
         label(this, TabSheet1, "LOgranicznik", 16, 84, QStringLiteral("Field delimiter:............"));
-    Ogranicznik = place<TEdit>(this, TabSheet1, "Ogranicznik", 150, 80, 40, 22);
+    Ogranicznik = Place<TEdit>(this, TabSheet1, "Ogranicznik", 150, 80, 40, 22);
     Ogranicznik->SetText(QStringLiteral("\""));
     Transpon = checkBox(this, TabSheet1, "Transpon", 16, 120, QStringLiteral("Transpose"), false);
     RunAfterGenerating = checkBox(this, TabSheet1, "RunAfterGenerating", 16, 146,
                                   QStringLiteral("Open file after generation"), true);
-    Image1 = place<TImage>(this, TabSheet1, "Image1", 560, 16, 96, 112);
+    Image1 = Place<TImage>(this, TabSheet1, "Image1", 560, 16, 96, 112);
     Image1->SetPicture(textFileIllustration());
 }
 
 void TFEksport::buildSqlPage() {
     LFileName2 =
         label(this, TabSheet2, "LFileName2", 8, 12, QStringLiteral("File name:......................."));
-    FileName2 = place<TEdit>(this, TabSheet2, "FileName2", 140, 8, 250, 22);
+    FileName2 = Place<TEdit>(this, TabSheet2, "FileName2", 140, 8, 250, 22);
     FileName2->SetText(QStringLiteral("C:\\skrypt.sql"));
     BitBtn3 = browseButton(this, TabSheet2, "BitBtn3", 394, 8);
     LTableName = label(this, TabSheet2, "LTableName", 8, 40, QStringLiteral("Table name:.............."));
-    TABLENAME = place<TEdit>(this, TabSheet2, "TABLENAME", 140, 36, 250, 22);
+    TABLENAME = Place<TEdit>(this, TabSheet2, "TABLENAME", 140, 36, 250, 22);
     TABLENAME->SetText(QStringLiteral("Nazwa_tabeli"));
     LInsertCR =
         label(this, TabSheet2, "LInsertCR", 8, 68,
@@ -177,12 +163,12 @@ void TFEksport::buildSqlPage() {
         const QFontMetrics metrics(LInsertCR->Widget()->font());
         const int from = LInsertCR->Left() + metrics.horizontalAdvance(caption.left(gapStart + 1));
         const int to = LInsertCR->Left() + metrics.horizontalAdvance(caption.left(gapEnd - 1));
-        InsertCR = place<TEdit>(this, TabSheet2, "InsertCR", from, 64, std::max(to - from, 24), 22);
+        InsertCR = Place<TEdit>(this, TabSheet2, "InsertCR", from, 64, std::max(to - from, 24), 22);
     }
     InsertCR->SetText(QStringLiteral("4"));
     LEmptyValue =
         label(this, TabSheet2, "LEmptyValue", 8, 96, QStringLiteral("Empty value replace with :......."));
-    EmptyValue = place<TEdit>(this, TabSheet2, "EmptyValue", 200, 92, 100, 22);
+    EmptyValue = Place<TEdit>(this, TabSheet2, "EmptyValue", 200, 92, 100, 22);
     EmptyValue->SetText(QStringLiteral("NULL"));
 
     RunAfterGenerating2 = checkBox(this, TabSheet2, "RunAfterGenerating2", 430, 8,
@@ -199,18 +185,15 @@ void TFEksport::buildSqlPage() {
     CHBLOCK = checkBox(this, TabSheet2, "CHBLOCK", 430, 108,
                        QStringLiteral("Lock export when  columns statutes are doubt"), true);
 
-    Edit1 = place<TEdit>(this, TabSheet2, "Edit1", 8, 130, 250, 22);
+    Edit1 = Place<TEdit>(this, TabSheet2, "Edit1", 8, 130, 250, 22);
     Edit1->SetText(QStringLiteral("TYPY PÓL - ORACLE"));
     Edit1->SetEnabled(false);
-    BOpen = place<TBitBtn>(this, TabSheet2, "BOpen", 540, 130, 80, 22);
-    BOpen->SetCaption(QStringLiteral("Open"));
-    BSaveAs = place<TBitBtn>(this, TabSheet2, "BSaveAs", 626, 130, 80, 22);
-    BSaveAs->SetCaption(QStringLiteral("Save as"));
-    BitBtn4 = place<TBitBtn>(this, TabSheet2, "BitBtn4", 460, 130, 75, 22);
-    BitBtn4->SetCaption(QStringLiteral("BitBtn4"));
+    BOpen = Place<TBitBtn>(this, TabSheet2, "BOpen", 540, 130, 80, 22, QStringLiteral("Open"));
+    BSaveAs = Place<TBitBtn>(this, TabSheet2, "BSaveAs", 626, 130, 80, 22, QStringLiteral("Save as"));
+    BitBtn4 = Place<TBitBtn>(this, TabSheet2, "BitBtn4", 460, 130, 75, 22, QStringLiteral("BitBtn4"));
     BitBtn4->SetVisible(false);
 
-    Configuration = place<TStringGrid>(this, TabSheet2, "Configuration", 8, 156, 712, 208);
+    Configuration = Place<TStringGrid>(this, TabSheet2, "Configuration", 8, 156, 712, 208);
     Configuration->SetColCount(5);
     Configuration->SetRowCount(2);
     const int widths[] = {210, 179, 93, 116, 118};
@@ -231,11 +214,9 @@ void TFEksport::buildSqlPage() {
     OracleDATA1 = item("OracleDATA1", QStringLiteral("Oracle - DATE"));
     Configuration->SetPopupMenu(PopupMenu);
 
-    Panel2 = place<TPanel>(this, TabSheet2, "Panel2", 8, 366, 712, 34);
+    Panel2 = Place<TPanel>(this, TabSheet2, "Panel2", 8, 366, 712, 34);
     auto typeButton = [this](const char* name, int left, const QString& caption) {
-        auto* b = place<TBitBtn>(this, Panel2, name, left, 4, 110, 25);
-        b->SetCaption(caption);
-        return b;
+        return Place<TBitBtn>(this, Panel2, name, left, 4, 110, 25, caption);
     };
     BitBtn5 = typeButton("BitBtn5", 4, QStringLiteral("VARCHAR2(255)"));
     BitBtn6 = typeButton("BitBtn6", 118, QStringLiteral("NUMBER(10)"));

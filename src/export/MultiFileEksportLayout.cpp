@@ -1,5 +1,4 @@
 // The multi-file export's controls, their defaults, the sample query and its form storage.
-#include <QApplication>
 #include <QPainter>
 #include <QStyle>
 
@@ -120,8 +119,7 @@ void TFMultiFileEksport::buildControls() {
     int top = 8;
     auto field = [this, &top](TLabel*& label, const char* labelName, const QString& caption, TEdit*& edit,
                               const char* editName, int width, const QString& text) {
-        label = Place<TLabel>(this, Panel1, labelName, 8, top + 3, 440, 16);
-        label->SetCaption(caption);
+        label = Place<TLabel>(this, Panel1, labelName, 8, top + 3, 440, 16, caption);
         edit = Place<TEdit>(this, Panel1, editName, 450, top, width, 21);
         edit->SetText(text);
         top += 24;
@@ -146,15 +144,12 @@ void TFMultiFileEksport::buildControls() {
     field(LDelimiter, "LDelimiter", QStringLiteral("Field delimiter:............"), EDelimiter, "EDelimiter",
           40, QStringLiteral("\""));
 
-    auto button = [this](TBitBtn*& b, const char* name, int top, const QString& caption,
-                         QStyle::StandardPixmap glyph) {
-        b = Place<TBitBtn>(this, Panel1, name, 724, top, 120, 25);
-        b->SetCaption(caption);
-        b->SetGlyph(QApplication::style()->standardIcon(glyph));
-    };
-    button(BRefresh, "BRefresh", 8, QStringLiteral("Refresh query"), QStyle::SP_BrowserReload);
-    button(BExport, "BExport", 38, QStringLiteral("Export"), QStyle::SP_DialogSaveButton);
-    button(BClose, "BClose", 68, QStringLiteral("Close"), QStyle::SP_DialogCloseButton);
+    BRefresh = Place<TBitBtn>(this, Panel1, "BRefresh", 724, 8, 120, 25, QStringLiteral("Refresh query"),
+                              QStyle::SP_BrowserReload);
+    BExport = Place<TBitBtn>(this, Panel1, "BExport", 724, 38, 120, 25, QStringLiteral("Export"),
+                             QStyle::SP_DialogSaveButton);
+    BClose = Place<TBitBtn>(this, Panel1, "BClose", 724, 68, 120, 25, QStringLiteral("Close"),
+                            QStyle::SP_DialogCloseButton);
     BClose->SetCancel(true);
     Image1 = Place<TImage>(this, Panel1, "Image1", 740, 104, 90, 72);
     Image1->SetPicture(filesIllustration());
@@ -173,13 +168,8 @@ void TFMultiFileEksport::buildControls() {
     DBGrid = Dock<TDBGrid>(this, this, "DBGrid", TAlign::alClient);
     DBGrid->SetReadOnly(true);
 
-    // Yellow text on dark blue, like the workbench's editors.
-    for (TControl* c : std::initializer_list<TControl*>{SQL, DBGrid}) {
-        TFont font = c->Font();
-        font.color = clYellow;
-        c->SetFont(font);
-        c->SetColor(clNavyBlue);
-    }
+    PaintWorkingArea(SQL);
+    PaintWorkingArea(DBGrid);
 
     DBGrid->SetDataSource(DataSource);
 }

@@ -1,5 +1,4 @@
 // The super union's controls.
-#include <QApplication>
 #include <QPainter>
 #include <QStyle>
 
@@ -43,17 +42,13 @@ TFSuperUnion::TFSuperUnion(TComponent* owner) : TForm(owner) {
 
     Panel = Dock<TPanel>(this, this, "Panel", TAlign::alBottom, 41);
     Panel->SetCaption(QString());
-    Label1 = Place<TLabel>(this, Panel, "Label1", 8, 12, 160, 16);
-    Label1->SetCaption(QStringLiteral("file c:\\superunion.csv"));
-    auto button = [this](TBitBtn*& b, const char* name, int left, const QString& caption,
-                         QStyle::StandardPixmap glyph) {
-        b = Place<TBitBtn>(this, Panel, name, left, 8, 125, 25);
-        b->SetCaption(caption);
-        b->SetGlyph(QApplication::style()->standardIcon(glyph));
-    };
-    button(BRefresh, "BRefresh", 200, QStringLiteral("Refresh columns"), QStyle::SP_BrowserReload);
-    button(BExport, "BExport", 331, QStringLiteral("Export"), QStyle::SP_DialogSaveButton);
-    button(BClose, "BClose", 462, QStringLiteral("Close"), QStyle::SP_DialogCloseButton);
+    Label1 = Place<TLabel>(this, Panel, "Label1", 8, 12, 160, 16, QStringLiteral("file c:\\superunion.csv"));
+    BRefresh = Place<TBitBtn>(this, Panel, "BRefresh", 200, 8, 125, 25, QStringLiteral("Refresh columns"),
+                              QStyle::SP_BrowserReload);
+    BExport = Place<TBitBtn>(this, Panel, "BExport", 331, 8, 125, 25, QStringLiteral("Export"),
+                             QStyle::SP_DialogSaveButton);
+    BClose = Place<TBitBtn>(this, Panel, "BClose", 462, 8, 125, 25, QStringLiteral("Close"),
+                            QStyle::SP_DialogCloseButton);
     BClose->SetCancel(true);
 
     Image1 = Dock<TImage>(this, this, "Image1", TAlign::alLeft, 80);

@@ -1,5 +1,6 @@
 #include "framework/Graphics.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QStringList>
 
@@ -71,4 +72,8 @@ QFont FixedsysFont() {
         f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     f.setPointSize(10);
     return f;
+}
+
+QIcon StandardGlyph(QStyle::StandardPixmap pixmap) {
+    return QApplication::style()->standardIcon(pixmap);
 }

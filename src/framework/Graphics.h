@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QString>
+#include <QStyle>
 #include <cstdint>
 
 // Colours as the windows specify them: 0x00BBGGRR (so 8404992 is red 0, green 64, blue 128).
@@ -37,3 +39,6 @@ QFont DesignFont(const QString& family, int pixelHeight);
 
 // The fixed-pitch font of the script editors ("Fixedsys" where it exists).
 QFont FixedsysFont();
+
+// The desktop style's picture for a standard action, as a button's glyph.
+QIcon StandardGlyph(QStyle::StandardPixmap pixmap);

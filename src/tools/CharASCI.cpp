@@ -13,11 +13,9 @@ TFCharASCI::TFCharASCI(TComponent* owner) : TForm(owner) {
     SetBorderStyle(TBorderStyle::bsDialog);
     SetClientSize(420, 84);
     SetPosition(TPosition::poScreenCenter);
-    LE = Place<TLabel>(this, this, "LE", 8, 16, 100, 16);
-    LE->SetCaption(QStringLiteral("Znaki:............."));
+    LE = Place<TLabel>(this, this, "LE", 8, 16, 100, 16, QStringLiteral("Znaki:............."));
     E = Place<TEdit>(this, this, "E", 110, 12, 300, 22);
-    LP = Place<TLabel>(this, this, "LP", 8, 50, 100, 16);
-    LP->SetCaption(QStringLiteral("Kody:............."));
+    LP = Place<TLabel>(this, this, "LP", 8, 50, 100, 16, QStringLiteral("Kody:............."));
     P = Place<TEdit>(this, this, "P", 110, 46, 300, 22);
     SetActiveControl(E);
     E->OnChange = [this](TObject* s) { EChange(s); };

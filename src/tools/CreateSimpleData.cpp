@@ -31,14 +31,11 @@ TFCreateSimpleData::TFCreateSimpleData(TComponent* owner) : TForm(owner) {
     SetClientSize(600, 400);
     SetPosition(TPosition::poScreenCenter);
 
-    LTableName = Place<TLabel>(this, this, "LTableName", 8, 12, 80, 16);
-    LTableName->SetCaption(QStringLiteral("Table name:"));
+    LTableName = Place<TLabel>(this, this, "LTableName", 8, 12, 80, 16, QStringLiteral("Table name:"));
     TableName = Place<TEdit>(this, this, "TableName", 92, 8, 200, 22);
     TableName->SetText(QStringLiteral("EMP"));
-    Execute = Place<TButton>(this, this, "Execute", 510, 8, 82, 25);
-    Execute->SetCaption(QStringLiteral("Execute"));
-    LSQL = Place<TLabel>(this, this, "LSQL", 8, 42, 80, 16);
-    LSQL->SetCaption(QStringLiteral("SQL :"));
+    Execute = Place<TButton>(this, this, "Execute", 510, 8, 82, 25, QStringLiteral("Execute"));
+    LSQL = Place<TLabel>(this, this, "LSQL", 8, 42, 80, 16, QStringLiteral("SQL :"));
     SQL = Place<TEdit>(this, this, "SQL", 92, 38, 500, 22);
     SQL->SetText(QStringLiteral("Select * from EMP"));
     Memo = Place<TMemo>(this, this, "Memo", 8, 68, 584, 324);

@@ -1,15 +1,13 @@
 #include "tools/FilenameEdit.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QStyle>
 
 #include "framework/Dispatch.h"
 #include "seam/DialogSeam.h"
 
 TFilenameEdit::TFilenameEdit(TComponent* owner) : TEdit(owner) {
-    auto* browse = LineEdit()->addAction(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                         QLineEdit::TrailingPosition);
+    auto* browse = LineEdit()->addAction(StandardGlyph(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
     browse->setObjectName(QStringLiteral("Browse"));
     browse->setToolTip(QStringLiteral("..."));
     QObject::connect(browse, &QAction::triggered, LineEdit(), [this] { Dispatch([this] { Browse(); }); });

@@ -1,5 +1,4 @@
 // The converter's controls, their places and its form storage.
-#include <QApplication>
 #include <QStyle>
 
 #include "framework/Buttons.h"
@@ -20,16 +19,9 @@ namespace {
 constexpr int kRowTop = 150;
 constexpr int kRowHeight = 24;
 
-TLabel* caption(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
-                const QString& text) {
-    auto* l = Place<TLabel>(owner, parent, name, left, top, width, 16);
-    l->SetCaption(text);
-    return l;
-}
-
 TSpeedButton* previewButton(TComponent* owner, TWinControl* parent, const char* name, int top) {
     auto* b = Place<TSpeedButton>(owner, parent, name, 526, top, 25, 22);
-    b->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    b->SetGlyph(StandardGlyph(QStyle::SP_FileDialogContentsView));
     b->SetHint(QStringLiteral("Podgląd pliku"));
     b->SetShowHint(true);
     return b;
@@ -45,31 +37,28 @@ TFKonwerter::TFKonwerter(TComponent* owner) : TForm(owner) {
     SetClientSize(560, 532);
     SetPosition(TPosition::poScreenCenter);
 
-    LSource = caption(this, this, "LSource", 8, 8, 400,
-                      QStringLiteral("Plik źródłowy:..........................."));
+    LSource = Place<TLabel>(this, this, "LSource", 8, 8, 400, 16,
+                            QStringLiteral("Plik źródłowy:..........................."));
     Source = Place<TFilenameEdit>(this, this, "Source", 8, 26, 514, 22);
     PreviewSource = previewButton(this, this, "PreviewSource", 26);
-    LDest = caption(this, this, "LDest", 8, 56, 400,
-                    QStringLiteral("Plik docelowy (<> plik źr.):..........................."));
+    LDest = Place<TLabel>(this, this, "LDest", 8, 56, 400, 16,
+                          QStringLiteral("Plik docelowy (<> plik źr.):..........................."));
     Dest = Place<TFilenameEdit>(this, this, "Dest", 8, 74, 514, 22);
     PreviewDest = previewButton(this, this, "PreviewDest", 74);
     buildRuleRows();
 
     Anim = Place<TCopyAnimation>(this, this, "Anim", 330, 150, 200, 60);
-    BWYczysc = Place<TBitBtn>(this, this, "BWYczysc", 380, 330, 100, 25);
-    BWYczysc->SetCaption(QStringLiteral("Wyczyść"));
+    BWYczysc = Place<TBitBtn>(this, this, "BWYczysc", 380, 330, 100, 25, QStringLiteral("Wyczyść"));
     Scan = Place<TScanGrid>(this, this, "Scan", 8, kRowTop + 12 * kRowHeight + 4, 544, 40);
 
     Panel1 = Place<TPanel>(this, this, "Panel1", 0, 491, 560, 41);
     Panel1->SetAlign(TAlign::alBottom);
-    BitBtn2 = Place<TBitBtn>(this, Panel1, "BitBtn2", 8, 8, 270, 25);
-    BitBtn2->SetCaption(QStringLiteral("Konwersja znaki na kody/ kody na znaki"));
-    BitBtn4 = Place<TBitBtn>(this, Panel1, "BitBtn4", 340, 8, 100, 25);
-    BitBtn4->SetCaption(QStringLiteral("Konwertuj"));
-    BitBtn4->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton));
-    BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 452, 8, 100, 25);
-    BitBtn1->SetCaption(QStringLiteral("&Zamknij"));
-    BitBtn1->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton));
+    BitBtn2 = Place<TBitBtn>(this, Panel1, "BitBtn2", 8, 8, 270, 25,
+                             QStringLiteral("Konwersja znaki na kody/ kody na znaki"));
+    BitBtn4 = Place<TBitBtn>(this, Panel1, "BitBtn4", 340, 8, 100, 25, QStringLiteral("Konwertuj"),
+                             QStyle::SP_DialogApplyButton);
+    BitBtn1 = Place<TBitBtn>(this, Panel1, "BitBtn1", 452, 8, 100, 25, QStringLiteral("&Zamknij"),
+                             QStyle::SP_DialogCloseButton);
 
     FormCreate(this);
     bindHandlers();
@@ -92,12 +81,12 @@ TFKonwerter::~TFKonwerter() {
 }
 
 void TFKonwerter::buildRuleRows() {
-    LZmien = caption(this, this, "LZmien", 40, kRowTop - 40, 110, QStringLiteral("Zmień znak"));
-    LNa = caption(this, this, "LNa", 190, kRowTop - 40, 110, QStringLiteral("Na znak"));
-    caption(this, this, "LKod1", 40, kRowTop - 20, 50, QStringLiteral("Kod"));
-    caption(this, this, "LZnak1", 96, kRowTop - 20, 50, QStringLiteral("Znak"));
-    caption(this, this, "LKod2", 190, kRowTop - 20, 50, QStringLiteral("Kod"));
-    caption(this, this, "LZnak2", 246, kRowTop - 20, 50, QStringLiteral("Znak"));
+    LZmien = Place<TLabel>(this, this, "LZmien", 40, kRowTop - 40, 110, 16, QStringLiteral("Zmień znak"));
+    LNa = Place<TLabel>(this, this, "LNa", 190, kRowTop - 40, 110, 16, QStringLiteral("Na znak"));
+    Place<TLabel>(this, this, "LKod1", 40, kRowTop - 20, 50, 16, QStringLiteral("Kod"));
+    Place<TLabel>(this, this, "LZnak1", 96, kRowTop - 20, 50, 16, QStringLiteral("Znak"));
+    Place<TLabel>(this, this, "LKod2", 190, kRowTop - 20, 50, 16, QStringLiteral("Kod"));
+    Place<TLabel>(this, this, "LZnak2", 246, kRowTop - 20, 50, 16, QStringLiteral("Znak"));
     for (int r = 1; r <= kRules; ++r) {
         const int top = kRowTop + (r - 1) * kRowHeight;
         const auto make = [&](const QString& name, int left, int width) {

@@ -1,7 +1,6 @@
 // The "Cube" page: a query of the user's, its fields given roles in the cube editor,
 // loaded into the decision cube (with the progress dialog) and pivoted in the pivot
 // bar and the cross-table grid.
-#include <QApplication>
 #include <QStyle>
 
 #include "cube/CubeEditor.h"
@@ -13,9 +12,9 @@
 #include "cube/DecisionSource.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
+#include "framework/ControlPlacement.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
-#include "workbench/ControlFactory.h"
 #include "workbench/MainWindow.h"
 
 void TFMain::buildCubePage() {
@@ -38,7 +37,7 @@ void TFMain::buildCubePage() {
     PCube = Dock<TPanel>(this, TabSheet7, "PCube", TAlign::alTop, 140);
     PCube->SetBevel(false);
     SpeedButton1 = Dock<TSpeedButton>(this, PCube, "SpeedButton1", TAlign::alRight, 30);
-    SpeedButton1->SetGlyph(QApplication::style()->standardIcon(QStyle::SP_BrowserReload));
+    SpeedButton1->SetGlyph(StandardGlyph(QStyle::SP_BrowserReload));
     SpeedButton1->SetHint(QStringLiteral("Choose dimensions and summaries, then build the cube"));
     SpeedButton1->SetShowHint(true);
     SpeedButton1->OnClick = [this](TObject* s) { SpeedButton1Click(s); };

@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QStyle>
 
 #include "db/Catalog.h"
@@ -7,6 +6,7 @@
 #include "db/Query.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
+#include "framework/ControlPlacement.h"
 #include "framework/DBCtrls.h"
 #include "framework/DBGrids.h"
 #include "framework/Dialogs.h"
@@ -15,7 +15,6 @@
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/StorageBackends.h"
-#include "workbench/ControlFactory.h"
 #include "workbench/MainWindow.h"
 
 TFMain* FMain = nullptr;
@@ -24,14 +23,10 @@ namespace {
 
 const QString kQueryFieldText = QStringLiteral("Undependent command line - write query and press Enter");
 
-QIcon standardIcon(QStyle::StandardPixmap pixmap) {
-    return QApplication::style()->standardIcon(pixmap);
-}
-
 TSpeedButton* glyphButton(TComponent* owner, TWinControl* parent, const char* name, int left,
                           const QString& hint, QStyle::StandardPixmap glyph) {
     auto* b = Place<TSpeedButton>(owner, parent, name, left, 2, 25, 25);
-    b->SetGlyph(standardIcon(glyph));
+    b->SetGlyph(StandardGlyph(glyph));
     b->SetHint(hint);
     b->SetShowHint(true);
     b->SetFlat(true);
@@ -39,14 +34,6 @@ TSpeedButton* glyphButton(TComponent* owner, TWinControl* parent, const char* na
 }
 
 }  // namespace
-
-void PaintWorkingArea(TControl* control, bool fixedPitch) {
-    TFont font = control->Font();
-    if (fixedPitch) font.font = FixedsysFont();
-    font.color = clYellow;
-    control->SetFont(font);
-    control->SetColor(clNavyBlue);
-}
 
 TFMain::TFMain(TComponent* owner) : TForm(owner) {
     FMain = this;
@@ -185,20 +172,18 @@ void TFMain::buildFrame() {
         c->SetLeft(x);
         x += c->Width() + gap;
     };
-    Label1 = Place<TLabel>(this, Panel1, "Label1", 0, 8, 0, 16);
-    Label1->SetCaption(QStringLiteral("DB alias name:.............."));
+    Label1 =
+        Place<TLabel>(this, Panel1, "Label1", 0, 8, 0, 16, QStringLiteral("DB alias name:.............."));
     next(Label1);
     DatabaseName = Place<TComboBox>(this, Panel1, "DatabaseName", 0, 4, 170, 23);
     DatabaseName->SetStyle(TComboBoxStyle::csDropDownList);
     DatabaseName->SetDropDownCount(30);
     next(DatabaseName, 12);
-    Label6 = Place<TLabel>(this, Panel1, "Label6", 0, 8, 0, 16);
-    Label6->SetCaption(QStringLiteral("User name:..."));
+    Label6 = Place<TLabel>(this, Panel1, "Label6", 0, 8, 0, 16, QStringLiteral("User name:..."));
     next(Label6);
     EUserName = Place<TEdit>(this, Panel1, "EUserName", 0, 4, 110, 23);
     next(EUserName, 12);
-    Label7 = Place<TLabel>(this, Panel1, "Label7", 0, 8, 0, 16);
-    Label7->SetCaption(QStringLiteral("Password:...."));
+    Label7 = Place<TLabel>(this, Panel1, "Label7", 0, 8, 0, 16, QStringLiteral("Password:...."));
     next(Label7);
     EPassword = Place<TEdit>(this, Panel1, "EPassword", 0, 4, 110, 23);
     EPassword->SetPasswordChar(QChar('*'));
@@ -217,11 +202,9 @@ void TFMain::buildFrame() {
     BSuperUnion = glyphButton(this, Panel1, "BSuperUnion", 0, QStringLiteral("Super union"),
                               QStyle::SP_FileDialogListView);
     next(BSuperUnion, 2);
-    SpeedButton2 = Place<TSpeedButton>(this, Panel1, "SpeedButton2", 0, 2, 30, 25);
-    SpeedButton2->SetCaption(QStringLiteral("(*)"));
+    SpeedButton2 = Place<TSpeedButton>(this, Panel1, "SpeedButton2", 0, 2, 30, 25, QStringLiteral("(*)"));
     next(SpeedButton2, 2);
-    BMultifileExport = Place<TButton>(this, Panel1, "BMultifileExport", 0, 3, 34, 24);
-    BMultifileExport->SetCaption(QStringLiteral("ME"));
+    BMultifileExport = Place<TButton>(this, Panel1, "BMultifileExport", 0, 3, 34, 24, QStringLiteral("ME"));
     BMultifileExport->SetHint(QStringLiteral("Multifile export"));
     BMultifileExport->SetShowHint(true);
     next(BMultifileExport);
@@ -265,21 +248,19 @@ void TFMain::buildScriptsPage() {
     BTool->SetAllowAllUp(true);
     BZamknij = glyphButton(this, PScriptTools, "BZamknij", 236, QStringLiteral("Close"),
                            QStyle::SP_DialogCloseButton);
-    LFileName = Place<TLabel>(this, PScriptTools, "LFileName", 272, 8, 300, 16);
-    LFileName->SetCaption(QStringLiteral("."));
-    SpeedButton3 = Place<TSpeedButton>(this, PScriptTools, "SpeedButton3", 600, 2, 80, 25);
-    SpeedButton3->SetCaption(QStringLiteral("Converter"));
-    SpeedButton4 = Place<TSpeedButton>(this, PScriptTools, "SpeedButton4", 684, 2, 120, 25);
-    SpeedButton4->SetCaption(QStringLiteral("Create sample data"));
+    LFileName = Place<TLabel>(this, PScriptTools, "LFileName", 272, 8, 300, 16, QStringLiteral("."));
+    SpeedButton3 =
+        Place<TSpeedButton>(this, PScriptTools, "SpeedButton3", 600, 2, 80, 25, QStringLiteral("Converter"));
+    SpeedButton4 = Place<TSpeedButton>(this, PScriptTools, "SpeedButton4", 684, 2, 120, 25,
+                                       QStringLiteral("Create sample data"));
 
     PErrors = Dock<TPanel>(this, TabSheet1, "PErrors", TAlign::alBottom, 130);
     PErrors->SetBevel(false);
     auto* errorsHead = Dock<TPanel>(this, PErrors, "PErrorsHead", TAlign::alTop, 24);
     errorsHead->SetBevel(false);
-    LErrors = Place<TLabel>(this, errorsHead, "LErrors", 4, 4, 100, 16);
-    LErrors->SetCaption(QStringLiteral("Error messages"));
-    ChStopOnError = Place<TCheckBox>(this, errorsHead, "ChStopOnError", 140, 2, 120, 20);
-    ChStopOnError->SetCaption(QStringLiteral("Stop on error"));
+    LErrors = Place<TLabel>(this, errorsHead, "LErrors", 4, 4, 100, 16, QStringLiteral("Error messages"));
+    ChStopOnError =
+        Place<TCheckBox>(this, errorsHead, "ChStopOnError", 140, 2, 120, 20, QStringLiteral("Stop on error"));
     ChStopOnError->SetChecked(true);
     MErrorsAndWarnings = Dock<TMemo>(this, PErrors, "MErrorsAndWarnings", TAlign::alClient);
     PaintWorkingArea(MErrorsAndWarnings, true);
@@ -383,8 +364,8 @@ void TFMain::buildBigQueriesPage() {
 void TFMain::buildAliasesPage() {
     auto* top = Dock<TPanel>(this, TabSheet3, "PAliases", TAlign::alTop, 32);
     top->SetBevel(false);
-    BRefreshBDEAliases = Place<TButton>(this, top, "BRefreshBDEAliases", 4, 4, 90, 24);
-    BRefreshBDEAliases->SetCaption(QStringLiteral("Refresh"));
+    BRefreshBDEAliases =
+        Place<TButton>(this, top, "BRefreshBDEAliases", 4, 4, 90, 24, QStringLiteral("Refresh"));
     DBGrid2 = Dock<TDBGrid>(this, TabSheet3, "DBGrid2", TAlign::alClient);
     DBGrid2->SetDataSource(DSBDEItems);
     DBGrid2->SetReadOnly(true);
@@ -393,10 +374,8 @@ void TFMain::buildAliasesPage() {
 void TFMain::buildTablesPage() {
     auto* top = Dock<TPanel>(this, TabSheet4, "PTables", TAlign::alTop, 32);
     top->SetBevel(false);
-    RefreshTables = Place<TButton>(this, top, "RefreshTables", 4, 4, 90, 24);
-    RefreshTables->SetCaption(QStringLiteral("Refresh"));
-    RefreshItems = Place<TButton>(this, top, "RefreshItems", 360, 4, 90, 24);
-    RefreshItems->SetCaption(QStringLiteral("Refresh"));
+    RefreshTables = Place<TButton>(this, top, "RefreshTables", 4, 4, 90, 24, QStringLiteral("Refresh"));
+    RefreshItems = Place<TButton>(this, top, "RefreshItems", 360, 4, 90, 24, QStringLiteral("Refresh"));
     DBTabele = Dock<TDBGrid>(this, TabSheet4, "DBTabele", TAlign::alLeft, 350);
     DBTabele->SetDataSource(DSDBItems);
     DBTabele->SetReadOnly(true);
@@ -418,18 +397,18 @@ void TFMain::buildNotesAndHistoryPages() {
 void TFMain::buildUpdatePage() {
     auto* top = Dock<TPanel>(this, TabSheet5, "PUpdate", TAlign::alTop, 116);
     top->SetBevel(false);
-    LTable = Place<TLabel>(this, top, "LTable", 6, 8, 200, 16);
-    LTable->SetCaption(QStringLiteral("Table:....................................."));
+    LTable = Place<TLabel>(this, top, "LTable", 6, 8, 200, 16,
+                           QStringLiteral("Table:....................................."));
     NazwaTabeli = Place<TComboBox>(this, top, "NazwaTabeli", 210, 4, 300, 23);
     NazwaTabeli->SetStyle(TComboBoxStyle::csDropDown);
-    LWhere = Place<TLabel>(this, top, "LWhere", 6, 36, 200, 16);
-    LWhere->SetCaption(QStringLiteral("WHERE clause.................."));
+    LWhere =
+        Place<TLabel>(this, top, "LWhere", 6, 36, 200, 16, QStringLiteral("WHERE clause.................."));
     WHERE = Place<TEdit>(this, top, "WHERE", 210, 32, 560, 23);
-    LOrder = Place<TLabel>(this, top, "LOrder", 6, 64, 200, 16);
-    LOrder->SetCaption(QStringLiteral("ORDER BY clause..............."));
+    LOrder =
+        Place<TLabel>(this, top, "LOrder", 6, 64, 200, 16, QStringLiteral("ORDER BY clause..............."));
     ORDER = Place<TEdit>(this, top, "ORDER", 210, 60, 560, 23);
-    BWykonajAktualizacja = Place<TButton>(this, top, "BWykonajAktualizacja", 520, 4, 90, 24);
-    BWykonajAktualizacja->SetCaption(QStringLiteral("Execute"));
+    BWykonajAktualizacja =
+        Place<TButton>(this, top, "BWykonajAktualizacja", 520, 4, 90, 24, QStringLiteral("Execute"));
     DBNavigator1 = Place<TDBNavigator>(this, top, "DBNavigator1", 210, 88, 270, 25);
     DBNavigator1->SetDataSource(DSAktualizacja);
     GridAktualizacja = Dock<TDBGrid>(this, TabSheet5, "GridAktualizacja", TAlign::alClient);
@@ -438,25 +417,26 @@ void TFMain::buildUpdatePage() {
 }
 
 void TFMain::buildSettingsPage() {
-    KindOfHint = Place<TRadioGroup>(this, TabSheet6, "KindOfHint", 8, 8, 320, 110);
-    KindOfHint->SetCaption(QStringLiteral("Kind of suggestion"));
+    KindOfHint = Place<TRadioGroup>(this, TabSheet6, "KindOfHint", 8, 8, 320, 110,
+                                    QStringLiteral("Kind of suggestion"));
     KindOfHint->Items().Assign(
         QStringList{"Table names (recommended)", "Table names and column names", "Dont suggest"});
     KindOfHint->SetItemIndex(0);
-    GroupBox1 = Place<TGroupBox>(this, TabSheet6, "GroupBox1", 8, 126, 320, 330);
-    GroupBox1->SetCaption(QStringLiteral("Suggestions"));
+    GroupBox1 =
+        Place<TGroupBox>(this, TabSheet6, "GroupBox1", 8, 126, 320, 330, QStringLiteral("Suggestions"));
     HINTS = Place<TMemo>(this, GroupBox1, "HINTS", 8, 20, 304, 302);
     HINTS->SetScrollBars(TScrollStyle::ssVertical);
     HINTS->SetWordWrap(false);
-    AfterClickInColumn = Place<TRadioGroup>(this, TabSheet6, "AfterClickInColumn", 340, 8, 460, 230);
-    AfterClickInColumn->SetCaption(QStringLiteral("After clicking in column header in the clipboard set"));
+    AfterClickInColumn =
+        Place<TRadioGroup>(this, TabSheet6, "AfterClickInColumn", 340, 8, 460, 230,
+                           QStringLiteral("After clicking in column header in the clipboard set"));
     AfterClickInColumn->Items().Assign(QStringList{
         "Column name", "Column name in (<list of values in col>)",
         "<list of values in col> separated with comma", "<list of values in col> separated with CR",
         "Column names", "(<list of values in 1 row>)", "Do nothing", "Ask"});
     AfterClickInColumn->SetItemIndex(0);
-    ObtainInExpression = Place<TRadioGroup>(this, TabSheet6, "ObtainInExpression", 340, 246, 460, 110);
-    ObtainInExpression->SetCaption(QStringLiteral("During obtain <list of values>"));
+    ObtainInExpression = Place<TRadioGroup>(this, TabSheet6, "ObtainInExpression", 340, 246, 460, 110,
+                                            QStringLiteral("During obtain <list of values>"));
     ObtainInExpression->Items().Assign(
         QStringList{"recognize type of field", "set type = text ('012')", "set type = not text (12)"});
     ObtainInExpression->SetItemIndex(0);

@@ -1,8 +1,8 @@
 // The "Oracle" page: three cache hit ratios read from the V$ views.
 #include "db/Query.h"
 #include "framework/ComCtrls.h"
+#include "framework/ControlPlacement.h"
 #include "framework/StdCtrls.h"
-#include "workbench/ControlFactory.h"
 #include "workbench/MainWindow.h"
 
 namespace {
@@ -35,16 +35,13 @@ void TFMain::buildOraclePage() {
     };
     for (int i = 0; i < 3; ++i) {
         const int top = 10 + 30 * i;
-        auto* label = Place<TLabel>(this, TSOracle, QStringLiteral("LOracle%1").arg(i).toLatin1().constData(),
-                                    8, top + 4, 230, 16);
-        label->SetCaption(QString::fromUtf8(rows[i].label));
+        Place<TLabel>(this, TSOracle, QStringLiteral("LOracle%1").arg(i).toLatin1().constData(), 8, top + 4,
+                      230, 16, QString::fromUtf8(rows[i].label));
         *rows[i].target = Place<TEdit>(this, TSOracle, rows[i].edit, 240, top, 120, 23);
-        auto* advice = Place<TLabel>(
-            this, TSOracle, QStringLiteral("LAdvice%1").arg(i).toLatin1().constData(), 370, top + 4, 400, 16);
-        advice->SetCaption(QString::fromUtf8(rows[i].advice));
+        Place<TLabel>(this, TSOracle, QStringLiteral("LAdvice%1").arg(i).toLatin1().constData(), 370, top + 4,
+                      400, 16, QString::fromUtf8(rows[i].advice));
     }
-    BitBtn1 = Place<TButton>(this, TSOracle, "BitBtn1", 240, 104, 90, 25);
-    BitBtn1->SetCaption(QStringLiteral("Refresh"));
+    BitBtn1 = Place<TButton>(this, TSOracle, "BitBtn1", 240, 104, 90, 25, QStringLiteral("Refresh"));
     BitBtn1->OnClick = [this](TObject* s) { BitBtn1Click(s); };
     Memo1 = Place<TMemo>(this, TSOracle, "Memo1", 8, 140, 760, 300);
 }

@@ -3,9 +3,9 @@
 #include <QPixmap>
 
 #include "framework/Buttons.h"
+#include "framework/ControlPlacement.h"
 #include "framework/ReplaceDialog.h"
 #include "framework/StdCtrls.h"
-#include "workbench/ControlFactory.h"
 #include "workbench/MemoToolbar.h"
 
 namespace {
@@ -50,12 +50,6 @@ void fitCaption(TSpeedButton* b) {
     }
 }
 
-TLabel* label(TFMemoToolbar* owner, const char* name, int left, int top, int width, const QString& caption) {
-    auto* l = Place<TLabel>(owner, owner, name, left, top, width, 16);
-    l->SetCaption(caption);
-    return l;
-}
-
 }  // namespace
 
 TFMemoToolbar::TFMemoToolbar(TComponent* owner) : TForm(owner) {
@@ -86,7 +80,7 @@ TFMemoToolbar::~TFMemoToolbar() {
 
 void TFMemoToolbar::buildControls() {
     ELitPre = Place<TEdit>(this, this, "ELitPre", 4, 4, 150, 21);
-    Label6 = label(this, "Label6", 160, 7, 40, QStringLiteral("<text>"));
+    Label6 = Place<TLabel>(this, this, "Label6", 160, 7, 40, 16, QStringLiteral("<text>"));
     ELitPost = Place<TEdit>(this, this, "ELitPost", 204, 4, 150, 21);
     SpeedButton2 = glyphButton(this, "SpeedButton2", 372, 2, [](QPainter& p) {
         p.drawLine(2, 4, 2, 16);
@@ -128,10 +122,10 @@ void TFMemoToolbar::buildControls() {
     });
 
     SpeedButton7 = textButton(this, "SpeedButton7", 4, 58, QStringLiteral("Extract Word"));
-    Label1 = label(this, "Label1", 90, 61, 24, QStringLiteral("No:"));
+    Label1 = Place<TLabel>(this, this, "Label1", 90, 61, 24, 16, QStringLiteral("No:"));
     ExtractWord1 = Place<TEdit>(this, this, "ExtractWord1", 116, 58, 34, 21);
     ExtractWord1->SetText(QStringLiteral("1"));
-    Label2 = label(this, "Label2", 158, 61, 56, QStringLiteral("Delimiter:"));
+    Label2 = Place<TLabel>(this, this, "Label2", 158, 61, 56, 16, QStringLiteral("Delimiter:"));
     ExtractWord2 = Place<TEdit>(this, this, "ExtractWord2", 216, 58, 30, 21);
     ExtractWord2->SetText(QStringLiteral("|"));
     SpeedButton9 = textButton(this, "SpeedButton9", 252, 58, QStringLiteral("Set TAB"));

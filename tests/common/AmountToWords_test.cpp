@@ -10,15 +10,10 @@ namespace {
 // Amounts written with a decimal comma, whatever the machine's locale.
 class Amounts : public ::testing::Test {
   protected:
-    void SetUp() override {
-        saved_ = DecimalSeparator();
-        SetDecimalSeparator(QChar(','));
-    }
-    void TearDown() override { SetDecimalSeparator(saved_); }
     static QString words(const QString& amount) { return AmountToWords(StrToFloat(amount)); }
 
   private:
-    QChar saved_;
+    testenv::DecimalSeparatorScope comma_{QChar(',')};
 };
 
 TEST_F(Amounts, WorkedExamples) {

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include "rtl/SysUtils.h"
+
 namespace testenv {
 
 namespace {
@@ -95,6 +97,14 @@ void PostgresAdmin(const QString& sql) {
         ADD_FAILURE() << "admin statement failed: " << PQresultErrorMessage(r);
     PQclear(r);
     PQfinish(c);
+}
+
+DecimalSeparatorScope::DecimalSeparatorScope(QChar separator) : saved_(DecimalSeparator()) {
+    SetDecimalSeparator(separator);
+}
+
+DecimalSeparatorScope::~DecimalSeparatorScope() {
+    SetDecimalSeparator(saved_);
 }
 
 }  // namespace testenv

@@ -25,6 +25,19 @@ QString PostgresConnectionString();
 // Runs one statement on an administrative session of that server; a failure fails the test.
 void PostgresAdmin(const QString& sql);
 
+// Numbers are written with `separator` while the object lives; the separator before is
+// put back when it goes, also when a failed assertion leaves the test early.
+class DecimalSeparatorScope {
+  public:
+    explicit DecimalSeparatorScope(QChar separator);
+    ~DecimalSeparatorScope();
+    DecimalSeparatorScope(const DecimalSeparatorScope&) = delete;
+    DecimalSeparatorScope& operator=(const DecimalSeparatorScope&) = delete;
+
+  private:
+    QChar saved_;
+};
+
 }  // namespace testenv
 
 // Readable failure messages for Qt strings.

@@ -10,7 +10,6 @@
 #include "framework/ComCtrls.h"
 #include "framework/ReplaceDialog.h"
 #include "framework/StdCtrls.h"
-#include "rtl/SysUtils.h"
 #include "workbench/MemoToolbar.h"
 
 using wbtest::Backend;
@@ -221,11 +220,11 @@ TEST_F(TextOperations, NumeralsWithAConversionErrorPerBadLine) {
 }
 
 TEST_F(TextOperations, AmountsInWordsNeverWrongOutsideTheirRange) {
-    const QChar saved = DecimalSeparator();
-    SetDecimalSeparator(',');
-    script({"2,5", "-1", "1000000", "999999,99", "x"});
-    click(t()->SpeedButton14);
-    SetDecimalSeparator(saved);
+    {
+        testenv::DecimalSeparatorScope comma(',');
+        script({"2,5", "-1", "1000000", "999999,99", "x"});
+        click(t()->SpeedButton14);
+    }
     EXPECT_EQ(side(), QStringList({"dwa złote pięćdziesiąt groszy", "Conversion error", "Conversion error",
                                    "dziewięćset dziewięćdziesiąt dziewięć tysięcy dziewięćset "
                                    "dziewięćdziesiąt dziewięć złotych dziewięćdziesiąt dziewięć groszy",
