@@ -15,7 +15,6 @@
 #include "framework/StdCtrls.h"
 #include "framework/Tabs.h"
 #include "platform/Codepage.h"
-#include "rtl/Exception.h"
 #include "rtl/SysUtils.h"
 
 namespace {
@@ -276,15 +275,6 @@ void writeContent(Writer& w, const TComponent* c, Record r) {
     }
 }
 
-// Windows-1250 bytes of the file; a character the code page cannot hold is refused,
-// never written as a question mark.
-QByteArray encode(const QString& text, const QString& fileName) {
-    const qsizetype bad = platform::FirstUnwritable(text);
-    if (bad >= 0)
-        throw EInOutError(platform::UnwritableCharacterMessage(fileName, platform::CharacterAt(text, bad)));
-    return platform::ToCp1250(text);
-}
-
 // ---- reading ---------------------------------------------------------------
 
 // Raised by the name check: the file no longer fits the window.
@@ -480,7 +470,7 @@ QByteArray FormConfigBytes(const TForm& form, const QString& fileName) {
             w.Line(control->Hint());
         }
     }
-    return encode(w.Text(), fileName);
+    return platform::ToCp1250Strict(w.Text(), fileName);
 }
 
 FormConfigOutcome ApplyFormConfig(TForm& form, const QByteArray& bytes) {

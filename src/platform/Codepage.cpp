@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "rtl/Exception.h"
+
 namespace platform {
 
 namespace {
@@ -104,6 +106,12 @@ QString UnwritableCharacterMessage(const QString& fileName, const QString& chara
     QString where = place.isEmpty() ? QString() : QLatin1Char(' ') + place;
     return QStringLiteral("Cannot write file \"%1\": the character \"%2\"%3 cannot be saved in Windows-1250")
         .arg(fileName, character, where);
+}
+
+QByteArray ToCp1250Strict(const QString& text, const QString& fileName) {
+    const qsizetype bad = FirstUnwritable(text);
+    if (bad >= 0) throw EInOutError(UnwritableCharacterMessage(fileName, CharacterAt(text, bad)));
+    return ToCp1250(text);
 }
 
 QString FromCp1250(const QByteArray& bytes) {

@@ -35,5 +35,8 @@ QString CharacterAt(const QString& text, qsizetype pos);
 // ("in column \"NAME\", row 3"), empty when the file is one text.
 QString UnwritableCharacterMessage(const QString& fileName, const QString& character,
                                    const QString& place = QString());
+// ToCp1250 for a file that must keep its text as it is: a character the code page cannot
+// hold raises EInOutError with the message above for `fileName`, never becomes "?".
+QByteArray ToCp1250Strict(const QString& text, const QString& fileName);
 
 }  // namespace platform

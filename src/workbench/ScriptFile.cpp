@@ -3,7 +3,6 @@
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
-#include "rtl/Exception.h"
 
 namespace script {
 
@@ -30,10 +29,7 @@ QString ReadScriptFile(const QString& fileName) {
 }
 
 void WriteScriptFile(const QString& fileName, const QString& text) {
-    const QByteArray bytes = platform::ToCp1250(text);
-    const qsizetype bad = platform::FirstUnwritable(text);
-    if (bad >= 0)
-        throw EInOutError(platform::UnwritableCharacterMessage(fileName, platform::CharacterAt(text, bad)));
+    const QByteArray bytes = platform::ToCp1250Strict(text, fileName);
     platform::EnsureDriveRoot(fileName);
     platform::ReplaceFile(platform::MapPath(fileName), bytes);
 }
