@@ -1,6 +1,5 @@
 #include "common/FormConfigFile.h"
 
-#include <limits>
 #include <utility>
 
 #include "db/Field.h"
