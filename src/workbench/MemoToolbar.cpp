@@ -176,8 +176,9 @@ void TFMemoToolbar::SpeedButton9Click(TObject*) {
 void TFMemoToolbar::SpeedButton10Click(TObject*) {
     QStringList first = FMemo->Lines().ToStringList();
     QStringList second = FSecondMemo->Lines().ToStringList();
-    while (second.size() < first.size()) second.append(QString());
-    while (first.size() < second.size()) first.append(QString());
+    const qsizetype lines = std::max(first.size(), second.size());
+    first.resize(lines);
+    second.resize(lines);
     for (qsizetype i = 0; i < first.size(); ++i) first[i] += second[i];
     ReplaceMemoLines(FMemo, first);
     ReplaceMemoLines(FSecondMemo, QStringList(first.size(), QString()));
