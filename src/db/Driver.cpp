@@ -19,8 +19,10 @@ SqlResult::~SqlResult() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
-void SqlResult::FailDetached() {
-    throw EDatabaseError(QStringLiteral("The database connection of this result has been closed"));
+bool SqlResult::Fetch(RowStore& rows, int maxRows) {
+    if (Detached())
+        throw EDatabaseError(QStringLiteral("The database connection of this result has been closed"));
+    return FetchRows(rows, maxRows);
 }
 
 SqlConnection::~SqlConnection() {

@@ -36,13 +36,13 @@ class SqlResult {
     virtual const std::vector<ColumnInfo>& Columns() const = 0;
     // Appends up to maxRows rows; returns false once the result has no further rows.
     // Raises EDatabaseError once the result's connection has closed.
-    virtual bool Fetch(RowStore& rows, int maxRows) = 0;
+    bool Fetch(RowStore& rows, int maxRows);
 
   protected:
     explicit SqlResult(SqlConnection& connection);
     bool Detached() const { return connection_ == nullptr; }
-    // Raises the error of a result whose connection has closed.
-    [[noreturn]] static void FailDetached();
+    // Fetch of a result whose connection is still open.
+    virtual bool FetchRows(RowStore& rows, int maxRows) = 0;
     // The connection is closing: release every handle that belongs to the session,
     // without talking to the server.
     virtual void ReleaseSession() = 0;

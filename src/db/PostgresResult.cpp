@@ -211,8 +211,7 @@ bool PostgresResult::pull() {
     return cursor_ ? pullFromCursor() : pullFromStream();
 }
 
-bool PostgresResult::Fetch(RowStore& rows, int maxRows) {
-    if (Detached()) FailDetached();
+bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
     int added = 0;
     while (added < maxRows) {
         if (batchWaiting()) {

@@ -28,7 +28,6 @@ class PostgresResult : public SqlResult {
     ~PostgresResult() override;
 
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
-    bool Fetch(RowStore& rows, int maxRows) override;
     // Reads every row still on the server into the buffer, freeing the session. An error
     // on the way is raised now and again when the reader reaches it.
     void Drain();
@@ -36,6 +35,7 @@ class PostgresResult : public SqlResult {
     bool Prefetching() const { return pending_; }
 
   protected:
+    bool FetchRows(RowStore& rows, int maxRows) override;
     void ReleaseSession() override;
 
   private:

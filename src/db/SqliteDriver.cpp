@@ -81,8 +81,8 @@ class SqliteResult : public SqlResult {
     }
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
 
-    bool Fetch(RowStore& rows, int maxRows) override {
-        if (Detached()) FailDetached();
+  protected:
+    bool FetchRows(RowStore& rows, int maxRows) override {
         const int n = static_cast<int>(columns_.size());
         for (int r = 0; r < maxRows && !done_; ++r) {
             rows.BeginRow();
@@ -94,7 +94,6 @@ class SqliteResult : public SqlResult {
         return !done_;
     }
 
-  protected:
     void ReleaseSession() override { stmt_.reset(); }
 
   private:
