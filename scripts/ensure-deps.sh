@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-charts-dev libqt6charts6 libqt6opengl6-dev
     libsqlite3-dev sqlite3
     libpq-dev postgresql
     libjpeg62-turbo-dev

@@ -4,6 +4,7 @@
 
 #include "db/Field.h"
 #include "framework/Buttons.h"
+#include "framework/Charts.h"
 #include "framework/ComCtrls.h"
 #include "framework/DBGrids.h"
 #include "framework/ExtCtrls.h"
@@ -45,6 +46,8 @@ enum class Record {
     DBGrid,
     TabSet,
     Panel,
+    Chart,
+    DBChart,
     Edit,
     DateEditWithText,
     DateEdit,
@@ -94,6 +97,10 @@ QString typeLine(Record r) {
             return QStringLiteral("TTabSet");
         case Record::Panel:
             return QStringLiteral("TPanel");
+        case Record::Chart:
+            return QStringLiteral("TChart");
+        case Record::DBChart:
+            return QStringLiteral("TDBChart");
         case Record::Edit:
             return QStringLiteral("TEdit");
         case Record::DateEditWithText:
@@ -142,6 +149,8 @@ Record recordOf(const TComponent* c) {
     if (is<TDBGrid>(c)) return skipTitles ? Record::None : Record::DBGrid;
     if (is<TTabSet>(c)) return Record::TabSet;
     if (is<TPanel>(c)) return Record::Panel;
+    if (is<TChart>(c)) return Record::Chart;
+    if (is<TDBChart>(c)) return Record::DBChart;
     if (is<TEdit>(c)) return persist ? Record::Edit : Record::None;
     if (is<TDateEdit>(c)) return persist ? Record::DateEditWithText : Record::DateEdit;
     if (is<TSpinEdit>(c)) return persist ? Record::SpinEdit : Record::None;
@@ -244,6 +253,10 @@ void writeContent(Writer& w, const TComponent* c, Record r) {
         }
         case Record::TabSet:
             w.CommaText(const_cast<TTabSet*>(as<TTabSet>(c))->Tabs());
+            break;
+        case Record::Chart:
+        case Record::DBChart:
+            w.CommaText(as<TCustomChart>(c)->Title.Text());
             break;
         case Record::Edit:
             w.Line(as<TEdit>(c)->Text());
@@ -357,6 +370,10 @@ void readContent(Reader& in, TComponent* c, Record r) {
         }
         case Record::TabSet:
             in.CommaText(as<TTabSet>(c)->Tabs());
+            break;
+        case Record::Chart:
+        case Record::DBChart:
+            in.CommaText(as<TCustomChart>(c)->Title.Text());
             break;
         case Record::Edit:
             as<TEdit>(c)->SetText(in.Text());
