@@ -303,8 +303,12 @@ void TForm::SetPlacement(const QRect& rect) {
     centred_ = true;  // a stored placement wins over centring
     const QRect r = keepTitleBarOnScreen(rect);
     normalPlacement_ = r;
-    if (Widget()->isVisible() && WindowState() != TWindowState::wsNormal) return;
-    Widget()->setGeometry(r);
+    // A window the user cannot size still takes the size it is given: its fixed size moves
+    // with it, so that the border keeps stopping the user alone.
+    QWidget* w = Widget();
+    if (w->minimumSize() == w->maximumSize()) w->setFixedSize(r.size());
+    if (w->isVisible() && WindowState() != TWindowState::wsNormal) return;
+    w->setGeometry(r);
 }
 
 void TForm::noteNormalPlacement() {

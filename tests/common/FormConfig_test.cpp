@@ -473,6 +473,34 @@ TEST_F(FormConfigTest, AboutBoxWritesItsDesignAtCloseAndShowsTheProgramCaption) 
     EXPECT_EQ(app.CreateForm<TFInfo>()->LProgram->Caption(), "Zorvantic 2");
 }
 
+TEST_F(FormConfigTest, AFixedSizeWindowTakesItsStoredSizeAndStillCannotBeDragged) {
+    auto* info = app.CreateForm<TFInfo>();
+    testenv::Dialogs().onModal = [](QWidget*, const QString&) { return int(mrOk); };
+    info->ShowModal();
+    QStringList l = lines("FInfo");
+    ASSERT_EQ(l.mid(4, 2), QStringList({"504", "401"}));
+    l[2] = "40";
+    l[3] = "50";
+    l[4] = "600";
+    l[5] = "450";
+    put("FInfo", (l.join("\r\n") + "\r\n").toLatin1());
+    delete info;
+
+    info = app.CreateForm<TFInfo>();
+    EXPECT_EQ(info->Placement(), QRect(40, 50, 600, 450));
+    QSize shown;
+    testenv::Dialogs().onModal = [&](QWidget* w, const QString&) {
+        shown = w->size();
+        return int(mrOk);
+    };
+    info->ShowModal();
+    EXPECT_EQ(shown, QSize(600, 450));
+    // The border still holds the size: the smallest and the largest size are the same.
+    EXPECT_EQ(info->Widget()->minimumSize(), QSize(600, 450));
+    EXPECT_EQ(info->Widget()->maximumSize(), QSize(600, 450));
+    EXPECT_EQ(lines("FInfo").mid(4, 2), QStringList({"600", "450"}));  // kept at the next close
+}
+
 TEST_F(FormConfigTest, HandEditedGarbageNeverCrashesAndEndsInOneOfTheThreeOutcomes) {
     auto* a = app.CreateForm<TFAll>();
     a->SaveFormConfig();
