@@ -2,6 +2,7 @@
 # Builds Zorvantic and runs the whole test suite through CTest, against SQLite and a
 # throwaway PostgreSQL server that lives only for this run. The build fails on any
 # warning and on an #include that reaches up a layer.
+# The suite runs twice: in the environment's locale, then under pl_PL.UTF-8.
 #   ./test.sh [ctest args]              the normal build, in build/
 #   ./test.sh --sanitize [ctest args]   clang with AddressSanitizer and UndefinedBehavior-
 #                                       Sanitizer, in build-sanitize/, then every fuzz target
@@ -37,4 +38,7 @@ export QT_QPA_PLATFORM=offscreen
 
 cd "$root/$ZV_BUILD_DIR"
 ctest --output-on-failure --parallel "$(nproc)" --timeout 600 "$@"
+# Once more under a comma-decimal locale (the program's home users): a conversion between
+# text and number that leans on the C library's locale fails here.
+LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8 ctest --output-on-failure --parallel "$(nproc)" --timeout 600 "$@"
 if ((sanitize)); then "$root/scripts/fuzz.sh" "$root/$ZV_BUILD_DIR/fuzz"; fi

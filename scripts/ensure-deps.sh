@@ -13,7 +13,11 @@ packages=(
     xvfb xauth xdg-utils
     clang libclang-rt-14-dev llvm
     fonts-liberation
+    locales
 )
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,8 +28,12 @@ done
 
 if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
     "${sudo_cmd[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The suite runs a second time under a comma-decimal locale (the program's home users).
+if ! locale -a 2>/dev/null | grep -qix 'pl_PL\.utf-\?8'; then
+    echo "Generating the locale pl_PL.UTF-8"
+    "${sudo_cmd[@]}" localedef -i pl_PL -f UTF-8 pl_PL.UTF-8
 fi

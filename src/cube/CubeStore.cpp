@@ -8,6 +8,7 @@
 #include "cube/CubeError.h"
 #include "db/Field.h"
 #include "db/RowStore.h"
+#include "rtl/SysUtils.h"
 
 namespace {
 
@@ -19,11 +20,7 @@ struct TextHash {
 };
 
 double toDouble(std::string_view raw) {
-    double v = 0;
-    const auto res = std::from_chars(raw.data(), raw.data() + raw.size(), v);
-    if (res.ec != std::errc() || res.ptr != raw.data() + raw.size())
-        return std::strtod(std::string(raw).c_str(), nullptr);
-    return v;
+    return CStrToDouble(raw);
 }
 
 enum class ValueKind { Text, Number, Date };

@@ -18,12 +18,7 @@ QString fromUtf8(std::string_view raw) {
 }
 
 double parseDouble(std::string_view raw) {
-    double v = 0;
-    const auto res = std::from_chars(raw.data(), raw.data() + raw.size(), v);
-    // Infinity, NaN and other spellings go the slow way.
-    if (res.ec != std::errc() || res.ptr != raw.data() + raw.size())
-        return std::strtod(std::string(raw).c_str(), nullptr);
-    return v;
+    return CStrToDouble(raw);
 }
 
 bool isDigit(char c) {
@@ -200,7 +195,7 @@ QString TBCDField::FormatValue(std::string_view raw) const {
 }
 
 QVariant TBCDField::ToVariant(std::string_view raw) const {
-    return std::strtod(std::string(raw).c_str(), nullptr);
+    return parseDouble(raw);
 }
 
 QByteArray TBCDField::ParseText(const QString& text) const {
@@ -214,7 +209,7 @@ static bool rawTrue(std::string_view raw) {
     const char c = raw[0];
     if (c == 't' || c == 'T' || c == 'y' || c == 'Y') return true;
     if (c == 'f' || c == 'F' || c == 'n' || c == 'N') return false;
-    return std::strtod(std::string(raw).c_str(), nullptr) != 0.0;
+    return parseDouble(raw) != 0.0;
 }
 
 QString TBooleanField::FormatValue(std::string_view raw) const {

@@ -5,10 +5,14 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <optional>
+#include <string>
 #include <string_view>
 
 #include "rtl/Exception.h"
+
+// POSIX: locale objects of their own, so that no conversion reads the process locale.
+#include <langinfo.h>
+#include <locale.h>
 
 namespace {
 
@@ -16,27 +20,41 @@ bool isTrimmable(QChar c) {
     return c.unicode() <= 32;
 }
 
-std::optional<QChar>& separatorOverride() {
-    static std::optional<QChar> value;
+// The program's number separators: those of the regional settings, read once, unless a
+// test has set its own.
+struct Separators {
+    QChar decimal = QLatin1Char('.');
+    QChar thousand = QLatin1Char(',');
+};
+
+Separators& separators() {
+    static Separators value = [] {
+        // The regional settings of this platform: LC_ALL, then LC_NUMERIC, then LANG.
+        for (const char* name : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+            const char* locale = std::getenv(name);
+            if (locale == nullptr || *locale == '\0') continue;
+            QChar decimal;
+            QChar thousand;
+            if (SeparatorsOfLocale(QByteArray(locale), decimal, thousand))
+                return Separators{decimal, thousand};
+            break;
+        }
+        return Separators{};
+    }();
     return value;
 }
 
-QChar separatorFromEnvironment() {
-    // The regional settings of this platform: LC_ALL, then LC_NUMERIC, then LANG.
-    const char* names[] = {"LC_ALL", "LC_NUMERIC", "LANG"};
-    for (const char* name : names) {
-        const char* value = std::getenv(name);
-        if (value == nullptr || *value == '\0') continue;
-        QByteArray saved = std::setlocale(LC_NUMERIC, nullptr);
-        QChar result = QLatin1Char('.');
-        if (std::setlocale(LC_NUMERIC, value) != nullptr) {
-            const char* point = std::localeconv()->decimal_point;
-            if (point != nullptr && *point != '\0') result = QChar::fromLatin1(*point);
-        }
-        std::setlocale(LC_NUMERIC, saved.constData());
-        return result;
-    }
-    return QLatin1Char('.');
+// One character of a locale's text (UTF-8, or one byte of an 8-bit locale, whose no-break
+// space is 0xA0 as in Latin-1), or none when the text is not one character.
+QChar singleCharacter(const char* text) {
+    if (text == nullptr) return QChar();
+    QString s = QString::fromUtf8(text);
+    if (s.contains(QChar::ReplacementCharacter)) s = QString::fromLatin1(text);
+    return s.size() == 1 ? s[0] : QChar();
+}
+
+bool isSpace(QChar c) {
+    return c == QChar(u' ') || c == QChar(u'\u00A0') || c == QChar(u'\u202F') || c == QChar(u'\u2009');
 }
 
 }  // namespace
@@ -135,14 +153,38 @@ QString IntToHex(int32_t value, int digits) {
         .rightJustified(digits, QLatin1Char('0'));
 }
 
+bool SeparatorsOfLocale(const QByteArray& locale, QChar& decimal, QChar& thousand) {
+    // A locale object of its own: the process locale is neither read nor changed.
+    const locale_t handle = newlocale(LC_NUMERIC_MASK, locale.constData(), locale_t(nullptr));
+    if (handle == locale_t(nullptr)) return false;
+    decimal = singleCharacter(nl_langinfo_l(RADIXCHAR, handle));
+    thousand = singleCharacter(nl_langinfo_l(THOUSEP, handle));
+    freelocale(handle);
+    if (decimal.isNull()) decimal = QLatin1Char('.');
+    // Every kind of blank groups as the no-break space, which the 8-bit code page holds
+    // and which never breaks a number across lines.
+    if (isSpace(thousand)) thousand = QChar(u'\u00A0');
+    // Regional settings without grouping (the C locale) group with the character that
+    // cannot be taken for their decimal separator.
+    if (thousand.isNull() || thousand == decimal)
+        thousand = decimal == QLatin1Char('.') ? QLatin1Char(',') : QChar(u'\u00A0');
+    return true;
+}
+
 QChar DecimalSeparator() {
-    if (separatorOverride()) return *separatorOverride();
-    static const QChar fromEnvironment = separatorFromEnvironment();
-    return fromEnvironment;
+    return separators().decimal;
 }
 
 void SetDecimalSeparator(QChar separator) {
-    separatorOverride() = separator;
+    separators().decimal = separator;
+}
+
+QChar ThousandSeparator() {
+    return separators().thousand;
+}
+
+void SetThousandSeparator(QChar separator) {
+    separators().thousand = separator;
 }
 
 long double StrToFloat(const QString& text) {
@@ -172,9 +214,30 @@ long double StrToFloat(const QString& text) {
             c.append(char(s[i++].unicode()));
         ok = digits() > 0;
     }
-    if (!ok || i != s.size())
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-    return std::strtold(c.constData(), nullptr);
+    long double value = 0;
+    // from_chars reads the point whatever the C library's locale (strtold would stop
+    // at it under a comma-decimal locale and quietly return the whole part).
+    ok = ok && i == s.size();
+    if (ok) {
+        const char* first = c.constData();
+        if (*first == '+') ++first;  // from_chars takes a minus sign only
+        const auto result = std::from_chars(first, c.constData() + c.size(), value);
+        // Beyond the range of the type is no value either.
+        ok = result.ec == std::errc() && result.ptr == c.constData() + c.size();
+    }
+    if (!ok) throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    return value;
+}
+
+double CStrToDouble(std::string_view text) {
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc() && result.ptr == text.data() + text.size()) return value;
+    // Blanks, a plus sign, hexadecimal and other spellings: strtod itself, in a locale of
+    // its own so that the process locale never changes what a point means.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    const std::string copy(text);
+    return strtod_l(copy.c_str(), nullptr, cLocale);
 }
 
 size_t FloatToChars(double value, char (&buffer)[kFloatTextMax]) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // The string and number routines of the runtime, with the classic semantics the
 // windows rely on (8-bit-era rules, not Unicode-aware ones).
@@ -27,14 +29,26 @@ QString IntToStr(int64_t value);
 // Upper-case hexadecimal of the 32-bit two's-complement value, at least `digits` digits.
 QString IntToHex(int32_t value, int digits);
 
-// The user's decimal separator (LC_NUMERIC of the environment, read once; '.' in the C locale).
-QChar DecimalSeparator();
-// For tests: override the separator the regional settings gave.
+// The program's own number separators: those of the user's regional settings (LC_ALL,
+// LC_NUMERIC or LANG of the environment, read once), never the C library's current locale.
+// Every conversion between text and number uses these and nothing else.
+QChar DecimalSeparator();   // '.' in the C locale
+QChar ThousandSeparator();  // ',' in the C locale; a no-break space for every kind of blank
+// For tests: override the separators the regional settings gave.
 void SetDecimalSeparator(QChar separator);
+void SetThousandSeparator(QChar separator);
+// The separators of the locale named `locale`, by the rules above; false when the
+// platform has no such locale.
+bool SeparatorsOfLocale(const QByteArray& locale, QChar& decimal, QChar& thousand);
 
 // Decimal numbers with the user's separator: optional sign, digits, separator, digits,
 // optional exponent; no grouping. Raises EConvertError otherwise.
 long double StrToFloat(const QString& s);
+// A number in the form databases and files hold it ("-12.5", "1E-3", " +7", "inf"), read
+// as the C library's strtod reads it in the "C" locale, whatever the process locale is:
+// the longest number at the start counts, 0 when there is none.
+double CStrToDouble(std::string_view text);
+
 // Up to 15 significant digits, the user's separator, no exponent for ordinary magnitudes.
 QString FloatToStr(double value);
 // FloatToStr's text with "." as the point, written into `buffer` (ASCII), for writers

@@ -7,12 +7,14 @@
 
 namespace {
 
-// Amounts written with a decimal comma, whatever the machine's locale.
+// Amounts written with a decimal comma, whatever the machine's locale: the C library's
+// locale is a comma-decimal one, as QApplication sets it for a Polish user.
 class Amounts : public ::testing::Test {
   protected:
     static QString words(const QString& amount) { return AmountToWords(StrToFloat(amount)); }
 
   private:
+    testenv::CLocaleScope polish_{testenv::kCommaLocale};
     testenv::DecimalSeparatorScope comma_{QChar(',')};
 };
 

@@ -4,6 +4,9 @@
 #include <unistd.h>
 #include <QDir>
 #include <QProcess>
+#include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "platform/Paths.h"
 #include "platform/TextFiles.h"
@@ -50,6 +53,11 @@ mode_t modeOf(const QString& path) {
     return st.st_mode & 0777;
 }
 
+// The system's reason for a full disk, in the language of the user's locale.
+std::string noSpaceReason() {
+    return QString::fromLocal8Bit(std::strerror(ENOSPC)).toStdString();
+}
+
 }  // namespace
 
 // A write that fails part-way (a full disk) leaves the old content, no temporary file,
@@ -60,7 +68,7 @@ TEST(TextFiles, FailedWriteKeepsTheOldFileWholeAndSaysWhy) {
     for (const qint64 after : {qint64(0), qint64(5), qint64(4095)}) {
         WriteFailure full(after);
         EXPECT_THAT([&] { ReplaceFile(path, QByteArray(10000, 'x')); },
-                    ThrowsMessage<EInOutError>(HasSubstr("No space left on device")))
+                    ThrowsMessage<EInOutError>(HasSubstr(noSpaceReason())))
             << "after " << after << " bytes";
         EXPECT_THROW(WriteTextFile(QStringLiteral("keep.txt"), QStringLiteral("new")), EInOutError);
         EXPECT_EQ(testenv::ReadFile(path), QByteArray("old content"));
@@ -100,7 +108,7 @@ TEST(TextFiles, RealFullDiskKeepsTheOldFile) {
         ReplaceFile(path, QByteArray(800 * 1024, 'n'));
         ADD_FAILURE() << "a 800 kB file beside a 400 kB one fitted in 1 MB";
     } catch (const EInOutError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("No space left on device")))
+        EXPECT_TRUE(e.Message().contains(QString::fromStdString(noSpaceReason())))
             << e.Message().toStdString();
     }
     EXPECT_EQ(testenv::ReadFile(path), QByteArray(400 * 1024, 'o'));

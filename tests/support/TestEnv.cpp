@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <clocale>
 #include <memory>
 
 #include "rtl/SysUtils.h"
@@ -40,6 +41,10 @@ class FreshFolderListener : public ::testing::EmptyTestEventListener {
         QDir::setCurrent(root + QStringLiteral("/work"));
         s.dialogs = std::make_unique<platform::ScriptedDialogs>();
         platform::SetDialogs(s.dialogs.get());
+        // The program's own separators are pinned, so that expectations hold under any
+        // environment; a test that needs others sets them.
+        SetDecimalSeparator(QChar('.'));
+        SetThousandSeparator(QChar(','));
     }
     void OnTestEnd(const ::testing::TestInfo&) override {
         State& s = state();
@@ -97,6 +102,15 @@ void PostgresAdmin(const QString& sql) {
         ADD_FAILURE() << "admin statement failed: " << PQresultErrorMessage(r);
     PQclear(r);
     PQfinish(c);
+}
+
+CLocaleScope::CLocaleScope(const char* locale) : saved_(std::setlocale(LC_ALL, nullptr)) {
+    if (std::setlocale(LC_ALL, locale) == nullptr)
+        ADD_FAILURE() << "the locale " << locale << " is missing (scripts/ensure-deps.sh generates it)";
+}
+
+CLocaleScope::~CLocaleScope() {
+    std::setlocale(LC_ALL, saved_.constData());
 }
 
 DecimalSeparatorScope::DecimalSeparatorScope(QChar separator) : saved_(DecimalSeparator()) {

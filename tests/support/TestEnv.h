@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -37,6 +38,23 @@ class DecimalSeparatorScope {
   private:
     QChar saved_;
 };
+
+// The C library's locale (what QApplication sets from the environment) is `locale` while
+// the object lives, so that a conversion leaning on it fails whatever locale the suite
+// runs under; a missing locale fails the test. The locale before is put back.
+class CLocaleScope {
+  public:
+    explicit CLocaleScope(const char* locale);
+    ~CLocaleScope();
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+  private:
+    QByteArray saved_;
+};
+
+// The comma-decimal locale of the program's home users.
+inline constexpr const char* kCommaLocale = "pl_PL.UTF-8";
 
 }  // namespace testenv
 
