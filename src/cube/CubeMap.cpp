@@ -95,7 +95,7 @@ QString FormatSummary(double value, const QString& pattern) {
         fraction = DecimalSeparator() + digits.right(decimals);
     }
     if (grouped)
-        for (qsizetype i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QChar(' '));
+        for (qsizetype i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, ThousandSeparator());
     const bool negative =
         value < 0 && (whole + fraction).contains(QRegularExpression(QStringLiteral("[1-9]")));
     return (negative ? QStringLiteral("-") : QString()) + whole + fraction;

@@ -44,6 +44,7 @@ TCubeMap DefaultCubeMap(const std::vector<std::pair<QString, TFieldType>>& field
 void CheckCubeMap(const TCubeMap& map, int maxDimensions, int maxSummaries);
 
 // A number in a summary's pattern: digits after the point from the pattern's "0"/"#"
-// after ".", thousands grouped when it holds ",". An empty pattern gives up to 15
-// significant digits.
+// after ".", thousands grouped when it holds ","; the pattern's "." and "," stand for the
+// program's decimal and thousand separators. An empty pattern gives the program's float
+// text (up to 15 significant digits).
 QString FormatSummary(double value, const QString& pattern);

@@ -227,10 +227,29 @@ TEST(CubeMap, LimitsAndSummariesOfNumbersOnly) {
 }
 
 TEST(CubeMap, SummaryFormats) {
-    EXPECT_EQ(FormatSummary(1234567.891, "#,##0.00"), QString("1 234 567") + DecimalSeparator() + "89");
+    EXPECT_EQ(
+        FormatSummary(1234567.891, "#,##0.00"),
+        QString("1") + ThousandSeparator() + "234" + ThousandSeparator() + "567" + DecimalSeparator() + "89");
     EXPECT_EQ(FormatSummary(-0.004, "0.00"), QString("0") + DecimalSeparator() + "00");
     EXPECT_EQ(FormatSummary(-12.5, "0"), "-13");
     EXPECT_EQ(FormatSummary(2.5, ""), FloatToStr(2.5));
+}
+
+TEST(CubeMap, SummariesTakeBothSeparatorsFromTheProgramsSettingsAndFloatTextWithoutAPattern) {
+    SetDecimalSeparator(',');
+    SetThousandSeparator(QChar(0xA0));
+    EXPECT_EQ(FormatSummary(1004572.6, "#,##0.00"), QString::fromUtf8("1\u00A0004\u00A0572,60"));
+    EXPECT_EQ(FormatSummary(25810.6, ""), "25810,6");
+    SetDecimalSeparator('.');
+    SetThousandSeparator(',');
+    EXPECT_EQ(FormatSummary(1004572.6, "#,##0.00"), "1,004,572.60");
+    EXPECT_EQ(FormatSummary(-1004572.6, "#,##0"), "-1,004,573");
+    // A sum of numeric(12,2) values in binary floating point shows as the decimal it is.
+    double sum = 0;
+    for (int i = 0; i < 2581; ++i) sum += 10.0;
+    for (int i = 0; i < 6; ++i) sum += 0.1;
+    ASSERT_NE(sum, 25810.6);
+    EXPECT_EQ(FormatSummary(sum, ""), "25810.6");
 }
 
 }  // namespace
