@@ -52,6 +52,10 @@ TDBGrid::TDBGrid(TComponent* owner)
     View()->setSelectionBehavior(QAbstractItemView::SelectRows);
     View()->setSelectionMode(QAbstractItemView::SingleSelection);
     View()->verticalHeader()->setDefaultSectionSize(20);
+    // A row is one line high: a value too wide for its column shows its beginning and an
+    // ellipsis (a number its leading digits), never the first piece of a wrapped text.
+    View()->setWordWrap(false);
+    View()->setTextElideMode(Qt::ElideRight);
     View()->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
     View()->horizontalHeader()->setSectionsClickable(true);
