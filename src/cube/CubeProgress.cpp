@@ -1,8 +1,8 @@
 #include "cube/CubeProgress.h"
 
 #include <QApplication>
-#include <QLocale>
 
+#include "cube/CubeMap.h"
 #include "cube/DecisionCube.h"
 #include "framework/ControlPlacement.h"
 #include "framework/StdCtrls.h"
@@ -43,7 +43,8 @@ void TCubeProgressDialog::started() {
 }
 
 void TCubeProgressDialog::progress(long long rows) {
-    rows_->SetCaption(QStringLiteral("Rows read: %1").arg(QLocale::system().toString(rows)));
+    rows_->SetCaption(
+        QStringLiteral("Rows read: %1").arg(FormatSummary(double(rows), QStringLiteral("#,##0"))));
     if (!active_ || shown_.elapsed() < kPaintEveryMs) return;
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     shown_.restart();

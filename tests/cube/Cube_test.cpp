@@ -5,6 +5,7 @@
 
 #include "cube/CubeError.h"
 #include "cube/CubeMap.h"
+#include "cube/CubeProgress.h"
 #include "cube/DecisionCube.h"
 #include "cube/DecisionQuery.h"
 #include "cube/DecisionSource.h"
@@ -250,6 +251,17 @@ TEST(CubeMap, SummariesTakeBothSeparatorsFromTheProgramsSettingsAndFloatTextWith
     for (int i = 0; i < 6; ++i) sum += 0.1;
     ASSERT_NE(sum, 25810.6);
     EXPECT_EQ(FormatSummary(sum, ""), "25810.6");
+}
+
+TEST(CubeProgress, RowsReadAreGroupedWithTheProgramsThousandSeparator) {
+    TComponent owner;
+    auto* cube = new TDecisionCube(&owner);
+    TCubeProgressDialog progress(&owner, cube);
+    for (const auto& f : cube->OnProgress) f(1234567);
+    EXPECT_EQ(progress.Text(), "Rows read: 1,234,567");
+    SetThousandSeparator(QChar(0xA0));
+    for (const auto& f : cube->OnProgress) f(200000);
+    EXPECT_EQ(progress.Text(), QString::fromUtf8("Rows read: 200\u00A0000"));
 }
 
 }  // namespace
