@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include "cube/DecisionSource.h"
 #include "framework/Buttons.h"
 #include "framework/StdCtrls.h"
+#include "rtl/SysUtils.h"
 
 using wbtest::Backend;
 using wbtest::Workbench;
@@ -127,6 +129,28 @@ TEST_P(MainWindowCube, PivotingDoesNotRunTheQueryAgain) {
     EXPECT_EQ(cell(1, 1), "A");
     EXPECT_EQ(cell(1, 2), "3");
     EXPECT_TRUE(testenv::Dialogs().boxes.empty());
+}
+
+TEST_P(MainWindowCube, SumsOfADecimalColumnShowAsDecimalsWithOneSetOfSeparators) {
+    wb.seed("CREATE TABLE pay (region VARCHAR(10), amount NUMERIC(12,2))");
+    wb.seed(
+        "INSERT INTO pay VALUES ('North', 25000.10), ('North', 810.20), ('North', 0.30), "
+        "('South', 1000000.00), ('South', 4572.60)");
+    build("SELECT region, amount FROM pay", nullptr);
+    EXPECT_EQ(cell(1, 1), "25810.6");
+    EXPECT_EQ(cell(2, 1), "1004572.6");
+
+    testenv::DecimalSeparatorScope comma(',');
+    SetThousandSeparator(QChar(0xA0));
+    build("SELECT region, amount FROM pay", [](QWidget* editor) {
+        editor->findChild<QListWidget*>("FieldList")->setCurrentRow(1);
+        auto* format = editor->findChild<QLineEdit*>("Format");
+        format->clear();
+        QTest::keyClicks(format, "#,##0.00");  // typed, as the user does
+        pressOk(editor);
+    });
+    EXPECT_EQ(cell(1, 1), QString::fromUtf8("25\u00A0810,60"));
+    EXPECT_EQ(cell(2, 1), QString::fromUtf8("1\u00A0004\u00A0572,60"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, MainWindowCube, testing::Values(Backend::Sqlite, Backend::Postgres),
