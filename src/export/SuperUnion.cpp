@@ -14,6 +14,7 @@
 #include "export/EncodedLine.h"
 #include "export/ExportFile.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "rtl/Exception.h"
@@ -66,6 +67,7 @@ TFSuperUnion::~TFSuperUnion() {
 }
 
 void TFSuperUnion::BRefreshClick(TObject*) {
+    const BusyCursor busy;
     MColumns->Lines().Clear();
     QStringList columns;
     QSet<QString> known;
@@ -91,6 +93,7 @@ void TFSuperUnion::BRefreshClick(TObject*) {
 }
 
 void TFSuperUnion::BExportClick(TObject*) {
+    const BusyCursor busy;
     ExportFile out(kUnionFile);
     const QStringList columns = MColumns->Lines().ToStringList();
     // A name typed twice is two columns; only the first of them receives values.
