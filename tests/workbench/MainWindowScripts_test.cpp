@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <functional>
@@ -257,6 +258,21 @@ TEST_F(ScriptPage, SaveAsWritesTakesTheNameAndReadsTheFileBack) {
     EXPECT_EQ(m()->LFileName->Caption(), "c:\\as.sql");
     EXPECT_TRUE(m()->EScript->Modified()) << "the same text read back leaves the mark";
     EXPECT_FALSE(QFile::exists(onDisk(kNoName)));
+}
+
+TEST_F(ScriptPage, OpeningAFileShowsTheBusyCursorWhileItIsRead) {
+    writeWindowsFile("c:\\big.sql", "select 1;");
+    Qt::CursorShape whileRead = Qt::ArrowCursor;
+    QObject context;
+    QObject::connect(m()->EScript->Editor(), &QPlainTextEdit::textChanged, &context, [&] {
+        const QCursor* c = QGuiApplication::overrideCursor();
+        whileRead = c != nullptr ? c->shape() : Qt::ArrowCursor;
+    });
+    dialogs().fileAnswers = {QString("c:\\big.sql")};
+    m()->BloadClick(nullptr);
+    EXPECT_EQ(m()->EScript->Text(), "select 1;");
+    EXPECT_EQ(whileRead, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 class NotepadPage : public ScriptPage {
