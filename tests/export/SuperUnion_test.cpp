@@ -94,6 +94,19 @@ TEST_P(Union, AFailingTableIsReportedAndTheNextOneFollows) {
               "\"b\",\"7\",\"\",\"12\"\r\n");
 }
 
+TEST_P(Union, ExportingShowsTheBusyCursor) {
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Widget()));
+    exporttest::CursorAtPaint panel(form->Panel->Widget());
+    form->MTables->Lines().Assign(QStringList{"a", "b"});
+    form->BRefresh->Click();
+    EXPECT_EQ(columns(), QStringList({"id", "name", "price"}));
+    form->BExport->Click();
+    EXPECT_EQ(panel.shapes, QList<Qt::CursorShape>(3, Qt::WaitCursor));
+    EXPECT_EQ(boxes(), QStringList({"Export finished"}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
 TEST_P(Union, AnUnwritableCaptionOrTableNameIsNamed) {
     // A caption the file cannot hold stops the export before any row, naming it.
     form->MTables->Lines().Assign(QStringList{"a"});
