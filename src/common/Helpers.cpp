@@ -5,10 +5,13 @@
 
 #include "common/MessageBoxes.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "platform/Launcher.h"
 #include "rtl/SysUtils.h"
 
 void RunProgram(const QString& fileName, const QString& params, const QString& dir, int showCmd) {
+    // The launcher may wait a moment for the opener's verdict.
+    const BusyCursor busy;
     platform::ShellExecute(fileName, params, dir, showCmd);
 }
 

@@ -4,7 +4,8 @@
 
 // Starts FileName with the command-line text Params in the folder Dir (empty: ours)
 // without waiting; "NotePad.exe" opens the file Params with the desktop's editor.
-// Paths of any length are passed whole. A program that cannot be started leaves no trace.
+// Paths of any length are passed whole. A launch that fails raises EInOutError naming
+// the file and the reason.
 void RunProgram(const QString& fileName, const QString& params, const QString& dir, int showCmd);
 
 // Puts S on the clipboard as plain text, in place of what it held. Without a main

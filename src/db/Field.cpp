@@ -266,7 +266,9 @@ QByteArray TDateTimeField::ParseText(const QString& text) const {
 }
 
 QString TDateField::FormatValue(std::string_view raw) const {
-    return hasDate(raw) ? fromUtf8(raw.substr(0, 10)) : fromUtf8(raw);
+    // A time that an SQLite date column holds all the same is shown, never hidden.
+    if (hasDate(raw) && raw.size() == 10) return fromUtf8(raw);
+    return TDateTimeField::FormatValue(raw);
 }
 
 QVariant TDateField::ToVariant(std::string_view raw) const {
@@ -275,8 +277,15 @@ QVariant TDateField::ToVariant(std::string_view raw) const {
 }
 
 QByteArray TDateField::ParseText(const QString& text) const {
-    const QDate date = QDate::fromString(Trim(text), Qt::ISODate);
-    if (!date.isValid()) badValue(text, "date");
+    // A date is written back as "YYYY-MM-DD" whatever the backend; midnight, as a date
+    // shows with its time, is the date alone, and any other time is no date.
+    const QString t = Trim(text);
+    const QDate date = QDate::fromString(t.left(10), Qt::ISODate);
+    if (t.size() < 10 || !date.isValid()) badValue(text, "date");
+    if (t.size() > 10) {
+        if (t[10] != u' ' && t[10] != u'T') badValue(text, "date");
+        if (parseTime(t.mid(11)) != QTime(0, 0)) badValue(text, "date");
+    }
     return date.toString(Qt::ISODate).toLatin1();
 }
 

@@ -22,7 +22,8 @@ namespace {
 //   CHAR(n), VARCHAR(n), VARCHAR2(n), NCHAR(n), NVARCHAR(n)... -> TStringField of size n
 //   CHAR, VARCHAR... without a size, TEXT, CLOB                -> TMemoField
 //   BOOLEAN, BOOL                                              -> TBooleanField
-//   DATE, DATETIME, TIMESTAMP (an Oracle DATE holds a time)    -> TDateTimeField
+//   DATE                                                       -> TDateField
+//   DATETIME, TIMESTAMP                                        -> TDateTimeField
 //   TIME                                                       -> TTimeField
 //   BLOB, BINARY, VARBINARY, BYTEA                             -> TBlobField
 //   anything else                                              -> TMemoField (the value as text)
@@ -204,8 +205,10 @@ ColumnInfo SqliteColumnFromDeclaredType(const QString& name, const char* declare
         return hasSize && p > 0 ? info(TFieldType::ftString, p) : info(TFieldType::ftMemo);
     if (base == QLatin1String("TEXT") || base == QLatin1String("CLOB")) return info(TFieldType::ftMemo);
     if (base == QLatin1String("BOOLEAN") || base == QLatin1String("BOOL")) return info(TFieldType::ftBoolean);
-    if (base == QLatin1String("DATE") || base == QLatin1String("DATETIME") ||
-        base == QLatin1String("TIMESTAMP"))
+    // A DATE column keeps "YYYY-MM-DD" texts: a value written back in another form
+    // would no longer equal the dates the table's other rows are compared with.
+    if (base == QLatin1String("DATE")) return info(TFieldType::ftDate);
+    if (base == QLatin1String("DATETIME") || base == QLatin1String("TIMESTAMP"))
         return info(TFieldType::ftDateTime);
     if (base == QLatin1String("TIME")) return info(TFieldType::ftTime);
     if (base == QLatin1String("BLOB") || base == QLatin1String("BINARY") ||

@@ -7,6 +7,7 @@
 #include "db/Query.h"
 #include "export/ListMemo.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "rtl/SysUtils.h"
@@ -71,6 +72,7 @@ void ShowCountRecords(const QString& databaseName, const TStrings& tables) {
 }
 
 void TFCountRecords::BitBtn1Click(TObject*) {
+    const BusyCursor busy;
     MResults->Lines().Clear();
     const QString condition = AdditionalCondition->Text();
     const bool withCondition = !Trim(condition).isEmpty();

@@ -9,6 +9,7 @@
 #include "export/ExportConfiguration.h"
 #include "export/ExportWriters.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "framework/ComCtrls.h"
 #include "framework/DBGrids.h"
 #include "framework/Dialogs.h"
@@ -192,6 +193,7 @@ void TFEksport::LoadConfiguration(const QString& fileName) {
 }
 
 void TFEksport::BitBtn9Click(TObject*) {
+    const BusyCursor busy;
     ExportWritten = false;
     if (PageControl->ActivePage() == TabSheet1)
         ExportAsText();

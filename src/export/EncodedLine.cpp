@@ -7,7 +7,8 @@
 #include "rtl/Exception.h"
 
 void EncodedLine::refuse(const QString& text, qsizetype at) const {
-    throw EInOutError(platform::UnwritableCharacterMessage(fileName_, platform::CharacterAt(text, at)));
+    throw EInOutError(platform::UnwritableCharacterMessage(fileName_, platform::CharacterAt(text, at),
+                                                           place_ ? place_() : QString()));
 }
 
 char* EncodedLine::room(qsizetype extra) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 #include "platform/Codepage.h"
 
@@ -14,6 +15,10 @@ class ExportFile;
 class EncodedLine {
   public:
     explicit EncodedLine(const QString& fileName) : fileName_(fileName) {}
+
+    // Describes where the text being appended comes from ("in column "NAME", row 3"), for
+    // the error that refuses a character; asked only then.
+    void SetPlace(std::function<QString()> place) { place_ = std::move(place); }
 
     void Clear() { used_ = 0; }
     void Append(char ascii) { *room(1) = ascii, ++used_; }
@@ -31,6 +36,7 @@ class EncodedLine {
     [[noreturn]] void refuse(const QString& text, qsizetype at) const;
 
     QString fileName_;
+    std::function<QString()> place_;
     QByteArray bytes_;  // a buffer: only the first used_ bytes count
     qsizetype used_ = 0;
 };

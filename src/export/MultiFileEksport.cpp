@@ -12,6 +12,7 @@
 #include "export/EncodedLine.h"
 #include "export/ExportFile.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
 #include "platform/Paths.h"
@@ -210,6 +211,7 @@ QString TFMultiFileEksport::QuoteFieldValue(const QString& value) const {
 }
 
 void TFMultiFileEksport::BRefreshClick(TObject*) {
+    const BusyCursor busy;
     Query->Close();
     Query->SQL().Assign(SQL->Lines());
     Query->Open();
@@ -220,6 +222,7 @@ void TFMultiFileEksport::BExportClick(TObject*) {
         // The grid follows again also when the export stops on an error; the file
         // being written is then closed with what it holds.
         TControlsDisabled detached(*Query);
+        const BusyCursor busy;
         MultiFileRun(*this, *Query).Run();
     }
     ShowMessage(QStringLiteral("Eksport zakonczyl sie"));

@@ -14,8 +14,10 @@
 #include "export/EncodedLine.h"
 #include "export/ExportFile.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
+#include "rtl/Exception.h"
 
 TFSuperUnion* FSuperUnion = nullptr;
 
@@ -38,6 +40,18 @@ std::vector<int> slotSources(const TDataSet& rows, const QHash<QString, int>& fi
     return sources;
 }
 
+// Where the line being written stands, for the error that refuses a character.
+struct UnionPlace {
+    const QStringList& columns;
+    qsizetype column = -1;  // the union column; -1 for the table cell
+    long row = 0;           // the record's number within its table from 1; 0 for the header
+    QString describe() const {
+        if (column < 0) return QStringLiteral("in the table name");
+        if (row == 0) return QStringLiteral("in the caption of column \"%1\"").arg(columns[column]);
+        return QStringLiteral("in column \"%1\", row %2").arg(columns[column]).arg(row);
+    }
+};
+
 }  // namespace
 
 void ShowSuperUnion(const QString& databaseName, const TStrings& tables) {
@@ -53,6 +67,7 @@ TFSuperUnion::~TFSuperUnion() {
 }
 
 void TFSuperUnion::BRefreshClick(TObject*) {
+    const BusyCursor busy;
     MColumns->Lines().Clear();
     QStringList columns;
     QSet<QString> known;
@@ -78,6 +93,7 @@ void TFSuperUnion::BRefreshClick(TObject*) {
 }
 
 void TFSuperUnion::BExportClick(TObject*) {
+    const BusyCursor busy;
     ExportFile out(kUnionFile);
     const QStringList columns = MColumns->Lines().ToStringList();
     // A name typed twice is two columns; only the first of them receives values.
@@ -87,10 +103,13 @@ void TFSuperUnion::BExportClick(TObject*) {
     const size_t unionWidth = static_cast<size_t>(columns.size());
 
     EncodedLine line(kUnionFile);
+    UnionPlace at{columns};
+    line.SetPlace([&at] { return at.describe(); });
     line.AppendQuoted(QStringLiteral("TABLE"), kQuote);
     line.Append(',');
     for (size_t k = 0; k < unionWidth; ++k) {
         if (k > 0) line.Append(',');
+        at.column = static_cast<qsizetype>(k);
         line.AppendQuoted(columns[static_cast<qsizetype>(k)], kQuote);
     }
     line.WriteTo(out);
@@ -107,16 +126,25 @@ void TFSuperUnion::BExportClick(TObject*) {
             std::vector<TField*> fields;
             for (const int f : sources) fields.push_back(f >= 0 ? Query->Fields(f) : nullptr);
             const QString tableCell = table.left(kMaxTableCell);
+            at.row = 0;
             for (Query->First(); !Query->Eof(); Query->Next()) {
+                ++at.row;
                 line.Clear();
+                at.column = -1;
                 line.AppendQuoted(tableCell, kQuote);
                 line.Append(',');
                 for (size_t k = 0; k < unionWidth; ++k) {
                     if (k > 0) line.Append(',');
+                    at.column = static_cast<qsizetype>(k);
                     line.AppendQuoted(fields[k] != nullptr ? fields[k]->AsString() : QString(), kQuote);
                 }
                 line.WriteTo(out);
             }
+        } catch (const EInOutError& e) {
+            // A value the file cannot hold (or a failed write): the reason, with the
+            // character, column and row, follows the table's name.
+            ShowError(QStringLiteral("Error durning trying read records. Table:") + table + QChar(u'\n') +
+                      e.Message());
         } catch (...) {
             ShowError(QStringLiteral("Error durning trying read records. Table:") + table);
         }

@@ -1,8 +1,11 @@
 #include "framework/Controls.h"
 
+#include <QAbstractScrollArea>
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QScrollBar>
 
 #include "framework/Dispatch.h"
 #include "framework/EventHook.h"
@@ -152,17 +155,30 @@ void TControl::SetColor(TColor color) {
 
 void TControl::ApplyPalette() {
     if (!widget_) return;
+    // A scrolling control's colours belong to its data area (painted as Base and Text):
+    // its frame, the corner between its scroll bars and the scroll bars themselves keep
+    // the program's own look.
+    auto* area = qobject_cast<QAbstractScrollArea*>(widget_);
     QPalette p = widget_->palette();
     if (color_ != clDefault) {
         p.setColor(QPalette::Base, ToQColor(color_));
-        p.setColor(QPalette::Window, ToQColor(color_));
-        widget_->setAutoFillBackground(true);
+        if (!area) {
+            p.setColor(QPalette::Window, ToQColor(color_));
+            widget_->setAutoFillBackground(true);
+        }
     }
     if (fontColor_ != clDefault) {
         p.setColor(QPalette::Text, ToQColor(fontColor_));
-        p.setColor(QPalette::WindowText, ToQColor(fontColor_));
+        if (!area) p.setColor(QPalette::WindowText, ToQColor(fontColor_));
     }
     widget_->setPalette(p);
+    if (area) {
+        for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()}) {
+            QPalette standard = QApplication::palette(bar);
+            standard.setResolveMask(~QPalette::ResolveMask(0));  // nothing inherited from the area
+            bar->setPalette(standard);
+        }
+    }
 }
 
 void TControl::SetPopupMenu(TPopupMenu* menu) {

@@ -164,10 +164,64 @@ DialogProvider*& current() {
     return provider;
 }
 
+DialogProvider& installed() {
+    return current() != nullptr ? *current() : qtDialogs();
+}
+
+// While long work shows the busy cursor, a box or dialog shows the ordinary arrow: the
+// program waits for the user there, not the other way round.
+class ArrowWhileAsking {
+  public:
+    ArrowWhileAsking() : busy_(QGuiApplication::overrideCursor() != nullptr) {
+        if (busy_) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking() {
+        if (busy_) QGuiApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+  private:
+    bool busy_;
+};
+
+// Every request goes to the installed provider with the arrow cursor up.
+class AskingDialogs : public DialogProvider {
+  public:
+    int messageBox(const MessageBoxRequest& request) override {
+        const ArrowWhileAsking arrow;
+        return installed().messageBox(request);
+    }
+    std::optional<QString> openFile(const FileDialogRequest& request) override {
+        const ArrowWhileAsking arrow;
+        return installed().openFile(request);
+    }
+    std::optional<QString> saveFile(const FileDialogRequest& request) override {
+        const ArrowWhileAsking arrow;
+        return installed().saveFile(request);
+    }
+    std::optional<QFont> chooseFont(const QFont& initial) override {
+        const ArrowWhileAsking arrow;
+        return installed().chooseFont(initial);
+    }
+    std::optional<QString> inputText(const InputRequest& request) override {
+        const ArrowWhileAsking arrow;
+        return installed().inputText(request);
+    }
+    int runModal(QWidget* form, const QString& formName, const std::function<int()>& modalResult) override {
+        const ArrowWhileAsking arrow;
+        return installed().runModal(form, formName, modalResult);
+    }
+    void showModeless(QWidget* dialog, const QString& title) override {
+        installed().showModeless(dialog, title);
+    }
+};
+
 }  // namespace
 
 DialogProvider& Dialogs() {
-    return current() != nullptr ? *current() : qtDialogs();
+    static AskingDialogs asking;
+    return asking;
 }
 
 void SetDialogs(DialogProvider* provider) {

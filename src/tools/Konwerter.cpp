@@ -4,6 +4,7 @@
 
 #include "common/Helpers.h"
 #include "common/MessageBoxes.h"
+#include "framework/BusyCursor.h"
 #include "framework/Buttons.h"
 #include "framework/StdCtrls.h"
 #include "platform/Launcher.h"
@@ -111,6 +112,7 @@ void TFKonwerter::BitBtn4Click(TObject*) {
     QElapsedTimer clock;
     clock.start();
     try {
+        const BusyCursor busy;
         ConvertFile(source, dest, ActiveRules(), [this, &clock](const char* block, int size) {
             Scan->ShowBlock(block, size);
             if (clock.elapsed() >= kAnimationStepMs) {

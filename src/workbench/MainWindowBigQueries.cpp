@@ -1,6 +1,7 @@
 // The "Big Queries" page: six stored multi-line statements, run one at a time.
 #include "db/Query.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
 #include "rtl/Exception.h"
@@ -14,6 +15,7 @@ void TFMain::BitBtn3Click(TObject*) {
     QueryFull->SQL().Assign(FULLSQL->Lines());
     try {
         H->Lines().AddStrings(FULLSQL->Lines());
+        const BusyCursor busy;
         QueryFull->Open();
     } catch (const EDatabaseError& e) {
         ShowQueryOutcome(e);

@@ -3,6 +3,7 @@
 #include "common/UtilityParent.h"
 #include "db/Field.h"
 #include "db/Query.h"
+#include "framework/BusyCursor.h"
 #include "framework/DBGrids.h"
 #include "framework/StdCtrls.h"
 #include "rtl/SysUtils.h"
@@ -62,6 +63,7 @@ void TFMain::GridTitleClick(TColumn& column) {
     {
         // Reattached even when reading a value fails, so the grid never stays frozen.
         TControlsDisabled detached(*MainQuery);
+        const BusyCursor busy;
         int records = 0;
         MainQuery->First();
         while (!MainQuery->Eof()) {

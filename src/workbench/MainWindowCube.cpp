@@ -10,6 +10,7 @@
 #include "cube/DecisionPivot.h"
 #include "cube/DecisionQuery.h"
 #include "cube/DecisionSource.h"
+#include "framework/BusyCursor.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/ControlPlacement.h"
@@ -61,9 +62,13 @@ void TFMain::SpeedButton1Click(TObject*) {
     DecisionCube->Clear();
     DecisionQuery->SQL().Assign(DecisionSQL->Lines());
     // The editor lists the fields of the query, so the query runs first.
-    DecisionCube->RefreshFieldList();
+    {
+        const BusyCursor busy;
+        DecisionCube->RefreshFieldList();
+    }
     // However the editor was closed, the cube is built with the map it holds then.
     ShowCubeEditor(DecisionCube);
+    const BusyCursor busy;
     DecisionQuery->Open();
     DecisionCube->Load();
     DecisionPivot->Show();

@@ -271,7 +271,8 @@ void TFMain::buildScriptsPage() {
     MErrorsAndWarnings->SetWordWrap(false);
 
     ScriptStatusBar = Dock<TStatusBar>(this, TabSheet1, "ScriptStatusBar", TAlign::alBottom, 20);
-    for (int i = 0; i < 4; ++i) ScriptStatusBar->AddPanel(50);
+    for (int i = 0; i < 3; ++i) ScriptStatusBar->AddPanel(50);
+    ScriptStatusBar->AddPanel(160);  // the statements a script run has executed
 
     AssistMemo = Dock<TMemo>(this, TabSheet1, "AssistMemo", TAlign::alRight, 260);
     EScript = Dock<TMemo>(this, TabSheet1, "EScript", TAlign::alClient);

@@ -7,6 +7,7 @@
 
 #include "db/Query.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "framework/ComCtrls.h"
 #include "framework/DBGrids.h"
 #include "framework/ExtCtrls.h"
@@ -75,6 +76,7 @@ void TFMain::BWykonajClick(TObject*) {
     Light->Repaint();
     try {
         H->Lines().Add(statement);
+        const BusyCursor busy;
         const QDateTime started = QDateTime::currentDateTime();
         MainQuery->Open();
         const QDateTime finished = QDateTime::currentDateTime();

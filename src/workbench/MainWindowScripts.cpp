@@ -1,7 +1,10 @@
 // The "SQL Scripts" page: the script's file operations, the save question, the script
 // runner and the script status bar.
+#include <QElapsedTimer>
+
 #include "common/MessageBoxes.h"
 #include "db/Query.h"
+#include "framework/BusyCursor.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -35,6 +38,33 @@ void emptyEditor(TMemo* editor) {
     editor->Lines().Clear();
     editor->SetModified(false);
 }
+
+// How many statements a script run has executed, in the last panel of the script status
+// bar, with the error entries so far. Painted at once, as nothing else runs meanwhile,
+// but at most a few times a second, so that many short statements are not slowed down.
+class RunProgress {
+  public:
+    RunProgress(TStatusBar* bar, TMemo* errors) : bar_(bar), errors_(errors) { show(); }
+    void Executed() {
+        ++count_;
+        if (count_ == 1 || clock_.elapsed() >= kRepaintMs) show();
+    }
+    void Finish() { show(); }
+
+  private:
+    static constexpr int kPanel = 3;
+    static constexpr qint64 kRepaintMs = 200;
+    void show() {
+        bar_->SetPanelText(kPanel, QStringLiteral("Statements run: %1").arg(count_));
+        bar_->Repaint();
+        errors_->Repaint();
+        clock_.start();
+    }
+    TStatusBar* bar_;
+    TMemo* errors_;
+    long count_ = 0;
+    QElapsedTimer clock_;
+};
 
 }  // namespace
 
@@ -89,6 +119,7 @@ void TFMain::BloadClick(TObject*) {
     const QString previous = OpenDialog1->FileName();
     if (!OpenDialog1->Execute()) return;
     const QString chosen = OpenDialog1->FileName();
+    const BusyCursor busy;
     QString text;
     try {
         text = script::ReadScriptFile(chosen);
@@ -105,12 +136,14 @@ void TFMain::BloadClick(TObject*) {
 }
 
 void TFMain::BSaveClick(TObject*) {
+    const BusyCursor busy;
     script::WriteScriptFile(OpenDialog1->FileName(), EScript->Text());
 }
 
 void TFMain::BSaveAsClick(TObject*) {
     if (!SD->Execute()) return;
     const QString name = SD->FileName();
+    const BusyCursor busy;
     script::WriteScriptFile(name, EScript->Text());
     OpenDialog1->SetFileName(name);
     EScript->SetText(script::ReadScriptFile(name));
@@ -141,6 +174,8 @@ void TFMain::BFontChangeClick(TObject*) {
 }
 
 void TFMain::ExecuteFile(const QString& fileName, const QString& params, const QString& dir, int showCmd) {
+    // The launcher may wait a moment for the opener's verdict.
+    const BusyCursor busy;
     platform::ShellExecute(fileName, params, dir, showCmd);
 }
 
@@ -151,7 +186,9 @@ void TFMain::BExecSQLClick(TObject*) {
     MainQuery->SQL().Clear();
 
     TStrings& errors = MErrorsAndWarnings->Lines();
-    auto executeCollected = [this, &errors](QStringList& buffer, int firstLine) {
+    const BusyCursor busy;
+    RunProgress progress(ScriptStatusBar, MErrorsAndWarnings);
+    auto executeCollected = [this, &errors, &progress](QStringList& buffer, int firstLine) {
         if (buffer.isEmpty()) return true;
         bool failed = true;
         QString message;
@@ -175,10 +212,12 @@ void TFMain::BExecSQLClick(TObject*) {
                        message);
         buffer.clear();
         MainQuery->SQL().Clear();
+        progress.Executed();
         return failed;
     };
     const bool stopped =
         script::RunStatements(EScript->Lines().ToStringList(), ChStopOnError->Checked(), executeCollected);
+    progress.Finish();
     if (stopped)
         ShowError(QStringLiteral("Executing of the script has benn stopped due error"));
     else

@@ -422,6 +422,20 @@ TEST_F(FormConfigTest, SettingsButtonWritesOpensWaitsAndReadsTheHandEditBack) {
     EXPECT_EQ(a->label->Caption(), "po edycji");
 }
 
+TEST_F(FormConfigTest, SettingsButtonWhoseEditorCannotStartSaysSoAndAsksNothing) {
+    auto* a = app.CreateForm<TFAll>();
+    a->Show();
+    platform::SetCommandRunner([](const platform::ProcessRequest&) -> bool {
+        throw EInOutError("no program is set up to open files of this kind");
+    });
+    QTest::mouseClick(a->BUstawieniaFormularza->Widget(), Qt::LeftButton);
+    platform::SetCommandRunner(nullptr);
+    // The error names the file; no confirmation of an edit that never happened follows.
+    EXPECT_EQ(boxes(), QStringList{"Cannot open file \"" + kFolder +
+                                   "Zorvantic.FAll.cfg\": no program is set up to open files of this kind."});
+    EXPECT_EQ(testenv::Dialogs().boxes.at(0).icon, platform::BoxIcon::Error);
+}
+
 TEST_F(FormConfigTest, AboutBoxWritesItsDesignAtCloseAndShowsTheProgramCaption) {
     auto* info = app.CreateForm<TFInfo>();
     EXPECT_FALSE(QFile::exists(file("FInfo")));

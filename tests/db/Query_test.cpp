@@ -530,6 +530,44 @@ TEST_P(Contract, EditingValidatesTypedValues) {
                 ThrowsMessage<EDatabaseError>(StrEq("Dataset not in edit or insert mode")));
 }
 
+// A date column keeps its own form, so that the table's comparisons still find an edited
+// row; a date-and-time column keeps its time.
+TEST_P(Contract, EditedDatesAreWrittenInTheColumnsOwnForm) {
+    s->exec("CREATE TABLE D (ID INTEGER, BORN DATE, SEEN TIMESTAMP)");
+    s->exec("INSERT INTO D VALUES (1, '1999-12-31', '1999-12-31 08:00:00')");
+    s->exec("INSERT INTO D VALUES (2, '2000-02-29', '2000-02-29 00:00:00')");
+    TQuery* q = s->query("SELECT * FROM D ORDER BY ID", true);
+    q->Open();
+    EXPECT_EQ(q->FieldByName("BORN")->DataType(), TFieldType::ftDate);
+    EXPECT_TRUE(q->FieldByName("BORN")->InheritsFrom<TDateField>());
+    EXPECT_EQ(q->FieldByName("SEEN")->DataType(), TFieldType::ftDateTime);
+    q->Edit();
+    q->FieldByName("BORN")->SetAsString("2000-02-29");
+    q->FieldByName("SEEN")->SetAsString("2000-02-29 13:45:10");
+    q->Post();
+    EXPECT_EQ(s->scalar("SELECT COUNT(*) FROM D WHERE BORN = '2000-02-29'"), "2");
+    EXPECT_EQ(s->scalar("SELECT ID FROM D WHERE SEEN = '2000-02-29 13:45:10'"), "1");
+    EXPECT_EQ(q->FieldByName("BORN")->AsString(), "2000-02-29");
+
+    // Midnight typed with its time is the date; any other time is no date.
+    q->Next();
+    q->Edit();
+    q->FieldByName("BORN")->SetAsString("2000-03-01 00:00:00");
+    q->Post();
+    EXPECT_EQ(s->scalar("SELECT ID FROM D WHERE BORN = '2000-03-01'"), "2");
+    q->Edit();
+    EXPECT_THROW(q->FieldByName("BORN")->SetAsString("2000-03-01 12:00:00"), EConvertError);
+    q->Cancel();
+
+    if (pg()) return;
+    // SQLite keeps any text in a date column: a time stored there shows, never hidden.
+    s->exec("INSERT INTO D VALUES (3, '2001-01-01 10:30:00', NULL)");
+    q->Close();
+    q->Open();
+    q->Last();
+    EXPECT_EQ(q->FieldByName("BORN")->AsString(), "2001-01-01 10:30:00");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Contract, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          testenv::ParamName);
 

@@ -36,6 +36,18 @@ TEST_P(Counter, CountsEveryLineAndMarksTheFailuresThroughTheButton) {
     EXPECT_EQ(results(), QStringList({"a\t3", "b\tunkown", "\tunkown", "c\t0"}));
 }
 
+TEST_P(Counter, CountingShowsTheBusyCursor) {
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Widget()));
+    exporttest::CursorAtPaint panel(form->Panel1->Widget());
+    form->MTables->Lines().Assign(QStringList{"a", "c"});
+    form->BitBtn1->Click();
+    EXPECT_EQ(results(), QStringList({"a\t3", "c\t0"}));
+    // The panel shows each table as it is counted, and once more emptied at the end.
+    EXPECT_EQ(panel.shapes, QList<Qt::CursorShape>(3, Qt::WaitCursor));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
 TEST_P(Counter, TheConditionGoesToEveryTable) {
     form->MTables->Lines().Assign(QStringList{"a", "c"});
     form->AdditionalCondition->SetText("  kind = 'x'  ");

@@ -108,6 +108,23 @@ class ExportWindow : public ::testing::Test {
     Launches launches;
 };
 
+TEST_F(ExportWindow, AFileThatCannotBeOpenedAfterGeneratingIsAnErrorNamingIt) {
+    ShowEksport(src.query(), src.grid(), "");
+    platform::SetCommandRunner([](const platform::ProcessRequest&) -> bool {
+        throw EInOutError("no program is set up to open files of this kind");
+    });
+    TFEksport* f = FEksport;
+    f->PageControl->SetActivePage(f->TabSheet1);
+    f->RunAfterGenerating->SetChecked(true);
+    testenv::Dialogs().clear();
+    f->BitBtn9->Click();
+    EXPECT_EQ(exporttest::FileBytes("c:\\1.txt"), "\"id\",\"name\"\r\n\"1\",\"Ann\"\r\n");
+    EXPECT_EQ(
+        testenv::Dialogs().boxTexts(),
+        QStringList{"Cannot open file \"c:\\1.txt\": no program is set up to open files of this kind."});
+    f->Close();
+}
+
 TEST_F(ExportWindow, StartsWithTheDesignedOptions) {
     TFEksport* f = FEksport;
     EXPECT_EQ(f->PageControl->ActivePage(), f->TabSheet2);

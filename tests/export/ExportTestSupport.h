@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QGuiApplication>
+#include <QList>
+#include <QObject>
 #include <QString>
 #include <memory>
 
@@ -72,5 +75,18 @@ void PressEscape(TWinControl* control, QWidget* editor);
 // no CREATE TABLE, nothing run after.
 void SaveInsertConfiguration(const QString& fileName, const QString& output, const QString& table,
                              const std::vector<ExportConfiguration::Row>& columns);
+
+// The cursor shown each time `widget` was painted (the arrow when none was set).
+struct CursorAtPaint : QObject {
+    explicit CursorAtPaint(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            const QCursor* c = QGuiApplication::overrideCursor();
+            shapes << (c != nullptr ? c->shape() : Qt::ArrowCursor);
+        }
+        return false;
+    }
+    QList<Qt::CursorShape> shapes;
+};
 
 }  // namespace exporttest

@@ -78,8 +78,13 @@ TEST_P(Union, AFailingTableIsReportedAndTheNextOneFollows) {
     EXPECT_EQ(columns(), QStringList({"id", "name", "price"}));
     EXPECT_EQ(boxes(), QStringList({"Error durning trying read columns. Table:missing"}));
     form->BExport->Click();
+    // A value the file cannot hold is named with its column and row, like every export's.
     EXPECT_EQ(boxes().mid(1), QStringList({"Error durning trying read records. Table:missing",
-                                           "Error durning trying read records. Table:w", "Export finished"}));
+                                           "Error durning trying read records. Table:w\nCannot write file "
+                                           "\"c:\\superunion.csv\": the character \"" +
+                                               QString::fromUtf8("日") +
+                                               "\" in column \"name\", row 2 cannot be saved in Windows-1250",
+                                           "Export finished"}));
     // The rows of w before the one that cannot be written stay.
     const QByteArray file = FileBytes("c:\\superunion.csv");
     EXPECT_EQ(file,
@@ -87,6 +92,46 @@ TEST_P(Union, AFailingTableIsReportedAndTheNextOneFollows) {
               "\"a\",\"1\",\"first\",\"\"\r\n"
               "\"w\",\"1\",\"kept\",\"\"\r\n"
               "\"b\",\"7\",\"\",\"12\"\r\n");
+}
+
+TEST_P(Union, ExportingShowsTheBusyCursor) {
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Widget()));
+    exporttest::CursorAtPaint panel(form->Panel->Widget());
+    form->MTables->Lines().Assign(QStringList{"a", "b"});
+    form->BRefresh->Click();
+    EXPECT_EQ(columns(), QStringList({"id", "name", "price"}));
+    form->BExport->Click();
+    EXPECT_EQ(panel.shapes, QList<Qt::CursorShape>(3, Qt::WaitCursor));
+    EXPECT_EQ(boxes(), QStringList({"Export finished"}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_P(Union, AnUnwritableCaptionOrTableNameIsNamed) {
+    // A caption the file cannot hold stops the export before any row, naming it.
+    form->MTables->Lines().Assign(QStringList{"a"});
+    form->MColumns->Lines().Assign(QStringList{"id", QString::fromUtf8("имя")});
+    form->BExport->Click();
+    ASSERT_EQ(boxes().size(), 1);
+    EXPECT_TRUE(
+        boxes()[0].contains(QString::fromUtf8("the character \"и\" in the caption of column \"имя\"")))
+        << boxes()[0].toStdString();
+    EXPECT_EQ(FileBytes("c:\\superunion.csv"), "");
+
+    // A table name it cannot hold fails that table at its first row; the next one follows.
+    const QString odd = QString::fromUtf8("\"ж\"");
+    src.exec("CREATE TABLE " + odd + " (id INTEGER)");
+    src.exec("INSERT INTO " + odd + " VALUES (3)");
+    form->MTables->Lines().Assign(QStringList{odd, "a"});
+    form->MColumns->Lines().Assign(QStringList{"id"});
+    testenv::Dialogs().clear();
+    form->BExport->Click();
+    ASSERT_EQ(boxes().size(), 2);
+    EXPECT_TRUE(
+        boxes()[0].endsWith(QString::fromUtf8("the character \"ж\" in the table name cannot be saved in "
+                                              "Windows-1250")))
+        << boxes()[0].toStdString();
+    EXPECT_EQ(FileBytes("c:\\superunion.csv"), "\"TABLE\",\"id\"\r\n\"a\",\"1\"\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Union, testing::Values(Backend::Sqlite, Backend::Postgres),

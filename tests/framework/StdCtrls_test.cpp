@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTest>
+#include <cstdlib>
 
 #include "TestEnv.h"
 #include "framework/Application.h"
+#include "framework/ControlPlacement.h"
+#include "framework/DBGrids.h"
 #include "framework/StdCtrls.h"
 
 namespace {
@@ -11,6 +19,60 @@ struct ControlsTest : ::testing::Test {
     TApplication app;
     TForm* form = app.CreateForm<TForm>();
 };
+
+// How many pixels of a widget, as painted, have this colour or nearly (antialiased).
+int pixelsOf(QWidget* w, TColor color) {
+    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor wanted = ToQColor(color);
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - wanted.red()) + std::abs(c.green() - wanted.green()) +
+                    std::abs(c.blue() - wanted.blue()) <
+                90)
+                ++n;
+        }
+    return n;
+}
+
+// Yellow on dark blue is the look of the data area alone: the scroll bars and the corner
+// between them keep the program's own colours.
+TEST_F(ControlsTest, WorkingAreaColoursStayOutOfTheScrollBars) {
+    auto* memo = new TMemo(form);
+    memo->SetParent(form);
+    memo->SetBounds(0, 0, 300, 200);
+    memo->SetScrollBars(TScrollStyle::ssBoth);
+    PaintWorkingArea(memo, true);
+    auto* grid = new TDBGrid(form);
+    grid->SetParent(form);
+    grid->SetBounds(0, 210, 300, 200);
+    PaintWorkingArea(grid);
+    grid->View()->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid->View()->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    form->SetClientSize(300, 420);
+    form->Show();
+    QApplication::processEvents();
+
+    for (QAbstractScrollArea* area : {static_cast<QAbstractScrollArea*>(memo->Editor()),
+                                      static_cast<QAbstractScrollArea*>(grid->View())}) {
+        EXPECT_GT(pixelsOf(area->viewport(), clNavyBlue), 0) << "the data area is dark blue";
+        for (QScrollBar* bar : {area->verticalScrollBar(), area->horizontalScrollBar()}) {
+            ASSERT_TRUE(bar->isVisible());
+            EXPECT_EQ(pixelsOf(bar, clYellow), 0);
+            EXPECT_EQ(pixelsOf(bar, clNavyBlue), 0);
+            EXPECT_EQ(bar->palette().color(QPalette::WindowText),
+                      QApplication::palette(bar).color(QPalette::WindowText));
+        }
+        // The corner between the bars.
+        QScrollBar* v = area->verticalScrollBar();
+        QScrollBar* h = area->horizontalScrollBar();
+        const QPoint corner(v->mapTo(area, v->rect().center()).x(), h->mapTo(area, h->rect().center()).y());
+        const QImage whole = area->grab().toImage();
+        EXPECT_NE(whole.pixelColor(corner).rgb(), ToQColor(clNavyBlue).rgb());
+    }
+    EXPECT_EQ(memo->Editor()->palette().color(QPalette::Text), ToQColor(clYellow));
+}
 
 TEST_F(ControlsTest, MemoLinesIgnoreTheFinalBreakAndAppendOnNewLines) {
     auto* memo = new TMemo(form);

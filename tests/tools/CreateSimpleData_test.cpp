@@ -64,6 +64,14 @@ TEST_P(SampleData, AQueryErrorLeavesTheMemoAlone) {
     EXPECT_EQ(lines(), QStringList(513, QString()));
 }
 
+// A date alone gets the sample value 1 on both databases; a date and time gets SYSDATE.
+TEST_P(SampleData, ADateColumnIsADateOnBothDatabases) {
+    exec(QString("CREATE TABLE T (\"BORN\" DATE, \"SEEN\" %1)")
+             .arg(GetParam() == Backend::Postgres ? "TIMESTAMP" : "DATETIME"));
+    execute("T", "select * from T");
+    EXPECT_EQ(lines()[0], "INSERT INTO T (BORN,SEEN ) VALUES (1,SYSDATE )");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, SampleData, testing::Values(Backend::Sqlite, Backend::Postgres),
                          testenv::ParamName);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <functional>
@@ -16,6 +17,7 @@
 #include "platform/Launcher.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "rtl/Exception.h"
 
 using wbtest::Backend;
 using wbtest::Workbench;
@@ -258,6 +260,21 @@ TEST_F(ScriptPage, SaveAsWritesTakesTheNameAndReadsTheFileBack) {
     EXPECT_FALSE(QFile::exists(onDisk(kNoName)));
 }
 
+TEST_F(ScriptPage, OpeningAFileShowsTheBusyCursorWhileItIsRead) {
+    writeWindowsFile("c:\\big.sql", "select 1;");
+    Qt::CursorShape whileRead = Qt::ArrowCursor;
+    QObject context;
+    QObject::connect(m()->EScript->Editor(), &QPlainTextEdit::textChanged, &context, [&] {
+        const QCursor* c = QGuiApplication::overrideCursor();
+        whileRead = c != nullptr ? c->shape() : Qt::ArrowCursor;
+    });
+    dialogs().fileAnswers = {QString("c:\\big.sql")};
+    m()->BloadClick(nullptr);
+    EXPECT_EQ(m()->EScript->Text(), "select 1;");
+    EXPECT_EQ(whileRead, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
 class NotepadPage : public ScriptPage {
   protected:
     void SetUp() override {
@@ -297,6 +314,19 @@ TEST_F(NotepadPage, WithNoScriptOpenTheLastFileIsNeverWrittenOver) {
     EXPECT_EQ(started.size(), 1u);
     EXPECT_EQ(m()->EScript->Text(), "precious") << "the file edited outside is opened again";
     EXPECT_TRUE(scriptOpen());
+}
+
+TEST_F(NotepadPage, AnEditorThatCannotStartIsAnErrorAndNothingIsOfferedAfter) {
+    type("select 5;");
+    platform::SetCommandRunner([](const platform::ProcessRequest&) -> bool {
+        throw EInOutError("no program is set up to open files of this kind");
+    });
+    m()->BNotePad->Click();
+    EXPECT_EQ(bytesOf(kNoName), "select 5;\r\n") << "the script is saved first";
+    EXPECT_EQ(dialogs().boxTexts(), QStringList({"Cannot open file \"" + kNoName +
+                                                 "\": no program is set up to open files of this kind."}));
+    ASSERT_EQ(dialogs().records.size(), 1u) << "no open dialog after a launch that failed";
+    EXPECT_EQ(dialogs().boxes[0].icon, platform::BoxIcon::Error);
 }
 
 TEST_F(NotepadPage, ANameWithoutAFilePartDoesNothing) {

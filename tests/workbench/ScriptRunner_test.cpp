@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
 
 #include <memory>
 
 #include "WorkbenchFixture.h"
 #include "db/Database.h"
 #include "db/Query.h"
+#include "framework/ComCtrls.h"
 #include "framework/Dispatch.h"
 #include "framework/StdCtrls.h"
 
@@ -153,6 +158,52 @@ TEST_P(ScriptRunner, AStatementHoldingANulIsAnErrorNamingItsLineAndNeverRuns) {
     EXPECT_EQ(sum(), "5");
     ASSERT_EQ(entries(memo).size(), 1) << memo.join("|").toStdString();
     EXPECT_TRUE(memo.join("\n").contains("Line 3 holds a NUL character")) << memo.join("|").toStdString();
+}
+
+// Notes what a widget showed each time it was painted, and the cursor meanwhile.
+struct PaintNotes : QObject {
+    PaintNotes(QWidget* widget, std::function<QString()> shown) : shown_(std::move(shown)) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            texts << shown_();
+            const QCursor* c = QGuiApplication::overrideCursor();
+            cursors << (c != nullptr ? c->shape() : Qt::ArrowCursor);
+        }
+        return false;
+    }
+    QStringList texts;
+    QList<Qt::CursorShape> cursors;
+
+  private:
+    std::function<QString()> shown_;
+};
+
+// A run shows the busy cursor and, painted as it goes (no event is handled meanwhile),
+// how many statements it has run and the error entries so far.
+TEST_P(ScriptRunner, ARunShowsTheBusyCursorAndHowFarItHasGone) {
+    m()->PageControl1->SetActivePage(m()->TabSheet1);
+    auto* panel = m()->ScriptStatusBar->Widget()->findChild<QLabel*>("ScriptStatusBar_Panel3");
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel->window()));
+    PaintNotes bar(panel, [panel] { return panel->text(); });
+    QWidget* memo = m()->MErrorsAndWarnings->Editor()->viewport();
+    PaintNotes errors(memo, [this] { return m()->MErrorsAndWarnings->Text(); });
+    m()->ChStopOnError->SetChecked(false);
+    run("INSERT INTO log VALUES (1);\nNO SUCH STATEMENT;\nINSERT INTO log VALUES (4);\nINSERT INTO log "
+        "VALUES (8)");
+    EXPECT_EQ(sum(), "13");
+    ASSERT_FALSE(bar.texts.isEmpty());
+    EXPECT_EQ(bar.texts.first(), "Statements run: 0");
+    EXPECT_TRUE(bar.texts.contains("Statements run: 1")) << "painted after the first statement";
+    EXPECT_EQ(bar.texts.last(), "Statements run: 4");
+    for (const Qt::CursorShape c : bar.cursors) EXPECT_EQ(c, Qt::WaitCursor);
+    ASSERT_FALSE(errors.texts.isEmpty());
+    EXPECT_TRUE(errors.texts.last().startsWith("Error: ")) << "the entry shows before the run ends";
+    EXPECT_EQ(panel->text(), "Statements run: 4");
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(boxes(), QStringList({kOver}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ScriptRunner, testing::Values(Backend::Sqlite, Backend::Postgres),
