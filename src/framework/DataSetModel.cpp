@@ -162,8 +162,8 @@ bool DataSetModel::canFetchMore(const QModelIndex& parent) const {
 }
 
 void DataSetModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) return;  // a full window needs no more rows
     TDataSet* ds = DataSet();
-    if (parent.isValid() || ds == nullptr || !ds->Active() || changing_) return;
     Dispatch([&] { ds->FetchMore(kFetchBatch); });
     growTo(windowFill());
 }
