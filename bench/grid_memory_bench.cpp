@@ -155,8 +155,8 @@ int main(int argc, char** argv) {
     const QString root = dir.path();
     useScratchHome(root);  // the children inherit the scratch home
     QDir::setCurrent(root);
-    const std::string self = QFile::decodeName(argv[0]).toStdString();
     QApplication app(argc, argv);
+    const std::string self = QCoreApplication::applicationFilePath().toStdString();
     const QString program = QCoreApplication::applicationDirPath() + "/../zorvantic";
 
     const QString dbFile = root + "/bench.db";
@@ -199,6 +199,7 @@ int main(int argc, char** argv) {
                                    "run");
                 print("unattended SQL script (peer)", unattendedPeer, root + "/big.sql");
             }
+            QFile::remove(root + "/big.sql");
             text.add(runProgram({self, "--button", b.alias, "text", (root + "/big.txt").toStdString()},
                                 QString(), root + "/button.log"),
                      "run");
