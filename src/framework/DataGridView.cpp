@@ -37,6 +37,15 @@ QModelIndex DataGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers 
     if (rows != 0 && OnMoveRows) {
         if (std::optional<QModelIndex> moved = OnMoveRows(rows)) return *moved;
     }
+    // Tab past the last cell of a row (back past the first) goes on in the next record.
+    const QModelIndex current = currentIndex();
+    const int lastColumn = model() != nullptr ? model()->columnCount() - 1 : -1;
+    const bool wraps = current.isValid() && ((action == MoveNext && current.column() == lastColumn) ||
+                                             (action == MovePrevious && current.column() == 0));
+    if (wraps && OnMoveRows) {
+        if (std::optional<QModelIndex> moved = OnMoveRows(action == MoveNext ? 1 : -1))
+            return moved->isValid() ? moved->siblingAtColumn(action == MoveNext ? 0 : lastColumn) : *moved;
+    }
     return QTableView::moveCursor(action, modifiers);
 }
 

@@ -114,6 +114,16 @@ TEST_P(WindowGrid, KeysMoveTheCursorThroughTheWholeResult) {
     QTest::keyClick(view, Qt::Key_Up);
     EXPECT_EQ(query->RecNo(), 1);
     EXPECT_EQ(current(), "1");
+
+    // Tab from the last cell of the last row shown goes on in the next record.
+    view->setCurrentIndex(model()->index(page() - 1, 1));
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_EQ(query->RecNo(), page() + 1);
+    EXPECT_EQ(current(), QString::number(page() + 1));
+    EXPECT_EQ(view->currentIndex().column(), 0);
+    QTest::keyClick(view, Qt::Key_Backtab);
+    EXPECT_EQ(query->RecNo(), page());
+    EXPECT_EQ(view->currentIndex().column(), 1);
 }
 
 TEST_P(WindowGrid, WheelAndBarScrollWithoutMovingTheCursorAndFetchAsTheyGo) {
