@@ -182,6 +182,11 @@ void DataSetModel::DataSetEvent(TDataSet*, TDataEvent event, int row) {
         case TDataEvent::Scrolled:
             break;
         case TDataEvent::Refreshed:
+        case TDataEvent::RowInserted:
+        case TDataEvent::RowDeleted:
+        case TDataEvent::StateChanged:
+            // The window's rows are read again where they stand. A reset would close an open
+            // cell editor, and the focus leaving it would move the current row.
             refreshInPlace();
             break;
         case TDataEvent::Opened:

@@ -202,6 +202,30 @@ TEST_P(WindowGrid, EditsGoToTheRecordUnderTheEditorAlsoWhenTheRowsMove) {
     EXPECT_TRUE(testenv::Dialogs().boxes.empty());
 }
 
+TEST_P(WindowGrid, TheCursorStaysOnARecordMendedInTheCellEditor) {
+    open(true);
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    const int row = page() - 2;
+    const QModelIndex cell = model()->index(row, 1);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, view->visualRect(cell).center());
+    EXPECT_FALSE(model()->setData(model()->index(row, 0), "not a number", Qt::EditRole));
+    ASSERT_EQ(query->State(), TDataSetState::dsEdit);
+    // The editor has the focus when the write ends the edit: the rows are read again
+    // under it, and the focus that leaves it takes the cursor nowhere.
+    view->edit(cell);
+    auto* editor = view->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setFocus();
+    editor->selectAll();
+    QTest::keyClicks(editor, "mended");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(s.scalar(QStringLiteral("SELECT NAME FROM T WHERE ID = %1").arg(kRows - 1)), "mended");
+    EXPECT_EQ(query->RecNo(), kRows - 1);
+    EXPECT_EQ(current(), QString::number(kRows - 1));
+    EXPECT_TRUE(view->selectionModel()->isRowSelected(row));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, WindowGrid, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          testenv::ParamName);
 
