@@ -4,10 +4,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 
 #include "db/DataSource.h"
 #include "db/Field.h"
+#include "framework/DataGridView.h"
 #include "framework/DataSetModel.h"
 #include "framework/Dispatch.h"
 #include "framework/EventHook.h"
@@ -35,7 +37,13 @@ class TDBGrid::Follower : public TDataSetObserver {
                 if (!grid_->columnsMatchFields()) grid_->RefreshColumns();
                 [[fallthrough]];
             case TDataEvent::Scrolled:
+            case TDataEvent::RowInserted:
+            case TDataEvent::RowDeleted:
+            case TDataEvent::StateChanged:
                 grid_->followCursor();
+                break;
+            case TDataEvent::RowsFetched:
+                grid_->updateRowBar();
                 break;
             default:
                 break;
@@ -47,7 +55,7 @@ class TDBGrid::Follower : public TDataSetObserver {
 };
 
 TDBGrid::TDBGrid(TComponent* owner)
-    : TWinControl(owner, new QTableView), follower_(std::make_unique<Follower>(this)) {
+    : TWinControl(owner, new DataGridView), follower_(std::make_unique<Follower>(this)) {
     WatchInput();
     View()->setSelectionBehavior(QAbstractItemView::SelectRows);
     View()->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -63,8 +71,8 @@ TDBGrid::TDBGrid(TComponent* owner)
         if (!OnTitleClick || section < 0 || section >= ColumnCount()) return;
         Dispatch([this, section] { OnTitleClick(Columns(section)); });
     });
-    // Ctrl+Home and Ctrl+End go to the ends of the whole result, not of the rows the view
-    // has fetched so far.
+    // Ctrl+Home and Ctrl+End go to the ends of the whole result, not of the rows fetched
+    // so far.
     new EventHook(View(), [this](QObject*, QEvent* e) {
         if (e->type() != QEvent::KeyPress) return false;
         auto* k = static_cast<QKeyEvent*>(e);
@@ -80,21 +88,107 @@ TDBGrid::TDBGrid(TComponent* owner)
         });
         return true;
     });
-    // The scroll bar dragged or sent to its bottom shows the result's last rows.
-    QScrollBar* bar = View()->verticalScrollBar();
+    // The model holds only the rows that fit: the row bar moves them over the result
+    // without moving the cursor. Dragged to its bottom, or sent there, it shows the
+    // result's last rows.
+    QScrollBar* bar = gridView()->RowBar();
+    QObject::connect(bar, &QScrollBar::valueChanged, View(),
+                     [this, bar](int value) { showFrom(value, !bar->isSliderDown()); });
     QObject::connect(bar, &QScrollBar::sliderReleased, View(), [this, bar] {
-        if (bar->value() == bar->maximum()) scrollToEnd();
+        if (bar->value() == bar->maximum())
+            scrollToEnd();
+        else
+            updateRowBar();
     });
     QObject::connect(bar, &QScrollBar::actionTriggered, View(), [this](int action) {
         if (action == QAbstractSlider::SliderToMaximum) scrollToEnd();
     });
+    gridView()->OnPageRowsChanged = [this] {
+        if (!model_) return;
+        TDataSet* ds = model_->DataSet();
+        const int record = (ds != nullptr && ds->Active()) ? ds->RecNo() - 1 : -1;
+        const bool currentShown = record >= model_->Top() && record < model_->Top() + model_->rowCount();
+        model_->SetWindowRows(gridView()->PageRows());
+        if (currentShown)
+            followCursor();
+        else
+            showFrom(model_->Top(), true);
+    };
+    gridView()->OnMoveRows = [this](int by) -> std::optional<QModelIndex> {
+        TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+        // While a record is being edited the keys move within the rows shown, as the
+        // cursor stays on the edited record.
+        if (ds == nullptr || !ds->Active() || ds->State() != TDataSetState::dsBrowse) return std::nullopt;
+        Dispatch([ds, by] { ds->MoveBy(by); });
+        followCursor();  // also when the cursor stayed, on a row scrolled out of sight
+        if (ds->RecNo() <= 0) return QModelIndex();
+        return model_->index(ds->RecNo() - 1 - model_->Top(), currentColumn());
+    };
+}
+
+DataGridView* TDBGrid::gridView() const {
+    return static_cast<DataGridView*>(Widget());
+}
+
+int TDBGrid::currentColumn() {
+    if (View()->currentIndex().isValid()) column_ = View()->currentIndex().column();
+    const int columns = model_ ? model_->columnCount() : 0;
+    return std::clamp(column_, 0, std::max(0, columns - 1));
+}
+
+void TDBGrid::showFrom(int top, bool fetch) {
+    TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+    if (ds == nullptr) return;
+    const int page = gridView()->PageRows();
+    // Rows not fetched yet are fetched as the window reaches them.
+    if (fetch && ds->Active() && !ds->AllFetched() && top + page > model_->ResultRows()) {
+        const int wanted = top + page - model_->ResultRows();
+        Dispatch([ds, wanted] { ds->FetchMore(std::max(wanted, 256)); });
+    }
+    top = std::clamp(top, 0, std::max(0, model_->ResultRows() - page));
+    if (top != model_->Top()) {
+        // An open cell editor belongs to the record under it: its text is written first.
+        gridView()->CommitOpenEditor();
+        model_->SetTop(top);
+    }
+    updateRowBar();
+    showCurrent();
+}
+
+void TDBGrid::updateRowBar() {
+    QScrollBar* bar = gridView()->RowBar();
+    const QSignalBlocker quiet(bar);
+    TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+    if (ds == nullptr || !ds->Active()) {
+        bar->setRange(0, 0);
+        return;
+    }
+    // Until every row is fetched, the bar reaches one row further: getting there fetches more.
+    const int last = std::max(0, model_->ResultRows() - gridView()->PageRows()) + (ds->AllFetched() ? 0 : 1);
+    bar->setRange(0, last);
+    bar->setPageStep(gridView()->PageRows());
+    if (!bar->isSliderDown()) bar->setValue(model_->Top());  // a dragged slider stays under the mouse
+}
+
+void TDBGrid::showCurrent() {
+    TDataSet* ds = model_ ? model_->DataSet() : nullptr;
+    const int row = (ds != nullptr && ds->Active() && ds->RecNo() > 0) ? ds->RecNo() - 1 - model_->Top() : -1;
+    const int column = currentColumn();
+    moving_ = true;
+    if (row >= 0 && row < model_->rowCount()) {
+        if (View()->currentIndex() != model_->index(row, column))
+            View()->setCurrentIndex(model_->index(row, column));
+    } else if (View()->selectionModel() != nullptr) {
+        View()->selectionModel()->clear();  // the current record is scrolled out of sight
+    }
+    moving_ = false;
 }
 
 void TDBGrid::scrollToEnd() {
     TDataSet* ds = model_ ? model_->DataSet() : nullptr;
     if (ds == nullptr || !ds->Active()) return;
     if (!ds->AllFetched()) Dispatch([ds] { ds->RecordCount(); });
-    View()->scrollToBottom();
+    showFrom(model_->ResultRows() - gridView()->PageRows(), false);
 }
 
 TDBGrid::~TDBGrid() {
@@ -110,16 +204,17 @@ void TDBGrid::SetDataSource(TDataSource* source) {
     if (source_ == nullptr) return;
     model_ = std::make_unique<DataSetModel>(source_);
     model_->SetReadOnly(readOnly_);
+    model_->SetWindowRows(gridView()->PageRows());
     View()->setModel(model_.get());
     source_->AddObserver(follower_.get());
     QObject::connect(View()->selectionModel(), &QItemSelectionModel::currentRowChanged, View(),
                      [this](const QModelIndex& current, const QModelIndex&) {
                          TDataSet* ds = model_ ? model_->DataSet() : nullptr;
                          if (moving_ || ds == nullptr || !ds->Active() || !current.isValid()) return;
-                         if (ds->State() != TDataSetState::dsBrowse || ds->RecNo() == current.row() + 1)
-                             return;
+                         const int record = model_->ResultRow(current.row()) + 1;
+                         if (ds->State() != TDataSetState::dsBrowse || ds->RecNo() == record) return;
                          moving_ = true;
-                         Dispatch([&] { ds->SetRecNo(current.row() + 1); });
+                         Dispatch([&] { ds->SetRecNo(record); });
                          moving_ = false;
                      });
     RefreshColumns();
@@ -176,11 +271,18 @@ bool TDBGrid::columnsMatchFields() const {
 
 void TDBGrid::followCursor() {
     TDataSet* ds = model_ ? model_->DataSet() : nullptr;
-    if (moving_ || ds == nullptr || !ds->Active() || ds->RecNo() <= 0) return;
-    const int row = ds->RecNo() - 1;
-    if (row >= model_->rowCount()) return;
-    moving_ = true;
-    const int column = std::max(0, View()->currentIndex().column());
-    View()->setCurrentIndex(model_->index(row, column));
-    moving_ = false;
+    if (moving_ || ds == nullptr) return;
+    if (!ds->Active() || ds->RecNo() <= 0) {
+        showFrom(model_->Top(), false);
+        return;
+    }
+    // The window moves as little as it takes to show the current record.
+    const int record = ds->RecNo() - 1;
+    const int page = gridView()->PageRows();
+    int top = model_->Top();
+    if (record < top)
+        top = record;
+    else if (record >= top + page)
+        top = record - page + 1;
+    showFrom(top, false);
 }

@@ -10,6 +10,7 @@
 class TDataSource;
 class TField;
 class DataSetModel;
+class DataGridView;
 class TDBGrid;
 
 struct TColumnTitle {
@@ -31,9 +32,11 @@ struct TColumn {
 
 // A data grid over a data source. Without columns of its own it shows one column per
 // field of the open dataset (title: the field's display label), rebuilt whenever the
-// dataset opens. Rows are fetched as the user scrolls; with a live dataset cells are
-// edited in place and written at once. The grid's current row follows the dataset's
-// cursor unless the dataset's controls are disabled.
+// dataset opens. It holds only the rows it shows, whatever the size of the result: its
+// vertical scroll bar stands for the whole result, and rows are fetched as the user
+// scrolls. With a live dataset cells are edited in place and written at once. The grid's
+// current row follows the dataset's cursor unless the dataset's controls are disabled;
+// the keys that move up and down move the cursor.
 class TDBGrid : public TWinControl {
   public:
     explicit TDBGrid(TComponent* owner);
@@ -61,7 +64,16 @@ class TDBGrid : public TWinControl {
 
   private:
     class Follower;
+    DataGridView* gridView() const;
+    // Moves the window so that the current record shows.
     void followCursor();
+    // Shows the result from row `top` on (kept within the result), fetching the rows it
+    // needs when `fetch`; the cursor stays where it is.
+    void showFrom(int top, bool fetch);
+    // Marks the current record's row when it is in the window.
+    void showCurrent();
+    void updateRowBar();
+    int currentColumn();
     // Fetches the rest of the result and shows its last rows.
     void scrollToEnd();
     bool columnsMatchFields() const;
@@ -72,4 +84,5 @@ class TDBGrid : public TWinControl {
     std::vector<TColumn> columns_;
     bool readOnly_ = false;
     bool moving_ = false;
+    int column_ = 0;  // the current column, kept while the current record is out of sight
 };

@@ -1,6 +1,8 @@
 #include "framework/DataSetModel.h"
 
 #include <QScopedValueRollback>
+#include <algorithm>
+#include <limits>
 
 #include "db/DataSource.h"
 #include "db/Field.h"
@@ -16,7 +18,7 @@ bool IsNumericField(const TField& field) {
 }
 
 DataSetModel::DataSetModel(TDataSource* source, QObject* parent)
-    : QAbstractTableModel(parent), source_(source) {
+    : QAbstractTableModel(parent), source_(source), windowRows_(std::numeric_limits<int>::max()) {
     source_->AddObserver(this);
     resync();
 }
@@ -42,17 +44,22 @@ void DataSetModel::SetTitles(const QStringList& titles) {
     if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
 }
 
-int DataSetModel::datasetRows() const {
+int DataSetModel::ResultRows() const {
     TDataSet* ds = DataSet();
     if (ds == nullptr || !ds->Active()) return 0;
     return ds->FetchedCount() + (ds->InsertRow() >= 0 ? 1 : 0);
+}
+
+int DataSetModel::windowFill() const {
+    return std::clamp(ResultRows() - top_, 0, windowRows_);
 }
 
 void DataSetModel::resync() {
     TDataSet* ds = DataSet();
     const QScopedValueRollback<bool> changing(changing_, true);
     beginResetModel();
-    rows_ = datasetRows();
+    top_ = std::clamp(top_, 0, std::max(0, ResultRows() - 1));
+    rows_ = windowFill();
     if (!fieldNames_.isEmpty())
         columns_ = static_cast<int>(fieldNames_.size());
     else
@@ -61,11 +68,7 @@ void DataSetModel::resync() {
 }
 
 void DataSetModel::growTo(int rows) {
-    if (rows <= rows_) return;
-    const QScopedValueRollback<bool> changing(changing_, true);
-    beginInsertRows(QModelIndex(), rows_, rows - 1);
-    rows_ = rows;
-    endInsertRows();
+    if (rows > rows_) setFill(rows);
 }
 
 TField* DataSetModel::FieldOfColumn(int column) const {
@@ -94,7 +97,7 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const {
     TDataSet* ds = DataSet();
     TField* field = FieldOfColumn(index.column());
     if (ds == nullptr || field == nullptr || index.row() >= rows_) return QVariant();
-    int row = index.row();
+    int row = ResultRow(index.row());
     const int insertRow = ds->InsertRow();
     const bool editing = ds->State() == TDataSetState::dsEdit && row == ds->RecNo() - 1;
     if (row == insertRow || editing) return field->AsString();  // the edit buffer
@@ -124,14 +127,15 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
     TDataSet* ds = DataSet();
     TField* field = FieldOfColumn(index.column());
     if (ds == nullptr || field == nullptr || !ds->CanModify()) return false;
+    const int row = ResultRow(index.row());
     bool ok = false;
     Dispatch([&] {
         const bool inserting = ds->State() == TDataSetState::dsInsert;
         if (!inserting) {
             // A row whose write was refused stays as typed until the user mends it; going on
             // to another row gives it up rather than writing it again unasked.
-            if (ds->State() == TDataSetState::dsEdit && ds->RecNo() - 1 != index.row()) ds->Cancel();
-            if (ds->RecNo() - 1 != index.row()) ds->SetRecNo(index.row() + 1);
+            if (ds->State() == TDataSetState::dsEdit && ds->RecNo() - 1 != row) ds->Cancel();
+            if (ds->RecNo() - 1 != row) ds->SetRecNo(row + 1);
             if (ds->State() == TDataSetState::dsBrowse) ds->Edit();
         }
         const QString text = value.toString();
@@ -144,37 +148,51 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
         if (!inserting) ds->Post();
         ok = true;
     });
-    emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columns_ - 1));
+    // The row shows what was stored, or what was typed when the write was refused.
+    const int shown = row - top_;
+    if (shown >= 0 && shown < rows_ && columns_ > 0)
+        emit dataChanged(this->index(shown, 0), this->index(shown, columns_ - 1));
     return ok;
 }
 
 bool DataSetModel::canFetchMore(const QModelIndex& parent) const {
     TDataSet* ds = DataSet();
-    return !parent.isValid() && !changing_ && ds != nullptr && ds->Active() && !ds->AllFetched();
+    return !parent.isValid() && !changing_ && rows_ < windowRows_ && ds != nullptr && ds->Active() &&
+           !ds->AllFetched();
 }
 
 void DataSetModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) return;  // a full window needs no more rows
     TDataSet* ds = DataSet();
-    if (parent.isValid() || ds == nullptr || !ds->Active() || changing_) return;
     Dispatch([&] { ds->FetchMore(kFetchBatch); });
-    growTo(datasetRows());
+    growTo(windowFill());
 }
 
 void DataSetModel::DataSetEvent(TDataSet*, TDataEvent event, int row) {
     switch (event) {
         case TDataEvent::RowsFetched:
-            growTo(datasetRows());
+            growTo(windowFill());
             break;
         case TDataEvent::RecordChanged:
-            if (row >= 0 && row < rows_ && columns_ > 0)
-                emit dataChanged(index(row, 0), index(row, columns_ - 1));
-            else
+            if (row >= top_ && row < top_ + rows_ && columns_ > 0)
+                emit dataChanged(index(row - top_, 0), index(row - top_, columns_ - 1));
+            else if (row < 0 || row >= ResultRows())
                 resync();
             break;
         case TDataEvent::Scrolled:
             break;
         case TDataEvent::Refreshed:
+        case TDataEvent::RowInserted:
+        case TDataEvent::RowDeleted:
+        case TDataEvent::StateChanged:
+            // The window's rows are read again where they stand. A reset would close an open
+            // cell editor, and the focus leaving it would move the current row.
             refreshInPlace();
+            break;
+        case TDataEvent::Opened:
+        case TDataEvent::Closed:
+            top_ = 0;
+            resync();
             break;
         default:
             resync();
@@ -193,14 +211,37 @@ void DataSetModel::refreshInPlace() {
         resync();
         return;
     }
-    const int rows = datasetRows();
+    top_ = std::clamp(top_, 0, std::max(0, ResultRows() - 1));
+    setFill(windowFill());
+    if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
+    if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+}
+
+void DataSetModel::setFill(int rows) {
+    const QScopedValueRollback<bool> changing(changing_, true);
     if (rows < rows_) {
-        const QScopedValueRollback<bool> changing(changing_, true);
         beginRemoveRows(QModelIndex(), rows, rows_ - 1);
         rows_ = rows;
         endRemoveRows();
+    } else if (rows > rows_) {
+        beginInsertRows(QModelIndex(), rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
     }
-    growTo(rows);
+}
+
+void DataSetModel::SetTop(int top) {
+    top = std::clamp(top, 0, std::max(0, ResultRows() - 1));
+    if (top == top_) return;
+    // The rows stay where they are and show other records; near the end fewer of them.
+    top_ = top;
+    setFill(windowFill());
     if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
-    if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+}
+
+void DataSetModel::SetWindowRows(int rows) {
+    rows = std::max(1, rows);
+    if (rows == windowRows_) return;
+    windowRows_ = rows;
+    setFill(windowFill());
 }
