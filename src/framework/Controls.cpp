@@ -173,7 +173,8 @@ void TControl::ApplyPalette() {
     }
     widget_->setPalette(p);
     if (area) {
-        for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()}) {
+        // Every bar of the area, also one it holds in place of its own (a grid's row bar).
+        for (QScrollBar* bar : area->findChildren<QScrollBar*>()) {
             QPalette standard = QApplication::palette(bar);
             standard.setResolveMask(~QPalette::ResolveMask(0));  // nothing inherited from the area
             bar->setPalette(standard);

@@ -57,7 +57,10 @@ TEST_F(ControlsTest, WorkingAreaColoursStayOutOfTheScrollBars) {
     for (QAbstractScrollArea* area : {static_cast<QAbstractScrollArea*>(memo->Editor()),
                                       static_cast<QAbstractScrollArea*>(grid->View())}) {
         EXPECT_GT(pixelsOf(area->viewport(), clNavyBlue), 0) << "the data area is dark blue";
-        for (QScrollBar* bar : {area->verticalScrollBar(), area->horizontalScrollBar()}) {
+        // A grid scrolls its rows with a bar of its own in place of the area's vertical one.
+        auto* rowBar = area->findChild<QScrollBar*>(QStringLiteral("RowBar"));
+        QScrollBar* vertical = rowBar != nullptr ? rowBar : area->verticalScrollBar();
+        for (QScrollBar* bar : {vertical, area->horizontalScrollBar()}) {
             ASSERT_TRUE(bar->isVisible());
             EXPECT_EQ(pixelsOf(bar, clYellow), 0);
             EXPECT_EQ(pixelsOf(bar, clNavyBlue), 0);
@@ -65,7 +68,7 @@ TEST_F(ControlsTest, WorkingAreaColoursStayOutOfTheScrollBars) {
                       QApplication::palette(bar).color(QPalette::WindowText));
         }
         // The corner between the bars.
-        QScrollBar* v = area->verticalScrollBar();
+        QScrollBar* v = vertical;
         QScrollBar* h = area->horizontalScrollBar();
         const QPoint corner(v->mapTo(area, v->rect().center()).x(), h->mapTo(area, h->rect().center()).y());
         const QImage whole = area->grab().toImage();
