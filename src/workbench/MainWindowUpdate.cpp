@@ -2,6 +2,7 @@
 #include "db/Catalog.h"
 #include "db/Field.h"
 #include "db/Query.h"
+#include "db/TableNames.h"
 #include "framework/StdCtrls.h"
 #include "rtl/SysUtils.h"
 #include "workbench/MainWindow.h"
@@ -29,7 +30,9 @@ void TFMain::BWykonajAktualizacjaClick(TObject*) {
     TStrings& sql = QueryAktualizacja->SQL();
     sql.BeginUpdate();
     sql.Clear();
-    sql.Add(QStringLiteral("SELECT * FROM ") + NazwaTabeli->Text());
+    // The box holds a table's name, picked from the catalogue's list or typed.
+    sql.Add(QStringLiteral("SELECT * FROM ") +
+            TableReference(QueryAktualizacja->DatabaseName(), NazwaTabeli->Text()));
     if (!Trim(WHERE->Text()).isEmpty()) sql.Add(QStringLiteral(" Where ") + WHERE->Text());
     if (!Trim(ORDER->Text()).isEmpty()) sql.Add(QStringLiteral(" ORDER BY ") + ORDER->Text());
     sql.EndUpdate();
