@@ -9,6 +9,7 @@
 #include "framework/Buttons.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "platform/ProgramArguments.h"
 
 using wbtest::Backend;
 using wbtest::Workbench;
@@ -37,6 +38,33 @@ TEST(MainWindowCommandLine, DoubleQuotesGroupBlanksAndAreDropped) {
     EXPECT_EQ(wb.main()->EUserName->Text(), "bo b");
     EXPECT_EQ(wb.main()->EPassword->Text(), "pw");
     EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+}
+
+// The password is read from the program's own argument memory and then overwritten
+// there, so the process list no longer shows it; the other parameters stay as given.
+TEST(MainWindowCommandLine, APasswordIsHiddenInTheArgumentMemoryOnceRead) {
+    Workbench wb(Backend::Sqlite);
+    wb.show();
+    char program[] = "zorvantic";
+    char user[] = "USERNAME=ann";
+    char password[] = "\"password=se\"cret";
+    char bare[] = "PASSWORD";
+    char* argv[] = {program, user, password, bare, nullptr};
+    platform::KeepProgramArguments(4, argv);
+    wb.main()->ProcessCommandLine();
+    platform::KeepProgramArguments(0, nullptr);
+    EXPECT_EQ(wb.main()->EPassword->Text(), "");  // the bare key read last
+    EXPECT_EQ(QByteArray(password), "\"password=*******");
+    EXPECT_EQ(QByteArray(user), "USERNAME=ann");
+    EXPECT_EQ(QByteArray(bare), "PASSWORD");
+    EXPECT_EQ(wb.main()->EUserName->Text(), "ann");
+    char only[] = "PASSWORD=secret";
+    char* argv2[] = {program, only, nullptr};
+    platform::KeepProgramArguments(2, argv2);
+    wb.main()->ProcessCommandLine();
+    platform::KeepProgramArguments(0, nullptr);
+    EXPECT_EQ(wb.main()->EPassword->Text(), "secret");
+    EXPECT_EQ(QByteArray(only), "PASSWORD=******");
 }
 
 TEST(MainWindowCommandLine, AliasMustMatchLetterForLetterAndConnectsAtOnce) {
@@ -105,6 +133,24 @@ TEST_F(CommandLineExport, ExportThatWritesNoFileSetsAFailureExitStatus) {
     wb.main()->ProcessCommandLine({"EXPORT=select id from emp" + cfg});
     EXPECT_EQ(wb.app().ExitCode(), 0) << testenv::Dialogs().boxTexts().join("|").toStdString();
     EXPECT_TRUE(QFile::exists(output));
+}
+
+// A parameter is never cut: one past the limit is an error naming its key, processing
+// stops there and the run's exit status tells a calling script that it failed.
+TEST_F(CommandLineExport, AParameterPastTheLimitIsAnErrorNamingItsKey) {
+    const QString exactly = "USERNAME=" + QString(4096 - 9, 'u');
+    wb.main()->ProcessCommandLine({exactly});
+    EXPECT_EQ(wb.main()->EUserName->Text(), QString(4087, 'u'));
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+    const QString cfg = ";" + testenv::Root() + "/emp.cfg";
+    const QString tooLong = "\"Export=select " + QString(4096, 'x') + " from emp" + cfg + "\"";
+    wb.main()->ProcessCommandLine({"USERNAME=ann", tooLong, "PASSWORD=later"});
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"The command-line parameter EXPORT is longer than 4096 characters."}));
+    EXPECT_EQ(wb.main()->EUserName->Text(), "ann");
+    EXPECT_EQ(wb.main()->EPassword->Text(), "") << "the rest is not processed";
+    EXPECT_EQ(wb.app().ExitCode(), 1);
+    EXPECT_FALSE(wb.app().Terminated()) << "the window stays open for the user";
 }
 
 TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
