@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <QFile>
+#include <csignal>
 
 #include "WorkbenchFixture.h"
 #include "db/Database.h"
@@ -151,6 +153,39 @@ TEST_F(CommandLineExport, AParameterPastTheLimitIsAnErrorNamingItsKey) {
     EXPECT_EQ(wb.main()->EPassword->Text(), "") << "the rest is not processed";
     EXPECT_EQ(wb.app().ExitCode(), 1);
     EXPECT_FALSE(wb.app().Terminated()) << "the window stays open for the user";
+}
+
+// A full disk under the export file is named as such, and the run fails.
+TEST_F(CommandLineExport, AnExportOntoAFullDiskSaysSo) {
+    wb.seed("INSERT INTO emp VALUES (1)");
+    exporttest::SaveInsertConfiguration(testenv::Root() + "/full.cfg", "/dev/full", "EMP",
+                                        {{"ID", "NUMBER(10)", "", "", ""}});
+    wb.main()->ProcessCommandLine({"EXPORT=select id from emp;" + testenv::Root() + "/full.cfg"});
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"Cannot write file \"/dev/full\": No space left on device."}));
+    EXPECT_EQ(wb.app().ExitCode(), 1);
+
+    // A disk that fills in the middle of a write takes part of it, then refuses the rest:
+    // the error is the system's reason, not "Unknown error". A file size limit does the same.
+    wb.seed(
+        "INSERT INTO emp SELECT x FROM (WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g "
+        "WHERE x < 30000) SELECT x FROM g) s");
+    exporttest::SaveInsertConfiguration(testenv::Root() + "/big.cfg", testenv::Root() + "/big.sql", "EMP",
+                                        {{"ID", "NUMBER(10)", "", "", ""}});
+    testenv::Dialogs().clear();
+    ExportRunning = false;
+    eksport->Close();
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 300000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    wb.main()->ProcessCommandLine({"EXPORT=select id from emp;" + testenv::Root() + "/big.cfg"});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"Cannot write file \"" + testenv::Root() + "/big.sql\": File too large."}));
 }
 
 TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
