@@ -20,6 +20,7 @@ bool textIsBytes(const TField* field) {
 ExportValue::ExportValue(const TField* field) : field_(field), form_(Form::Text) {
     const char16_t separator = DecimalSeparator().unicode();
     point_ = static_cast<char>(separator);
+    separator_ = separator;
     const std::type_info& t = typeid(*field);
     if (textIsBytes(field))
         form_ = Form::Utf8;
@@ -110,9 +111,8 @@ bool isNumber(const Char* p, const Char* end, bool fraction, char16_t point) {
 }  // namespace
 
 bool ExportValue::IsNumber(bool fraction) const {
-    const char16_t point = DecimalSeparator().unicode();
-    if (isText_) return isNumber(text_.utf16(), text_.utf16() + text_.size(), fraction, point);
-    return isNumber(bytes_.data(), bytes_.data() + bytes_.size(), fraction, point);
+    if (isText_) return isNumber(text_.utf16(), text_.utf16() + text_.size(), fraction, separator_);
+    return isNumber(bytes_.data(), bytes_.data() + bytes_.size(), fraction, separator_);
 }
 
 QString ExportValue::Text() const {

@@ -34,6 +34,7 @@ class ExportValue {
     const TField* field_;
     Form form_;
     char point_;              // the decimal separator, when it is ASCII
+    char16_t separator_;      // the decimal separator
     std::string_view bytes_;  // UTF-8 or ASCII text, unless text_ holds the value
     bool isText_ = false;
     QString text_;
