@@ -334,23 +334,31 @@ std::optional<PostgresConnection::FoundTable> PostgresConnection::findTable(cons
     // Ranked: the listed name (plain when visible on the search path, else qualified),
     // the line read as SQL reads a name, then a listed name in another letter case.
     const std::optional<SqlName> sql = ParseSqlName(line, true);
-    const auto rows = select(
-        QStringLiteral(
-            "SELECT s, r, o, k FROM (SELECT n.nspname AS s, c.relname AS r, c.oid AS o, CASE "
-            "WHEN v AND c.relname::text = p.l THEN 0 "
-            "WHEN n.nspname || '.' || c.relname = p.l THEN 1 "
-            "WHEN p.t <> '' AND c.relname::text = p.t AND (n.nspname::text = p.s OR (p.s = '' AND v)) THEN 2 "
-            "WHEN v AND lower(c.relname) = lower(p.l) THEN 3 "
-            "WHEN lower(n.nspname || '.' || c.relname) = lower(p.l) THEN 4 END AS k, v "
-            "FROM (SELECT $1::text AS l, $2::text AS s, $3::text AS t) p, pg_catalog.pg_class c "
-            "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace, "
-            "LATERAL (SELECT pg_catalog.pg_table_is_visible(c.oid) AS v) vis "
-            "WHERE c.relkind IN ('r','v','m','p','f') "
-            "AND (n.nspname NOT LIKE 'pg\\_temp\\_%' OR v) AND n.nspname NOT LIKE 'pg\\_toast%' "
-            "AND (lower(c.relname) IN (lower(p.l), lower(p.t)) "
-            "OR lower(n.nspname || '.' || c.relname) = lower(p.l))"
-            ") t WHERE k IS NOT NULL ORDER BY k, NOT v, s, r LIMIT 1"),
-        {line.toUtf8(), sql ? sql->schema.toUtf8() : QByteArray(), sql ? sql->table.toUtf8() : QByteArray()});
+    const QString ranked = QStringLiteral(
+        "SELECT s, r, o, k FROM (SELECT n.nspname AS s, c.relname AS r, c.oid AS o, CASE "
+        "WHEN v AND c.relname::text = p.l THEN 0 "
+        "WHEN n.nspname || '.' || c.relname = p.l THEN 1 "
+        "WHEN p.t <> '' AND c.relname::text = p.t AND (n.nspname::text = p.s OR (p.s = '' AND v)) THEN 2 "
+        "WHEN v AND lower(c.relname) = lower(p.l) THEN 3 "
+        "WHEN lower(n.nspname || '.' || c.relname) = lower(p.l) THEN 4 END AS k, v "
+        "FROM (SELECT $1::text AS l, $2::text AS s, $3::text AS t) p, pg_catalog.pg_class c "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace, "
+        "LATERAL (SELECT pg_catalog.pg_table_is_visible(c.oid) AS v) vis "
+        "WHERE c.relkind IN ('r','v','m','p','f') "
+        "AND (n.nspname NOT LIKE 'pg\\_temp\\_%' OR v) AND n.nspname NOT LIKE 'pg\\_toast%' AND %1"
+        ") t WHERE k IS NOT NULL ORDER BY k, NOT v, s, r LIMIT 1");
+    const std::vector<QByteArray> params{line.toUtf8(), sql ? sql->schema.toUtf8() : QByteArray(),
+                                         sql ? sql->table.toUtf8() : QByteArray()};
+    // The names spelt exactly come through the catalogue's index; only a line in another
+    // letter case needs the walk over every table.
+    auto rows = select(
+        ranked.arg(QStringLiteral("c.relname = ANY (ARRAY[p.l, p.t, substr(p.l, strpos(p.l, '.') + 1), "
+                                  "regexp_replace(p.l, '^.*\\.', '')]::name[])")),
+        params);
+    if (rows.empty())
+        rows = select(ranked.arg(QStringLiteral("(lower(c.relname) IN (lower(p.l), lower(p.t)) "
+                                                "OR lower(n.nspname || '.' || c.relname) = lower(p.l))")),
+                      params);
     if (rows.empty()) return std::nullopt;
     const QString schema = rows[0][0].value_or(QString());
     const QString table = rows[0][1].value_or(QString());
