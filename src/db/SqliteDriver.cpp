@@ -387,11 +387,16 @@ QStringList SqliteConnection::Tables() {
 }
 
 std::vector<std::pair<QString, QString>> SqliteConnection::TableColumns(const QString& table) {
-    auto result =
-        OpenQuery(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)")
-                      .replace(QStringLiteral("?1"),
-                               QChar(u'\'') + QString(table).replace(QChar(u'\''), QStringLiteral("''")) +
-                                   QChar(u'\'')));
+    auto literal = [](const QString& text) {
+        return QChar(u'\'') + QString(text).replace(QChar(u'\''), QStringLiteral("''")) + QChar(u'\'');
+    };
+    // The table a line names, as the statements on it find it (a quoted or qualified name).
+    const std::optional<QStringList> found = FindTable(table);
+    QString arguments = literal(table);
+    if (found)
+        arguments = found->size() == 2 ? literal(found->at(1)) + QStringLiteral(", ") + literal(found->at(0))
+                                       : literal(found->at(0));
+    auto result = OpenQuery(QStringLiteral("SELECT name, type FROM pragma_table_info(%1)").arg(arguments));
     RowStore rows(2);
     while (result->Fetch(rows, 1000)) {
     }

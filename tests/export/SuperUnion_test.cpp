@@ -94,9 +94,11 @@ TEST_P(Union, ALineIsATableNameNeverSql) {
     const QString trap = "a where 0 union all select 4242, '1' order by 1 desc";
     src.exec("CREATE TABLE \"" + trap + "\" (id INTEGER, \"it's\" VARCHAR(5))");
     src.exec("INSERT INTO \"" + trap + "\" VALUES (3, 'x')");
-    form->MTables->Lines().Assign(QStringList{trap.toUpper(), "a where 1 = 1"});
+    form->MTables->Lines().Assign(QStringList{trap.toUpper(), "a where 1 = 1", "\"b\""});
     form->BRefresh->Click();
-    EXPECT_EQ(columns(), QStringList({"id", "it's"}));
+    EXPECT_EQ(columns(), QStringList({"id", "it's", "price"}));
+    form->MTables->Lines().Assign(QStringList{trap.toUpper(), "a where 1 = 1"});
+    form->MColumns->Lines().Assign(QStringList{"id", "it's"});
     form->BExport->Click();
     EXPECT_EQ(FileBytes("c:\\superunion.csv"),
               "\"TABLE\",\"id\",\"it's\"\r\n\"" + trap.toUpper().toUtf8() + "\",\"3\",\"x\"\r\n");
