@@ -7,6 +7,7 @@
 #include "common/Settings.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
+#include "platform/ProgramArguments.h"
 #include "tools/CharASCI.h"
 #include "tools/CreateSimpleData.h"
 #include "tools/Konwerter.h"
@@ -25,6 +26,8 @@ void CreateLongLivedWindows(TApplication& application) {
 
 int RunZorvantic(int argc, char** argv) {
     QApplication qt(argc, argv);
+    // What Qt left of the arguments is the command line; a password in it is hidden there.
+    platform::KeepProgramArguments(argc, argv);
     auto* application = new TApplication();
 
     // 1. Configuration before any window: its boxes have no owner window.
@@ -51,5 +54,6 @@ int RunZorvantic(int argc, char** argv) {
     FinalizeConfiguration();
     const int exitCode = application->ExitCode();
     delete application;
+    platform::KeepProgramArguments(0, nullptr);
     return exitCode;
 }

@@ -93,6 +93,15 @@ class SqlConnection {
     // (name and physical type, in column order).
     virtual QStringList Tables() = 0;
     virtual std::vector<std::pair<QString, QString>> TableColumns(const QString& table) = 0;
+    // The table a line of a table list names, each part of its name as the catalogue
+    // spells it (schema first when the line needs one): the listed name itself, else the
+    // line read as an SQL name, else a listed name that differs only in letter case.
+    // nullopt when the line names no table. The line is only ever compared, never run.
+    virtual std::optional<QStringList> FindTable(const QString& line) = 0;
+    // A name as a statement writes it: bare where that reads back as exactly this name
+    // (a plain identifier in the letter case the database folds to, no keyword),
+    // otherwise in double quotes.
+    virtual QString NameInSql(const QString& name) = 0;
 
   protected:
     // The results open on this connection, oldest first.

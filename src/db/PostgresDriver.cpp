@@ -1,6 +1,9 @@
 #include "db/PostgresDriver.h"
 
+#include <QRegularExpression>
+
 #include "db/PostgresResult.h"
+#include "db/TableNames.h"
 
 namespace {
 
@@ -315,26 +318,75 @@ QStringList PostgresConnection::Tables() {
 }
 
 std::vector<std::pair<QString, QString>> PostgresConnection::TableColumns(const QString& table) {
-    const QByteArray name = table.toUtf8();
-    auto found = select(QStringLiteral("SELECT c.oid FROM pg_catalog.pg_class c "
-                                       "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
-                                       "WHERE c.relkind IN ('r','v','m','p','f') AND "
-                                       "((pg_catalog.pg_table_is_visible(c.oid) AND c.relname = $1) "
-                                       "OR n.nspname || '.' || c.relname = $1) "
-                                       "ORDER BY pg_catalog.pg_table_is_visible(c.oid) DESC LIMIT 1"),
-                        {name});
-    if (found.empty()) {
-        // Not a listed name: read it as SQL would (unquoted names fold to lower case).
-        found = select(QStringLiteral("SELECT pg_catalog.to_regclass($1)::oid"), {name});
-        if (!found.empty() && !found[0][0]) found.clear();
-    }
-    if (found.empty()) throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(table));
+    const auto found = findTable(table);
+    if (!found) throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(table));
     const auto rows =
         select(QStringLiteral("SELECT a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod) "
                               "FROM pg_catalog.pg_attribute a WHERE a.attrelid = $1 "
                               "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
-               {found[0][0]->toUtf8()});
+               {found->oid});
     std::vector<std::pair<QString, QString>> columns;
     for (const auto& r : rows) columns.emplace_back(r[0].value_or(QString()), r[1].value_or(QString()));
     return columns;
+}
+
+std::optional<PostgresConnection::FoundTable> PostgresConnection::findTable(const QString& line) {
+    // Ranked: the listed name (plain when visible on the search path, else qualified),
+    // the line read as SQL reads a name, then a listed name in another letter case.
+    const std::optional<SqlName> sql = ParseSqlName(line, true);
+    const QString ranked = QStringLiteral(
+        "SELECT s, r, o, k FROM (SELECT n.nspname AS s, c.relname AS r, c.oid AS o, CASE "
+        "WHEN v AND c.relname::text = p.l THEN 0 "
+        "WHEN n.nspname || '.' || c.relname = p.l THEN 1 "
+        "WHEN p.t <> '' AND c.relname::text = p.t AND (n.nspname::text = p.s OR (p.s = '' AND v)) THEN 2 "
+        "WHEN v AND lower(c.relname) = lower(p.l) THEN 3 "
+        "WHEN lower(n.nspname || '.' || c.relname) = lower(p.l) THEN 4 END AS k, v "
+        "FROM (SELECT $1::text AS l, $2::text AS s, $3::text AS t) p, pg_catalog.pg_class c "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace, "
+        "LATERAL (SELECT pg_catalog.pg_table_is_visible(c.oid) AS v) vis "
+        "WHERE c.relkind IN ('r','v','m','p','f') "
+        "AND (n.nspname NOT LIKE 'pg\\_temp\\_%' OR v) AND n.nspname NOT LIKE 'pg\\_toast%' AND %1"
+        ") t WHERE k IS NOT NULL ORDER BY k, NOT v, s, r LIMIT 1");
+    const std::vector<QByteArray> params{line.toUtf8(), sql ? sql->schema.toUtf8() : QByteArray(),
+                                         sql ? sql->table.toUtf8() : QByteArray()};
+    // The names spelt exactly come through the catalogue's index; only a line in another
+    // letter case needs the walk over every table.
+    auto rows = select(
+        ranked.arg(QStringLiteral("c.relname = ANY (ARRAY[p.l, p.t, substr(p.l, strpos(p.l, '.') + 1), "
+                                  "regexp_replace(p.l, '^.*\\.', '')]::name[])")),
+        params);
+    if (rows.empty())
+        rows = select(ranked.arg(QStringLiteral("(lower(c.relname) IN (lower(p.l), lower(p.t)) "
+                                                "OR lower(n.nspname || '.' || c.relname) = lower(p.l))")),
+                      params);
+    if (rows.empty()) return std::nullopt;
+    const QString schema = rows[0][0].value_or(QString());
+    const QString table = rows[0][1].value_or(QString());
+    // A name found visible on the search path by its own name is written as it is read.
+    const QString rank = rows[0][3].value_or(QString());
+    const bool plain = rank == QLatin1String("0") || rank == QLatin1String("3") ||
+                       (rank == QLatin1String("2") && sql->schema.isEmpty());
+    FoundTable found;
+    found.parts = plain ? QStringList{table} : QStringList{schema, table};
+    found.oid = rows[0][2].value_or(QString()).toUtf8();
+    return found;
+}
+
+std::optional<QStringList> PostgresConnection::FindTable(const QString& line) {
+    const auto found = findTable(line);
+    if (!found) return std::nullopt;
+    return found->parts;
+}
+
+QString PostgresConnection::NameInSql(const QString& name) {
+    if (!keywords_) {
+        // Unreserved keywords serve as names; the others would read as syntax.
+        keywords_.emplace();
+        for (const auto& r : select(QStringLiteral("SELECT word FROM pg_catalog.pg_get_keywords() "
+                                                   "WHERE catcode <> 'U'")))
+            keywords_->insert(r[0].value_or(QString()));
+    }
+    static const QRegularExpression plain(QStringLiteral("^[a-z_][a-z0-9_$]*$"));
+    if (plain.match(name).hasMatch() && !keywords_->contains(name)) return name;
+    return QuoteIdentifier(name);
 }

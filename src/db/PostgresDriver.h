@@ -1,6 +1,7 @@
 #pragma once
 
 #include <libpq-fe.h>
+#include <QSet>
 
 #include "db/Driver.h"
 #include "rtl/Exception.h"
@@ -53,6 +54,8 @@ class PostgresConnection : public SqlConnection {
 
     QStringList Tables() override;
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
+    std::optional<QStringList> FindTable(const QString& line) override;
+    QString NameInSql(const QString& name) override;
 
     // For the results.
     PGconn* Handle() const { return conn_.get(); }
@@ -75,9 +78,16 @@ class PostgresConnection : public SqlConnection {
     std::vector<std::vector<std::optional<QString>>> select(const QString& sql,
                                                             const std::vector<QByteArray>& params = {});
 
+    struct FoundTable {
+        QStringList parts;
+        QByteArray oid;
+    };
+    std::optional<FoundTable> findTable(const QString& line);
+
     PgConn conn_;
-    bool cursorTransaction_ = false;  // a transaction the driver began for a cursor is open
-    int cursors_ = 0;                 // cursors declared so far (their names)
+    std::optional<QSet<QString>> keywords_;  // those a bare name may not be; read once
+    bool cursorTransaction_ = false;         // a transaction the driver began for a cursor is open
+    int cursors_ = 0;                        // cursors declared so far (their names)
 };
 
 // Column types by type OID (see the table in PostgresResult.cpp).

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "db/TableNames.h"
 #include "platform/Paths.h"
 #include "rtl/Exception.h"
 #include "rtl/Utf8.h"
@@ -389,11 +390,16 @@ QStringList SqliteConnection::Tables() {
 }
 
 std::vector<std::pair<QString, QString>> SqliteConnection::TableColumns(const QString& table) {
-    auto result =
-        OpenQuery(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)")
-                      .replace(QStringLiteral("?1"),
-                               QChar(u'\'') + QString(table).replace(QChar(u'\''), QStringLiteral("''")) +
-                                   QChar(u'\'')));
+    auto literal = [](const QString& text) {
+        return QChar(u'\'') + QString(text).replace(QChar(u'\''), QStringLiteral("''")) + QChar(u'\'');
+    };
+    // The table a line names, as the statements on it find it (a quoted or qualified name).
+    const std::optional<QStringList> found = FindTable(table);
+    QString arguments = literal(table);
+    if (found)
+        arguments = found->size() == 2 ? literal(found->at(1)) + QStringLiteral(", ") + literal(found->at(0))
+                                       : literal(found->at(0));
+    auto result = OpenQuery(QStringLiteral("SELECT name, type FROM pragma_table_info(%1)").arg(arguments));
     RowStore rows(2);
     while (result->Fetch(rows, 1000)) {
     }
@@ -406,4 +412,51 @@ std::vector<std::pair<QString, QString>> SqliteConnection::TableColumns(const QS
     }
     if (columns.empty()) throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(table));
     return columns;
+}
+
+namespace {
+
+QString sqlLiteral(const QString& text) {
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
+}
+
+}  // namespace
+
+std::optional<QStringList> SqliteConnection::FindTable(const QString& line) {
+    // Names compare without letter case here, as SQLite itself reads them. Ranked: the
+    // line as a whole name, then as SQL reads a (schema-qualified) name; temp, then main,
+    // then attached schemas, the order in which SQLite looks a bare name up.
+    const std::optional<SqlName> sql = ParseSqlName(line, false);
+    const QString l = sqlLiteral(line);
+    QString asSql = QStringLiteral("0");
+    if (sql)
+        asSql = QStringLiteral("name = %1 COLLATE NOCASE AND (%2 = '' OR schema = %2 COLLATE NOCASE)")
+                    .arg(sqlLiteral(sql->table), sqlLiteral(sql->schema));
+    auto result = OpenQuery(
+        QStringLiteral("SELECT schema, name, k FROM (SELECT schema, name, CASE "
+                       "WHEN name = %1 COLLATE NOCASE THEN 0 "
+                       "WHEN %1 = 'sqlite_master' COLLATE NOCASE AND name = 'sqlite_schema' THEN 0 "
+                       "WHEN %2 THEN 1 END AS k FROM pragma_table_list) "
+                       "WHERE k IS NOT NULL ORDER BY k, schema = 'temp' DESC, schema = 'main' DESC LIMIT 1")
+            .arg(l, asSql));
+    RowStore rows(3);
+    while (result->Fetch(rows, 10)) {
+    }
+    if (rows.Count() == 0) return std::nullopt;
+    auto text = [&rows](int col) {
+        const auto v = rows.Value(0, col);
+        return v ? QString::fromUtf8(v->data(), static_cast<qsizetype>(v->size())) : QString();
+    };
+    const bool qualified = text(2) == QLatin1String("1") && sql && !sql->schema.isEmpty();
+    return qualified ? QStringList{text(0), text(1)} : QStringList{text(1)};
+}
+
+QString SqliteConnection::NameInSql(const QString& name) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    const QByteArray utf8 = name.toUtf8();
+    if (plain.match(name).hasMatch() &&
+        sqlite3_keyword_check(utf8.constData(), static_cast<int>(utf8.size())) == 0)
+        return name;
+    return QuoteIdentifier(name);
 }

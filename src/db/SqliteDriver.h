@@ -43,6 +43,8 @@ class SqliteConnection : public SqlConnection {
 
     QStringList Tables() override;
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
+    std::optional<QStringList> FindTable(const QString& line) override;
+    QString NameInSql(const QString& name) override;
 
     // The session's handle, for functions registered on it from outside.
     sqlite3* Handle() const { return db_.get(); }

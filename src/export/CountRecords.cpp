@@ -5,6 +5,7 @@
 
 #include "db/Field.h"
 #include "db/Query.h"
+#include "db/TableNames.h"
 #include "export/ListMemo.h"
 #include "framework/Application.h"
 #include "framework/BusyCursor.h"
@@ -79,14 +80,17 @@ void TFCountRecords::BitBtn1Click(TObject*) {
     QStringList results;
     for (const QString& line : MTables->Lines().ToStringList()) {
         const QString table = line.left(kMaxText);
-        Query->SQL().Clear();
-        Query->SQL().Add((QStringLiteral("Select count(*) from ") + table).left(kMaxText));
-        if (withCondition) Query->SQL().Add(QStringLiteral("WHERE ") + condition);
         Panel1->SetCaption(table);
         Panel1->Repaint();
         const QString head = (table + QChar(u'\t')).left(kMaxText);
         // Whatever goes wrong with one table, the others are still counted.
         try {
+            // The line names a table; only the condition is the user's own SQL.
+            Query->SQL().Clear();
+            Query->SQL().Add(
+                (QStringLiteral("Select count(*) from ") + TableReference(Query->DatabaseName(), table))
+                    .left(kMaxText));
+            if (withCondition) Query->SQL().Add(QStringLiteral("WHERE ") + condition);
             Query->Open();
             results << head + Query->Fields(0)->AsString();
         } catch (...) {

@@ -41,7 +41,9 @@ ExportFile::ExportFile(const QString& fileName)
     : shownName_(fileName), buffer_(kBufferSize, Qt::Uninitialized), table_(platform::Cp1250ByteTable()) {
     platform::EnsureDriveRoot(fileName);
     file_.setFileName(platform::MapPath(fileName));
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail(QStringLiteral("create"));
+    // The buffer is ours: every write goes to the system, which says why one fails.
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        fail(QStringLiteral("create"));
 }
 
 ExportFile::~ExportFile() {
@@ -121,7 +123,13 @@ void ExportFile::makeRoom(qsizetype bytes) {
 
 void ExportFile::flush() {
     if (used_ == 0) return;
-    if (file_.write(buffer_.constData(), used_) != used_) fail(QStringLiteral("write"));
+    // A disk that fills takes part of a write without an error; writing the rest then
+    // fails with the system's reason ("No space left on device").
+    for (qsizetype done = 0; done < used_;) {
+        const qint64 written = file_.write(buffer_.constData() + done, used_ - done);
+        if (written <= 0) fail(QStringLiteral("write"));
+        done += written;
+    }
     used_ = 0;
 }
 

@@ -20,6 +20,7 @@ bool textIsBytes(const TField* field) {
 ExportValue::ExportValue(const TField* field) : field_(field), form_(Form::Text) {
     const char16_t separator = DecimalSeparator().unicode();
     point_ = static_cast<char>(separator);
+    separator_ = separator;
     const std::type_info& t = typeid(*field);
     if (textIsBytes(field))
         form_ = Form::Utf8;
@@ -76,4 +77,44 @@ void ExportValue::Write(ExportFile& out, QChar doubled) const {
         out.WriteUtf8(bytes_, static_cast<char>(doubled.unicode()));
     else
         out.Write(QString::fromUtf8(bytes_.data(), static_cast<qsizetype>(bytes_.size())), doubled);
+}
+
+namespace {
+
+// [sign] digits [point digits] [E [sign] digits], at least one digit before the exponent;
+// without `fraction` only [sign] digits.
+template <class Char>
+bool isNumber(const Char* p, const Char* end, bool fraction, char16_t point) {
+    auto digits = [&p, end] {
+        const Char* start = p;
+        while (p < end && *p >= '0' && *p <= '9') ++p;
+        return p - start;
+    };
+    auto sign = [&p, end] {
+        if (p < end && (*p == '-' || *p == '+')) ++p;
+    };
+    sign();
+    auto mantissa = digits();
+    if (fraction && p < end && static_cast<char16_t>(*p) == point) {
+        ++p;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return false;
+    if (fraction && p < end && (*p == 'E' || *p == 'e')) {
+        ++p;
+        sign();
+        if (digits() == 0) return false;
+    }
+    return p == end;
+}
+
+}  // namespace
+
+bool ExportValue::IsNumber(bool fraction) const {
+    if (isText_) return isNumber(text_.utf16(), text_.utf16() + text_.size(), fraction, separator_);
+    return isNumber(bytes_.data(), bytes_.data() + bytes_.size(), fraction, separator_);
+}
+
+QString ExportValue::Text() const {
+    return isText_ ? text_ : QString::fromUtf8(bytes_.data(), static_cast<qsizetype>(bytes_.size()));
 }

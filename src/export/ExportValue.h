@@ -21,6 +21,12 @@ class ExportValue {
     // Writes the value read last, every `doubled` character written twice (QChar()
     // doubles nothing).
     void Write(ExportFile& out, QChar doubled) const;
+    // Whether the value read last is a number written as this program writes numbers:
+    // an optional sign and digits; with `fraction` also a decimal separator and digits
+    // and an exponent ("1,5", "2E-7").
+    bool IsNumber(bool fraction) const;
+    // The value read last, for an error.
+    QString Text() const;
 
   private:
     enum class Form { Utf8, Float, Decimal, Text };
@@ -28,6 +34,7 @@ class ExportValue {
     const TField* field_;
     Form form_;
     char point_;              // the decimal separator, when it is ASCII
+    char16_t separator_;      // the decimal separator
     std::string_view bytes_;  // UTF-8 or ASCII text, unless text_ holds the value
     bool isText_ = false;
     QString text_;

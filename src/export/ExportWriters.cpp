@@ -1,9 +1,12 @@
 #include "export/ExportWriters.h"
 
+#include <QRegularExpression>
+
 #include "db/DataSet.h"
 #include "db/Field.h"
 #include "export/ExportFile.h"
 #include "export/ExportValue.h"
+#include "rtl/Exception.h"
 #include "rtl/SysUtils.h"
 
 QString QuoteValue(const QString& value, const QString& delimiter) {
@@ -65,6 +68,22 @@ struct Position {
 
 QString columnPlace(const char* what, size_t i) {
     return QStringLiteral("in the %1 of column %2").arg(QLatin1String(what)).arg(i + 1);
+}
+
+// A value of a NUMBER column written outside quotes must be a number, so that it stays
+// one value of the statement: a whole one for NUMBER(p) and NUMBER(p,0). Other types
+// written bare are the user's own choice (an SQL expression in each value).
+enum class BareValue { Unchecked, Whole, Number };
+
+BareValue bareValueOf(const SqlColumnDef& def) {
+    // After an odd number of apostrophes the value stands inside a string literal.
+    if (def.prefix.count(QLatin1Char('\'')) % 2 == 1) return BareValue::Unchecked;
+    static const QRegularExpression number(QStringLiteral(R"(^\s*NUMBER\b)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression whole(QStringLiteral(R"(^\s*NUMBER\s*\(\s*\d+\s*(,\s*0+\s*)?\)\s*$)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (!number.match(def.type).hasMatch()) return BareValue::Unchecked;
+    return whole.match(def.type).hasMatch() ? BareValue::Whole : BareValue::Number;
 }
 
 }  // namespace
@@ -147,6 +166,14 @@ void WriteSqlScript(TDataSet& dataSet, const std::vector<ExportColumn>& columns,
         prefixes.emplace_back(def(i).prefix, columnPlace("prefix", i));
         suffixes.emplace_back(def(i).suffix, columnPlace("suffix", i));
     }
+    std::vector<BareValue> bare;
+    for (size_t i = 0; i < n; ++i) bare.push_back(bareValueOf(def(i)));
+    auto refuseBareValue = [&](const ExportValue& v, size_t i) {
+        throw EInOutError(
+            QStringLiteral("Cannot write file \"%1\": the value \"%2\" %3 is not a number, as its "
+                           "type \"%4\" without quotes requires")
+                .arg(options.fileName, v.Text(), at.describe(), def(i).type));
+    };
     auto endStatement = [&] {
         out.WriteAscii(')');
         if (options.semicolon) out.WriteAscii(';');
@@ -203,6 +230,8 @@ void WriteSqlScript(TDataSet& dataSet, const std::vector<ExportColumn>& columns,
             if (!v.Read()) {
                 out.Write(emptyValue);
             } else {
+                if (bare[i] != BareValue::Unchecked && !v.IsNumber(bare[i] == BareValue::Number))
+                    refuseBareValue(v, i);
                 out.Write(prefixes[i]);
                 v.Write(out, QChar(u'\''));
                 out.Write(suffixes[i]);

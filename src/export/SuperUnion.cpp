@@ -11,6 +11,7 @@
 #include "db/Catalog.h"
 #include "db/Field.h"
 #include "db/Query.h"
+#include "db/TableNames.h"
 #include "export/EncodedLine.h"
 #include "export/ExportFile.h"
 #include "framework/Application.h"
@@ -118,7 +119,7 @@ void TFSuperUnion::BExportClick(TObject*) {
         // A table that fails keeps the lines written for it; the next one follows.
         try {
             Query->SQL().Clear();
-            Query->SQL().Add(QStringLiteral("Select * from ") + table);
+            Query->SQL().Add(QStringLiteral("Select * from ") + TableReference(Query->DatabaseName(), table));
             Panel->SetCaption(table);
             Panel->Repaint();
             Query->Open();

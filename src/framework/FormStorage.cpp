@@ -1,6 +1,7 @@
 #include "framework/FormStorage.h"
 
 #include <exception>
+#include <optional>
 
 #include "framework/ComCtrls.h"
 #include "framework/Forms.h"
@@ -26,40 +27,49 @@ TFormStorage::~TFormStorage() = default;
 void TFormStorage::Restore() {
     if (!backend_) return;
     QString value;
+    // A value that cannot be read (stored with another type) is reported once the others
+    // are restored; the next save then replaces it with a readable one.
+    std::exception_ptr unreadable;
+    // Whether the value is stored; nullopt when it is, but cannot be read.
+    auto read = [this, &unreadable](const QString& name, QString& out) -> std::optional<bool> {
+        try {
+            return backend_->Read(name, out);
+        } catch (...) {
+            if (!unreadable) unreadable = std::current_exception();
+            return std::nullopt;
+        }
+    };
     if (storePlacement_) {
         QString l, t, w, h, state;
-        if (backend_->Read(QStringLiteral("Left"), l) && backend_->Read(QStringLiteral("Top"), t) &&
-            backend_->Read(QStringLiteral("Width"), w) && backend_->Read(QStringLiteral("Height"), h)) {
+        // Each is read, so that one of another type does not hide the others.
+        const bool left = read(QStringLiteral("Left"), l).value_or(false);
+        const bool top = read(QStringLiteral("Top"), t).value_or(false);
+        const bool width = read(QStringLiteral("Width"), w).value_or(false);
+        const bool height = read(QStringLiteral("Height"), h).value_or(false);
+        const bool stored = left && top && width && height;
+        if (stored) {
             int32_t il, it, iw, ih;
             if (TryStrToInt(l, il) && TryStrToInt(t, it) && TryStrToInt(w, iw) && TryStrToInt(h, ih) &&
                 iw > 0 && ih > 0)
                 form_->SetPlacement(QRect(il, it, iw, ih));
         }
-        if (backend_->Read(QStringLiteral("WindowState"), state)) {
+        if (read(QStringLiteral("WindowState"), state).value_or(false)) {
             if (state == QLatin1String("wsMaximized"))
                 form_->SetWindowState(TWindowState::wsMaximized);
             else if (state == QLatin1String("wsNormal"))
                 form_->SetWindowState(TWindowState::wsNormal);
         }
     }
-    std::exception_ptr unreadable;
     for (const QString& entry : storedProps_.Lines()) {
         const qsizetype dot = entry.indexOf(QChar('.'));
         if (dot < 0) continue;
         TComponent* c = form_->FindComponent(entry.left(dot));
         if (c == nullptr) continue;
         const QString property = entry.mid(dot + 1);
-        // A value that cannot be read (stored with another type) is reported once the
-        // others are restored; the next save then replaces it with a readable one.
-        bool stored = false;
-        try {
-            stored = backend_->Read(entry, value);
-        } catch (...) {
-            if (!unreadable) unreadable = std::current_exception();
-            continue;
-        }
+        const std::optional<bool> stored = read(entry, value);
+        if (!stored) continue;
         // Texts come back trimmed also when nothing is stored yet.
-        if (!stored) {
+        if (!*stored) {
             if (property.compare(QLatin1String("Text"), Qt::CaseInsensitive) == 0)
                 writeProperty(c, property, Trim(readProperty(c, property)));
             continue;

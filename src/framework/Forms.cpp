@@ -165,7 +165,9 @@ void TForm::Close() {
 
 bool TForm::doClose() {
     if (modalDepth_ > 0 && modalResult_ == mrNone) modalResult_ = mrCancel;
-    for (auto& hook : closeHooks_) hook();
+    // What a hook cannot save (a full disk) is shown, and the window closes all the same:
+    // a failed save must not keep the user from leaving.
+    for (auto& hook : closeHooks_) Dispatch(hook);
     bool canClose = true;
     if (OnCloseQuery) OnCloseQuery(this, canClose);
     if (!canClose) {

@@ -81,16 +81,21 @@ Loaded& load(RootKey root) {
 }
 
 // Writes the cached hive, changed in place by the caller. When the file cannot be
-// replaced the change is dropped: the next read takes the file as it stayed.
-bool store(RootKey root) {
+// replaced the change is dropped: the next read takes the file as it stayed; `why`
+// then names the file and the reason.
+bool store(RootKey root, QString* why = nullptr) {
     Cached& c = cached(root);
     // An existing file that could not be read would be lost by writing over it.
     bool written = c.loaded.readable && QDir().mkpath(ConfigFolder());
+    if (!written && why != nullptr)
+        *why = c.loaded.readable ? QStringLiteral("Cannot create folder \"%1\"").arg(ConfigFolder())
+                                 : QStringLiteral("File \"%1\" could not be read").arg(c.path);
     if (written) {
         try {
             ReplaceFile(c.path, ToCp1250(c.loaded.hive.Format()));
-        } catch (const EInOutError&) {
+        } catch (const EInOutError& e) {
             written = false;
+            if (why != nullptr) *why = e.Message();
         }
     }
     c.stamp = stampOf(c.path);
@@ -103,8 +108,9 @@ QString normalized(const QString& path) {
     return parts.join(QLatin1Char('\\'));
 }
 
-[[noreturn]] void failedToSet(const QString& name) {
-    throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(name));
+[[noreturn]] void failedToSet(const QString& name, const QString& why = QString()) {
+    const QString message = QStringLiteral("Failed to set data for '%1'").arg(name);
+    throw ERegistryException(why.isEmpty() ? message : message + QStringLiteral(": ") + why);
 }
 
 }  // namespace
@@ -137,13 +143,14 @@ QString TRegistry::resolve(const QString& key) const {
 }
 
 bool TRegistry::OpenKey(const QString& key, bool canCreate) {
+    createFailure_.clear();
     const QString full = resolve(key);
     Loaded& loaded = load(root_);
     const bool isRoot = full == RootKeyName(root_);
     if (!isRoot && !loaded.hive.HasKey(full)) {
         if (!canCreate) return false;
         loaded.hive.AddKey(full);
-        if (!store(root_)) return false;
+        if (!store(root_, &createFailure_)) return false;
     }
     currentPath_ = full.mid(RootKeyName(root_).size() + 1);
     open_ = true;
@@ -166,7 +173,8 @@ QString TRegistry::ReadString(const QString& name) const {
 }
 
 void TRegistry::WriteString(const QString& name, const QString& value) {
-    if (!open_) failedToSet(name);
+    // A key that could not be created says why (a full disk), as a failed write does.
+    if (!open_) failedToSet(name, createFailure_);
     Loaded& loaded = load(root_);
     // Windows save every stored value when they close: an unchanged one costs no write.
     if (const HiveKey* existing = loaded.hive.FindKey(fullCurrentPath())) {
@@ -176,7 +184,7 @@ void TRegistry::WriteString(const QString& name, const QString& value) {
     // A key another object deleted meanwhile comes back, as the open handle would keep it.
     HiveKey& key = loaded.hive.AddKey(fullCurrentPath());
     RegistryHive::SetString(key, name, value);
-    if (!store(root_)) failedToSet(name);
+    if (QString why; !store(root_, &why)) failedToSet(name, why);
 }
 
 bool TRegistry::ValueExists(const QString& name) const {

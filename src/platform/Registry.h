@@ -40,7 +40,8 @@ class TRegistry {
     // ERegistryException "Invalid data type for 'NAME'".
     QString ReadString(const QString& name) const;
     // Raises ERegistryException "Failed to set data for 'NAME'" when no key is open or
-    // the file cannot be written.
+    // the file cannot be written; then followed by ": " and the file's error (its name
+    // and the system's reason, "No space left on device").
     void WriteString(const QString& name, const QString& value);
     bool ValueExists(const QString& name) const;
     bool DeleteValue(const QString& name);
@@ -58,6 +59,7 @@ class TRegistry {
     RootKey root_;
     bool open_ = false;
     QString currentPath_;
+    QString createFailure_;  // why the last OpenKey could not create its key
 };
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "tools/CreateSimpleData.h"
 
+#include <QRegularExpression>
+
 #include "db/Field.h"
 #include "db/Query.h"
 #include "framework/ControlPlacement.h"
@@ -11,10 +13,22 @@ namespace {
 
 constexpr int kMemoLines = 513;
 
+// A field's name as the statement writes it. The statement is for another database
+// (its upper-case names are Oracle's), so a plain name stays bare whatever its letter
+// case; any other name goes in double quotes, so that it stays one name.
+QString columnName(const QString& name) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_$#]*$"));
+    if (plain.match(name).hasMatch()) return name;
+    return QChar('"') + QString(name).replace(QChar('"'), QStringLiteral("\"\"")) + QChar('"');
+}
+
 QString sampleValue(const TField& field) {
     switch (field.DataType()) {
         case TFieldType::ftString:
-            return QChar('\'') + field.FieldName().left(field.Size()) + QChar('\'');
+            // The name is the database's text: a literal, its apostrophes doubled.
+            return QChar('\'') +
+                   field.FieldName().left(field.Size()).replace(QChar('\''), QStringLiteral("''")) +
+                   QChar('\'');
         case TFieldType::ftDateTime:
             return QStringLiteral("SYSDATE");
         default:
@@ -65,7 +79,8 @@ void TFCreateSimpleData::ExecuteClick(TObject*) {
     itemCount_ = 0;
     DopiszDoLinii(QStringLiteral("INSERT INTO ") + TableName->Text() + QStringLiteral(" ("));
     for (int i = 0; i < n; ++i) {
-        DopiszDoLinii(Query->Fields(i)->FieldName() + (i < n - 1 ? QStringLiteral(",") : QString()));
+        DopiszDoLinii(columnName(Query->Fields(i)->FieldName()) +
+                      (i < n - 1 ? QStringLiteral(",") : QString()));
         countItem();
     }
     DopiszDoLinii(QStringLiteral(" ) VALUES ("));

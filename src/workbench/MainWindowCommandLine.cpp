@@ -1,26 +1,42 @@
 // The command line: KEY=VALUE parameters that log in, connect and run one unattended
 // export, processed once as the last step of the main window's first show.
-#include <QCoreApplication>
-
 #include "common/UtilityParent.h"
 #include "db/Query.h"
 #include "export/Eksport.h"
 #include "framework/Application.h"
 #include "framework/Dispatch.h"
 #include "framework/StdCtrls.h"
+#include "platform/ProgramArguments.h"
+#include "rtl/Exception.h"
 #include "rtl/SysUtils.h"
 #include "workbench/MainWindow.h"
 
 namespace {
 
-// Longer parameters are cut: no key or value of this program needs more.
+// No key or value of this program needs more; a longer parameter is refused, never cut.
 constexpr int kMaxParameterLength = 4096;
+
+// A parameter as the program reads it: double quotes only group blanks and are never
+// part of it, so a quoted value reads like a quoted whole even when no shell removed them.
+QString withoutQuotes(const QString& whole) {
+    QString parameter = whole;
+    parameter.remove(QChar('"'));
+    return parameter;
+}
+
+QString keyOf(const QString& parameter) {
+    return Cut(UpperCase(ExtractField(1, parameter, TCharSet{QChar('=')})), 255);
+}
 
 }  // namespace
 
 void TFMain::ProcessCommandLine() {
     // The shell has split the parameters already and grouped blanks in quotes.
-    ProcessCommandLine(QCoreApplication::arguments().mid(1));
+    const QStringList parameters = platform::ProgramParameters();
+    // Read once; from now on the process list shows no password.
+    for (int i = 0; i < parameters.size(); ++i)
+        if (keyOf(withoutQuotes(parameters[i])) == QLatin1String("PASSWORD")) platform::HideParameterValue(i);
+    ProcessCommandLine(parameters);
 }
 
 void TFMain::ProcessCommandLine(const QStringList& parameters) {
@@ -29,12 +45,15 @@ void TFMain::ProcessCommandLine(const QStringList& parameters) {
     Dispatch([&] {
         const TCharSet equals{QChar('=')};
         for (const QString& whole : parameters) {
-            // Double quotes only group blanks and are never part of a parameter, so a
-            // quoted value reads like a quoted whole even when no shell removed them.
-            QString parameter = whole;
-            parameter.remove(QChar('"'));
-            parameter.truncate(kMaxParameterLength);
-            const QString key = Cut(UpperCase(ExtractField(1, parameter, equals)), 255);
+            const QString parameter = withoutQuotes(whole);
+            const QString key = keyOf(parameter);
+            if (parameter.size() > kMaxParameterLength) {
+                // A cut EXPORT could lose its configuration and end as if it had worked.
+                Application()->SetExitCode(1);
+                throw Exception(QStringLiteral("The command-line parameter %1 is longer than %2 characters")
+                                    .arg(key)
+                                    .arg(kMaxParameterLength));
+            }
             const QString value = ExtractField(2, parameter, equals);
             if (key == QLatin1String("ALIAS")) {
                 // The alias must match an item letter for letter; none selected otherwise.

@@ -2,6 +2,7 @@
 // the grid font, the record count and the pop-up "Zapisz wynik".
 #include "db/Field.h"
 #include "db/Query.h"
+#include "db/TableNames.h"
 #include "framework/ComCtrls.h"
 #include "framework/DBGrids.h"
 #include "framework/Dialogs.h"
@@ -10,14 +11,18 @@
 
 void TFMain::BSQLClick(TObject*) {
     if (!EnsureConnected()) return;
-    const QString table = InputBox(QStringLiteral("Table name"), QString(), QString());
+    const QString typed = InputBox(QStringLiteral("Table name"), QString(), QString());
+    // What was typed names a table; the names written into the field are the database's.
+    const QString database = MainQuery->DatabaseName();
+    const QString table = TableReference(database, typed);
     MainQuery->SQL().BeginUpdate();
     MainQuery->SQL().Clear();
     MainQuery->SQL().Add(QStringLiteral("Select * from ") + table);
     MainQuery->SQL().EndUpdate();
     MainQuery->Open();
     QStringList names;
-    for (int i = 0; i < MainQuery->FieldCount(); ++i) names << MainQuery->Fields(i)->FieldName();
+    for (int i = 0; i < MainQuery->FieldCount(); ++i)
+        names << NameInSql(database, MainQuery->Fields(i)->FieldName());
     SQL1->SetText(QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") +
                   table);
 }

@@ -2,6 +2,7 @@
 #include "db/Catalog.h"
 #include "db/Field.h"
 #include "db/Query.h"
+#include "db/TableNames.h"
 #include "framework/StdCtrls.h"
 #include "rtl/SysUtils.h"
 #include "workbench/MainWindow.h"
@@ -26,10 +27,12 @@ void TFMain::NazwaTabeliEnter(TObject*) {
 
 void TFMain::BWykonajAktualizacjaClick(TObject*) {
     if (!EnsureConnected()) return;
+    // The box holds a table's name, picked from the catalogue's list or typed.
+    const QString table = TableReference(QueryAktualizacja->DatabaseName(), NazwaTabeli->Text());
     TStrings& sql = QueryAktualizacja->SQL();
     sql.BeginUpdate();
     sql.Clear();
-    sql.Add(QStringLiteral("SELECT * FROM ") + NazwaTabeli->Text());
+    sql.Add(QStringLiteral("SELECT * FROM ") + table);
     if (!Trim(WHERE->Text()).isEmpty()) sql.Add(QStringLiteral(" Where ") + WHERE->Text());
     if (!Trim(ORDER->Text()).isEmpty()) sql.Add(QStringLiteral(" ORDER BY ") + ORDER->Text());
     sql.EndUpdate();

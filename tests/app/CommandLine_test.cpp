@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 
 #include "ScratchAlias.h"
@@ -88,6 +89,37 @@ TEST_P(UnattendedRun, ExportsWithTheStoredConfigurationAndEnds) {
 TEST_P(UnattendedRun, ExportWithoutConfigurationOnlyShowsTheWindowAndStillEnds) {
     ASSERT_TRUE(run({"alias=TEST", "Export=select id from emp"}));
     EXPECT_TRUE(testenv::ReadFile("emp.sql").isEmpty());
+}
+
+// Other local users read a process's command line in the process list: the running
+// program shows its password there only until it has read it.
+TEST(ProgramArguments, ThePasswordLeavesTheProcessListOnceRead) {
+    testenv::WriteFile(platform::HiveFileName(platform::RootKey::LocalMachine),
+                       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\r\n"
+                       "\"Version\"=\"09.01.2002\"\r\n");
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(testenv::Root());
+    p.start(QCoreApplication::applicationDirPath() + "/../zorvantic", {"USERNAME=ann", "PASSWORD=tiger-7"});
+    ASSERT_TRUE(p.waitForStarted());
+    // Without an EXPORT the program stays open; its command line is read at the first show.
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(p.processId()));
+    QByteArray seen;
+    for (int i = 0; i < 200; ++i) {
+        if (cmdline.open(QIODevice::ReadOnly)) {
+            seen = cmdline.readAll();
+            cmdline.close();
+        }
+        if (seen.contains("PASSWORD=") && !seen.contains("tiger")) break;
+        p.waitForFinished(100);
+    }
+    p.kill();
+    p.waitForFinished();
+    EXPECT_FALSE(seen.contains("tiger")) << seen.replace('\0', ' ').toStdString();
+    EXPECT_TRUE(seen.contains(QByteArray("USERNAME=ann\0PASSWORD=*******", 30)))
+        << seen.replace('\0', ' ').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, UnattendedRun, testing::Values(Backend::Sqlite, Backend::Postgres),

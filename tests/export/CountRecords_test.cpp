@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "ExportTestSupport.h"
+#include "db/Field.h"
 #include "db/Query.h"
 #include "export/CountRecords.h"
 #include "framework/ExtCtrls.h"
@@ -62,8 +63,52 @@ TEST_P(Counter, TheConditionGoesToEveryTable) {
     EXPECT_EQ(form->Query->SQL().ToStringList(), QStringList({"Select count(*) from c"}));
 }
 
+// A table whose name holds SQL, beside the table the SQL would read: counted as the table
+// it names, letter case as the suggestion list gives it or as the catalogue spells it.
+TEST_P(Counter, ALineIsATableNameNeverSql) {
+    const QString trap = "A where 0 union all select 4242 order by 1 desc";
+    src.exec("CREATE TABLE \"" + trap + "\" (id INTEGER)");
+    src.exec("INSERT INTO \"" + trap + "\" VALUES (1)");
+    src.exec("CREATE TABLE \"it's \"\"odd\"\"\" (id INTEGER)");
+    src.exec("CREATE TABLE \"select\" (id INTEGER)");
+    QString schema = "main";
+    if (GetParam() == Backend::Postgres) {
+        src.open("SELECT current_schema()");
+        schema = src.query()->Fields(0)->AsString();
+    }
+    const QStringList lines{trap, trap.toUpper(), "it's \"odd\"", "SELECT",          "a where 1 = 1",
+                            "A",  "a;",           schema + ".a",  schema + ".\"a\"", "nobody.a"};
+    form->MTables->Lines().Assign(lines);
+    form->BitBtn1->Click();
+    EXPECT_EQ(results(), QStringList({trap + "\t1", trap.toUpper() + "\t1", "it's \"odd\"\t0", "SELECT\t0",
+                                      "a where 1 = 1\tunkown", "A\t3", "a;\tunkown", lines[7] + "\t3",
+                                      lines[8] + "\t3", "nobody.a\tunkown"}));
+    // The condition stays the user's own SQL.
+    form->MTables->Lines().Assign(QStringList{trap});
+    form->AdditionalCondition->SetText("id > 0 and 1 = 1");
+    form->BitBtn1->Click();
+    EXPECT_EQ(results(), QStringList({trap + "\t1"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Counter, testing::Values(Backend::Sqlite, Backend::Postgres),
                          exporttest::ParamName);
+
+TEST(CounterHostileName, ATableNamedLikeAConditionRunsNothing) {
+    Source src(Backend::Postgres);
+    exporttest::HostileName hostile(src);
+    ASSERT_FALSE(hostile.roleIsSuperuser());
+    TStringList tables;
+    tables.Add(hostile.name);
+    tables.Add(hostile.name.toUpper());
+    testenv::Dialogs().onModal = [](QWidget*, const QString&) {
+        FCountRecords->BitBtn1->Click();
+        EXPECT_EQ(FCountRecords->MResults->Lines().ToStringList(),
+                  QStringList({"t where evil() is not null\t2", "T WHERE EVIL() IS NOT NULL\t2"}));
+        return 2;
+    };
+    ShowCountRecords("X", tables);
+    EXPECT_FALSE(hostile.roleIsSuperuser());
+}
 
 TEST(CounterWindow, ListsAreCutAndTheWindowGoesAfterItsRun) {
     Source src;

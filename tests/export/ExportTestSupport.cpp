@@ -1,12 +1,14 @@
 #include "ExportTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QFile>
 #include <QTest>
 
 #include "db/Aliases.h"
 #include "db/DataSource.h"
 #include "db/Database.h"
+#include "db/Field.h"
 #include "export/Eksport.h"
 #include "framework/Controls.h"
 #include "framework/DBGrids.h"
@@ -82,6 +84,30 @@ void SaveInsertConfiguration(const QString& fileName, const QString& output, con
     c.runAfter = false;
     c.createTable = false;
     SaveExportConfiguration(fileName, c);
+}
+
+HostileName::HostileName(Source& src) : src_(src) {
+    role_ = QStringLiteral("zv_mallory_%1").arg(QCoreApplication::applicationPid());
+    testenv::PostgresAdmin("DROP ROLE IF EXISTS " + role_);
+    testenv::PostgresAdmin("CREATE ROLE " + role_ + " NOSUPERUSER NOLOGIN");
+    src.exec("CREATE FUNCTION evil() RETURNS integer LANGUAGE plpgsql AS $$ BEGIN EXECUTE 'ALTER ROLE " +
+             role_ + " SUPERUSER'; RETURN 1; END $$");
+    src.exec("CREATE TABLE t (id INTEGER)");
+    src.exec("INSERT INTO t VALUES (1)");
+    src.exec("CREATE TABLE \"" + name + "\" (id INTEGER)");
+    src.exec("INSERT INTO \"" + name + "\" VALUES (1)");
+    src.exec("INSERT INTO \"" + name + "\" VALUES (2)");
+}
+
+HostileName::~HostileName() {
+    testenv::PostgresAdmin("DROP ROLE IF EXISTS " + role_);
+}
+
+bool HostileName::roleIsSuperuser() {
+    src_.open(
+        "SELECT CASE WHEN rolsuper THEN 'yes' ELSE 'no' END FROM pg_catalog.pg_roles WHERE rolname = '" +
+        role_ + "'");
+    return src_.query()->Fields(0)->AsString() != QLatin1String("no");
 }
 
 }  // namespace exporttest

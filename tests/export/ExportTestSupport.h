@@ -89,4 +89,21 @@ struct CursorAtPaint : QObject {
     QList<Qt::CursorShape> shapes;
 };
 
+// On PostgreSQL: a low-privilege role, a function of its owner that makes the role
+// superuser when someone privileged runs it, the table t of one row, and a table whose
+// name reads like a condition calling that function on t, of two rows (1 and 2).
+class HostileName {
+  public:
+    explicit HostileName(Source& src);
+    ~HostileName();
+    HostileName(const HostileName&) = delete;
+    HostileName& operator=(const HostileName&) = delete;
+    bool roleIsSuperuser();
+    const QString name = QStringLiteral("t where evil() is not null");
+
+  private:
+    Source& src_;
+    QString role_;
+};
+
 }  // namespace exporttest

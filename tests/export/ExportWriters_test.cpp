@@ -349,6 +349,64 @@ TEST_P(ExportedValues, EveryFieldClassIsWrittenAsItsText) {
     }
 }
 
+// A value of a NUMBER column is written without quotes, so it must be a number: text in
+// it (SQLite lets an INTEGER column hold text; on PostgreSQL a text column typed as a
+// number) stops the export naming value, column and row. Quoted values keep doubling.
+TEST_P(ExportedValues, ValuesWrittenWithoutQuotesMustBeNumbers) {
+    exporttest::Source src(GetParam());
+    const bool pg = GetParam() == Backend::Postgres;
+    src.exec(pg ? "CREATE TABLE emp (id VARCHAR(40), name VARCHAR(10), pay NUMERIC(7,2))"
+                : "CREATE TABLE emp (id INTEGER, name VARCHAR(10), pay NUMERIC(7,2))");
+    src.exec("INSERT INTO emp VALUES ('7', 'Bo''b', -1.25)");
+    src.exec("INSERT INTO emp VALUES ('0); DROP TABLE emp; --', 'Mallory', NULL)");
+    src.open("SELECT id, name, pay FROM emp ORDER BY name");
+    const std::vector<ExportColumn> cols{{"ID", "id"}, {"NAME", "name"}, {"PAY", "pay"}};
+    std::vector<SqlColumnDef> defs{
+        {"ID", "NUMBER(10)", "", ""}, {"NAME", "VARCHAR2(10)", "'", "'"}, {"PAY", "NUMBER(7,2)", "", ""}};
+    SqlExportOptions o;
+    o.fileName = "emp.sql";
+    o.tableName = "EMP";
+    o.lineBreakCount = "0";
+    o.emptyValue = "NULL";
+    o.separator = ";";
+    o.createTable = false;
+    SetDecimalSeparator(',');
+    EXPECT_THAT([&] { WriteSqlScript(*src.query(), cols, defs, o); },
+                ThrowsMessage<EInOutError>(
+                    HasSubstr("the value \"0); DROP TABLE emp; --\" in column \"ID\", row 2 ")));
+    EXPECT_EQ(
+        FileBytes("emp.sql"),
+        "INSERT INTO EMP (ID;NAME;PAY) VALUES (7;'Bo''b';-1,25);\r\nINSERT INTO EMP (ID;NAME;PAY) VALUES (");
+    // Inside quotes (an odd number of apostrophes before it) the value is text again.
+    defs[0].prefix = "'";
+    defs[0].suffix = "'";
+    WriteSqlScript(*src.query(), cols, defs, o);
+    EXPECT_EQ(FileBytes("emp.sql"),
+              "INSERT INTO EMP (ID;NAME;PAY) VALUES ('7';'Bo''b';-1,25);\r\n"
+              "INSERT INTO EMP (ID;NAME;PAY) VALUES ('0); DROP TABLE emp; --';'Mallory';NULL);\r\n");
+    // A whole-number type takes no fraction.
+    defs[0] = {"ID", "NUMBER(10)", "", ""};
+    defs[2].type = "NUMBER(7)";
+    src.open("SELECT id, name, pay FROM emp WHERE name = 'Bo''b'");
+    EXPECT_THAT([&] { WriteSqlScript(*src.query(), cols, defs, o); },
+                ThrowsMessage<EInOutError>(HasSubstr("the value \"-1,25\" in column \"PAY\", row 1 ")));
+    // Every number the database layer writes, in either separator, passes.
+    src.exec(pg ? "CREATE TABLE n (i INTEGER, b BIGINT, f DOUBLE PRECISION, d NUMERIC(12,3))"
+                : "CREATE TABLE n (i INTEGER, b BIGINT, f REAL, d DECIMAL(12,3))");
+    src.exec("INSERT INTO n VALUES (-2147483648, 9000000000, 1e20, -0.5)");
+    src.exec("INSERT INTO n VALUES (0, -1, 1.25e-7, 12.345)");
+    src.open("SELECT * FROM n");
+    const std::vector<ExportColumn> numbers{{"I", "i"}, {"B", "b"}, {"F", "f"}, {"D", "d"}};
+    const std::vector<SqlColumnDef> numberDefs{{"I", "NUMBER(10)", "", ""},
+                                               {"B", "number (15, 0)", "", ""},
+                                               {"F", "NUMBER", "", ""},
+                                               {"D", "NUMBER(12,3)", "", ""}};
+    for (const QChar point : {QChar('.'), QChar(',')}) {
+        SetDecimalSeparator(point);
+        EXPECT_NO_THROW(WriteSqlScript(*src.query(), numbers, numberDefs, o)) << int(point.unicode());
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ExportedValues, testing::Values(Backend::Sqlite, Backend::Postgres),
                          exporttest::ParamName);
 

@@ -134,6 +134,44 @@ TEST_P(Union, AnUnwritableCaptionOrTableNameIsNamed) {
     EXPECT_EQ(FileBytes("c:\\superunion.csv"), "\"TABLE\",\"id\"\r\n\"a\",\"1\"\r\n");
 }
 
+// A line names a table: one whose name holds SQL is read as that table, never run.
+TEST_P(Union, ALineIsATableNameNeverSql) {
+    const QString trap = "a where 0 union all select 4242, '1' order by 1 desc";
+    src.exec("CREATE TABLE \"" + trap + "\" (id INTEGER, \"it's\" VARCHAR(5))");
+    src.exec("INSERT INTO \"" + trap + "\" VALUES (3, 'x')");
+    form->MTables->Lines().Assign(QStringList{trap.toUpper(), "a where 1 = 1", "\"b\""});
+    form->BRefresh->Click();
+    EXPECT_EQ(columns(), QStringList({"id", "it's", "price"}));
+    form->MTables->Lines().Assign(QStringList{trap.toUpper(), "a where 1 = 1"});
+    form->MColumns->Lines().Assign(QStringList{"id", "it's"});
+    form->BExport->Click();
+    EXPECT_EQ(FileBytes("c:\\superunion.csv"),
+              "\"TABLE\",\"id\",\"it's\"\r\n\"" + trap.toUpper().toUtf8() + "\",\"3\",\"x\"\r\n");
+    EXPECT_EQ(boxes(),
+              QStringList({"Error durning trying read columns. Table:a where 1 = 1",
+                           "Error durning trying read records. Table:a where 1 = 1", "Export finished"}));
+}
+
+TEST(UnionHostileName, ATableNamedLikeAConditionRunsNothing) {
+    Source src(Backend::Postgres);
+    exporttest::HostileName hostile(src);
+    ASSERT_FALSE(hostile.roleIsSuperuser());
+    TStringList tables;
+    tables.Add(hostile.name.toUpper());
+    tables.Add(hostile.name);
+    testenv::Dialogs().onModal = [](QWidget*, const QString&) {
+        FSuperUnion->BRefresh->Click();
+        FSuperUnion->BExport->Click();
+        return 2;
+    };
+    ShowSuperUnion("X", tables);
+    EXPECT_FALSE(hostile.roleIsSuperuser());
+    EXPECT_EQ(
+        FileBytes("c:\\superunion.csv"),
+        "\"TABLE\",\"id\"\r\n\"T WHERE EVIL() IS NOT NULL\",\"1\"\r\n\"T WHERE EVIL() IS NOT NULL\",\"2\"\r\n"
+        "\"t where evil() is not null\",\"1\"\r\n\"t where evil() is not null\",\"2\"\r\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Union, testing::Values(Backend::Sqlite, Backend::Postgres),
                          exporttest::ParamName);
 

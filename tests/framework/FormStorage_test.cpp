@@ -119,4 +119,32 @@ TEST(FormStorage, WronglyTypedValueIsReportedOnceAndReplacedOnSave) {
     }
 }
 
+// The placement is stored values like the others: one of another type is reported
+// once, the rest of the placement and every property still come back, and the close
+// saves as usual, replacing it.
+TEST(FormStorage, WronglyTypedPlacementValueKeepsTheRestAndIsReplacedOnSave) {
+    testenv::WriteFile(platform::HiveFileName(platform::RootKey::CurrentUser),
+                       "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Morvane\\T]\n"
+                       "\"WindowState\"=dword:00000002\n\"Left\"=\"11\"\n\"Top\"=\"12\"\n\"Width\"=\"300\"\n"
+                       "\"Height\"=\"200\"\n\"EUserName.Text\"=\"scott\"\n\"ChStopOnError.Checked\"=\"0\"\n");
+    std::map<QString, QString> unused;
+    for (const QString& expectedBox : {QStringLiteral("Invalid data type for 'WindowState'"), QString()}) {
+        testenv::Dialogs().clear();
+        TApplication app;
+        StoredForm f(app, unused);
+        f.storage->SetBackend(RegistryStorage(QStringLiteral("Software\\Morvane\\T")));
+        f.form->Show();
+        EXPECT_EQ(testenv::Dialogs().boxTexts(),
+                  expectedBox.isEmpty() ? QStringList() : QStringList{expectedBox});
+        EXPECT_EQ(f.user->Text(), "scott");
+        EXPECT_FALSE(f.stop->Checked());
+        EXPECT_EQ(f.form->Placement().size(), QSize(300, 200));
+        f.user->SetText("scott");
+        f.form->Close();
+    }
+    platform::TRegistry reg(platform::RootKey::CurrentUser);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Morvane\\T", false));
+    EXPECT_EQ(reg.ReadString("WindowState"), "wsNormal");
+}
+
 }  // namespace

@@ -197,6 +197,24 @@ TEST(Registry, HiveThatCannotBeReadIsNeverOverwritten) {
 
 // Another instance (or an editor) changing the file is seen at the next read, even at
 // the same size; a write the disk refuses changes neither the file nor what is read.
+// A write that fails (a full disk) names the file and the system's reason, also when it
+// is the key that could not be created.
+TEST(Registry, AFailedWriteSaysWhichFileAndWhy) {
+    TRegistry reg = openedMachineKey();
+    const QString why =
+        ": Cannot write file \"" + HiveFileName(RootKey::LocalMachine) + "\": No space left on device";
+    FailWritesAfter(0);
+    EXPECT_THAT(
+        [&] { reg.WriteString(QStringLiteral("Top"), QStringLiteral("1")); },
+        ThrowsMessage<ERegistryException>(StrEq(("Failed to set data for 'Top'" + why).toStdString())));
+    TRegistry other(RootKey::LocalMachine);
+    EXPECT_FALSE(other.OpenKey(QStringLiteral("\\SOFTWARE\\New"), true));
+    EXPECT_THAT(
+        [&] { other.WriteString(QStringLiteral("Top"), QStringLiteral("1")); },
+        ThrowsMessage<ERegistryException>(StrEq(("Failed to set data for 'Top'" + why).toStdString())));
+    FailWritesAfter(-1);
+}
+
 TEST(Registry, ChangesOnDiskAreSeenAndAFailedWriteChangesNothing) {
     TRegistry reg = openedMachineKey();
     reg.WriteString(QStringLiteral("User"), QStringLiteral("adam"));

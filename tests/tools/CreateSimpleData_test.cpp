@@ -58,6 +58,13 @@ TEST_P(SampleData, CutNamesExactlyFiveFieldsAndTheTypedTableName) {
     EXPECT_EQ(memo[2], " )");
 }
 
+// The database's names stay one name and one literal in the statement.
+TEST_P(SampleData, NamesFromTheDatabaseStayNamesAndLiterals) {
+    exec("CREATE TABLE T (\"it's; x\" VARCHAR(9), \"ok\" INTEGER)");
+    execute("T", "select * from T");
+    EXPECT_EQ(lines()[0], "INSERT INTO T (\"it's; x\",ok ) VALUES ('it''s; x',1 )");
+}
+
 TEST_P(SampleData, AQueryErrorLeavesTheMemoAlone) {
     execute("EMP", "select * from NO_SUCH_TABLE");
     ASSERT_EQ(testenv::Dialogs().boxes.size(), 1u);

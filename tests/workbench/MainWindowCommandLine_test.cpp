@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <QFile>
+#include <csignal>
 
 #include "WorkbenchFixture.h"
 #include "db/Database.h"
@@ -9,6 +11,7 @@
 #include "framework/Buttons.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "platform/ProgramArguments.h"
 
 using wbtest::Backend;
 using wbtest::Workbench;
@@ -37,6 +40,33 @@ TEST(MainWindowCommandLine, DoubleQuotesGroupBlanksAndAreDropped) {
     EXPECT_EQ(wb.main()->EUserName->Text(), "bo b");
     EXPECT_EQ(wb.main()->EPassword->Text(), "pw");
     EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+}
+
+// The password is read from the program's own argument memory and then overwritten
+// there, so the process list no longer shows it; the other parameters stay as given.
+TEST(MainWindowCommandLine, APasswordIsHiddenInTheArgumentMemoryOnceRead) {
+    Workbench wb(Backend::Sqlite);
+    wb.show();
+    char program[] = "zorvantic";
+    char user[] = "USERNAME=ann";
+    char password[] = "\"password=se\"cret";
+    char bare[] = "PASSWORD";
+    char* argv[] = {program, user, password, bare, nullptr};
+    platform::KeepProgramArguments(4, argv);
+    wb.main()->ProcessCommandLine();
+    platform::KeepProgramArguments(0, nullptr);
+    EXPECT_EQ(wb.main()->EPassword->Text(), "");  // the bare key read last
+    EXPECT_EQ(QByteArray(password), "\"password=*******");
+    EXPECT_EQ(QByteArray(user), "USERNAME=ann");
+    EXPECT_EQ(QByteArray(bare), "PASSWORD");
+    EXPECT_EQ(wb.main()->EUserName->Text(), "ann");
+    char only[] = "PASSWORD=secret";
+    char* argv2[] = {program, only, nullptr};
+    platform::KeepProgramArguments(2, argv2);
+    wb.main()->ProcessCommandLine();
+    platform::KeepProgramArguments(0, nullptr);
+    EXPECT_EQ(wb.main()->EPassword->Text(), "secret");
+    EXPECT_EQ(QByteArray(only), "PASSWORD=******");
 }
 
 TEST(MainWindowCommandLine, AliasMustMatchLetterForLetterAndConnectsAtOnce) {
@@ -105,6 +135,57 @@ TEST_F(CommandLineExport, ExportThatWritesNoFileSetsAFailureExitStatus) {
     wb.main()->ProcessCommandLine({"EXPORT=select id from emp" + cfg});
     EXPECT_EQ(wb.app().ExitCode(), 0) << testenv::Dialogs().boxTexts().join("|").toStdString();
     EXPECT_TRUE(QFile::exists(output));
+}
+
+// A parameter is never cut: one past the limit is an error naming its key, processing
+// stops there and the run's exit status tells a calling script that it failed.
+TEST_F(CommandLineExport, AParameterPastTheLimitIsAnErrorNamingItsKey) {
+    const QString exactly = "USERNAME=" + QString(4096 - 9, 'u');
+    wb.main()->ProcessCommandLine({exactly});
+    EXPECT_EQ(wb.main()->EUserName->Text(), QString(4087, 'u'));
+    EXPECT_TRUE(testenv::Dialogs().boxTexts().isEmpty());
+    const QString cfg = ";" + testenv::Root() + "/emp.cfg";
+    const QString tooLong = "\"Export=select " + QString(4096, 'x') + " from emp" + cfg + "\"";
+    wb.main()->ProcessCommandLine({"USERNAME=ann", tooLong, "PASSWORD=later"});
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"The command-line parameter EXPORT is longer than 4096 characters."}));
+    EXPECT_EQ(wb.main()->EUserName->Text(), "ann");
+    EXPECT_EQ(wb.main()->EPassword->Text(), "") << "the rest is not processed";
+    EXPECT_EQ(wb.app().ExitCode(), 1);
+    EXPECT_FALSE(wb.app().Terminated()) << "the window stays open for the user";
+}
+
+// A full disk under the export file is named as such, and the run fails.
+TEST_F(CommandLineExport, AnExportOntoAFullDiskSaysSo) {
+    wb.seed("INSERT INTO emp VALUES (1)");
+    exporttest::SaveInsertConfiguration(testenv::Root() + "/full.cfg", "/dev/full", "EMP",
+                                        {{"ID", "NUMBER(10)", "", "", ""}});
+    wb.main()->ProcessCommandLine({"EXPORT=select id from emp;" + testenv::Root() + "/full.cfg"});
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"Cannot write file \"/dev/full\": No space left on device."}));
+    EXPECT_EQ(wb.app().ExitCode(), 1);
+
+    // A disk that fills in the middle of a write takes part of it, then refuses the rest:
+    // the error is the system's reason, not "Unknown error". A file size limit does the same.
+    wb.seed(
+        "INSERT INTO emp SELECT x FROM (WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g "
+        "WHERE x < 30000) SELECT x FROM g) s");
+    exporttest::SaveInsertConfiguration(testenv::Root() + "/big.cfg", testenv::Root() + "/big.sql", "EMP",
+                                        {{"ID", "NUMBER(10)", "", "", ""}});
+    testenv::Dialogs().clear();
+    ExportRunning = false;
+    eksport->Close();
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 300000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    wb.main()->ProcessCommandLine({"EXPORT=select id from emp;" + testenv::Root() + "/big.cfg"});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_EQ(testenv::Dialogs().boxTexts(),
+              QStringList({"Cannot write file \"" + testenv::Root() + "/big.sql\": File too large."}));
 }
 
 TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {

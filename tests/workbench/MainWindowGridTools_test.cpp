@@ -41,6 +41,23 @@ TEST_P(GridTools, GetFieldsWritesTheFieldListIntoTheFirstQueryFieldUnlessCancell
     EXPECT_EQ(m->MainQuery->SQL().ToStringList(), QStringList({"Select * from pairs"}));
 }
 
+// "Get fields" reads a table's name and writes the database's names so that they run.
+TEST_P(GridTools, GetFieldsNamesATableAndQuotesTheDatabasesNames) {
+    wb.seed("CREATE TABLE \"odd one\" (\"it's\" INTEGER, \"select\" INTEGER, plain INTEGER)");
+    wb.seed("CREATE TABLE pairs (a INTEGER)");
+    wb.connect();
+    m->HINTS->Lines().Clear();
+    testenv::Dialogs().inputAnswers = {QString("ODD ONE")};
+    wb.click("BSQL");
+    EXPECT_EQ(m->SQL1->Text(), "SELECT \"it's\", \"select\", plain FROM \"odd one\"");
+    EXPECT_TRUE(testenv::Dialogs().boxes.empty());
+    m->SQL1->SetText("kept");
+    testenv::Dialogs().inputAnswers = {QString("pairs where 1 = 0")};
+    wb.click("BSQL");
+    EXPECT_EQ(m->SQL1->Text(), "kept");
+    EXPECT_EQ(testenv::Dialogs().boxes.size(), 1u);
+}
+
 TEST_P(GridTools, CountWalksEveryRowAndKeepsTheCurrentRow) {
     wb.seed("CREATE TABLE n (id INTEGER)");
     wb.seed(

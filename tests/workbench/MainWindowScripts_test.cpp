@@ -18,6 +18,7 @@
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "rtl/Exception.h"
+#include "platform/TextFiles.h"
 
 using wbtest::Backend;
 using wbtest::Workbench;
@@ -181,6 +182,25 @@ TEST_F(ScriptPage, ClosingTheWindowWithCancelKeepsItOpenButTheStoredPropertiesAr
     dialogs().answers = {platform::IDNO};
     m()->Close();
     EXPECT_FALSE(m()->Visible());
+}
+
+// A full disk under the settings: the box says which file and why, the unsaved script is
+// asked about as usual, and the window closes all the same.
+TEST_F(ScriptPage, AFullSettingsDiskAtCloseIsShownAndTheWindowStillCloses) {
+    m()->ChStopOnError->SetChecked(false);
+    type("x");
+    dialogs().answers = {platform::IDOK, platform::IDNO};
+    platform::FailWritesAfter(0);
+    m()->Zakocz1->Click();
+    platform::FailWritesAfter(-1);
+    EXPECT_FALSE(m()->Visible());
+    const QStringList boxes = dialogs().boxTexts();
+    ASSERT_EQ(boxes.size(), 2) << boxes.join("|").toStdString();
+    EXPECT_TRUE(boxes[0].startsWith("Failed to set data for '")) << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].contains(platform::HiveFileName(platform::RootKey::CurrentUser) +
+                                  "\": No space left on device"))
+        << boxes[0].toStdString();
+    EXPECT_EQ(boxes[1], kQuestion);
 }
 
 TEST_F(ScriptPage, OpenReadsMixedBreaksAndPolishLettersAndSaveWritesThemBackWithCrLf) {

@@ -79,6 +79,23 @@ TEST_P(UpdatePage, ExecuteBuildsTheStatementFromTheFields) {
     EXPECT_TRUE(model()->flags(cell(0, 1)) & Qt::ItemIsEditable);
 }
 
+// The box holds a table's name: a name with blanks and quotes opens that table, live;
+// SQL typed after a name is no table.
+TEST_P(UpdatePage, TheTableBoxNamesATableNeverSql) {
+    wb.seed("CREATE TABLE \"odd \"\"one\"\"\" (id INTEGER)");
+    wb.seed("INSERT INTO \"odd \"\"one\"\"\" VALUES (7)");
+    execute("ODD \"ONE\"", "id > 0");
+    ASSERT_TRUE(m->QueryAktualizacja->Active());
+    EXPECT_EQ(m->QueryAktualizacja->SQL().ToStringList(),
+              QStringList({"SELECT * FROM \"odd \"\"one\"\"\"", " Where id > 0"}));
+    EXPECT_EQ(shown(0, 0), "7");
+    EXPECT_TRUE(model()->flags(cell(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_EQ(boxes(), 0);
+    execute("people where id = 2");
+    EXPECT_FALSE(m->QueryAktualizacja->Active());
+    EXPECT_EQ(boxes(), 1);
+}
+
 TEST_P(UpdatePage, TypingIntoACellWritesTheTableAtOnce) {
     execute("people", "", "id");
     QTableView* view = m->GridAktualizacja->View();
