@@ -202,7 +202,7 @@ TEST(Registry, HiveThatCannotBeReadIsNeverOverwritten) {
 TEST(Registry, AFailedWriteSaysWhichFileAndWhy) {
     TRegistry reg = openedMachineKey();
     const QString why =
-        ": Cannot write file \"" + HiveFileName(RootKey::LocalMachine) + "\": No space left on device";
+        ": Cannot write file \"" + HiveFileName(RootKey::LocalMachine) + "\": " + testenv::NoSpaceReason();
     FailWritesAfter(0);
     EXPECT_THAT(
         [&] { reg.WriteString(QStringLiteral("Top"), QStringLiteral("1")); },

@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <clocale>
+#include <cstring>
 #include <memory>
 
 #include "rtl/SysUtils.h"
@@ -102,6 +104,14 @@ void PostgresAdmin(const QString& sql) {
         ADD_FAILURE() << "admin statement failed: " << PQresultErrorMessage(r);
     PQclear(r);
     PQfinish(c);
+}
+
+QString NoSpaceReason() {
+    return QString::fromLocal8Bit(std::strerror(ENOSPC));
+}
+
+QString FileDeviceReason(int code) {
+    return qt_error_string(code);
 }
 
 CLocaleScope::CLocaleScope(const char* locale) : saved_(std::setlocale(LC_ALL, nullptr)) {

@@ -53,6 +53,12 @@ class CLocaleScope {
     QByteArray saved_;
 };
 
+// The system's reason for a full disk, in the language of the locale the suite runs under.
+QString NoSpaceReason();
+// The reason a Qt file device gives for the system's error `code` (English for the common
+// ones, the C library's text in the user's language for the others).
+QString FileDeviceReason(int code);
+
 // The comma-decimal locale of the program's home users.
 inline constexpr const char* kCommaLocale = "pl_PL.UTF-8";
 

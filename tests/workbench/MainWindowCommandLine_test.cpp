@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <QFile>
@@ -162,7 +163,7 @@ TEST_F(CommandLineExport, AnExportOntoAFullDiskSaysSo) {
                                         {{"ID", "NUMBER(10)", "", "", ""}});
     wb.main()->ProcessCommandLine({"EXPORT=select id from emp;" + testenv::Root() + "/full.cfg"});
     EXPECT_EQ(testenv::Dialogs().boxTexts(),
-              QStringList({"Cannot write file \"/dev/full\": No space left on device."}));
+              QStringList({"Cannot write file \"/dev/full\": " + testenv::FileDeviceReason(ENOSPC) + "."}));
     EXPECT_EQ(wb.app().ExitCode(), 1);
 
     // A disk that fills in the middle of a write takes part of it, then refuses the rest:
@@ -185,7 +186,7 @@ TEST_F(CommandLineExport, AnExportOntoAFullDiskSaysSo) {
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, previous);
     EXPECT_EQ(testenv::Dialogs().boxTexts(),
-              QStringList({"Cannot write file \"" + testenv::Root() + "/big.sql\": File too large."}));
+              QStringList({"Cannot write file \"" + testenv::Root() + "/big.sql\": " + testenv::FileDeviceReason(EFBIG) + "."}));
 }
 
 TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {
