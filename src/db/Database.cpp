@@ -70,6 +70,9 @@ void TDatabase::Open() {
     if (loginPrompt_ && OnLogin) OnLogin(this, login);
     connection_ = ConnectAlias(alias, login.Values(QStringLiteral("USER NAME")),
                                login.Values(QStringLiteral("PASSWORD")));
+    connection_->OnTransactionEnd = [this] {
+        if (OnTransactionEnd) OnTransactionEnd(this);
+    };
 }
 
 void TDatabase::Close() {

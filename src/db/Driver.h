@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -85,6 +86,9 @@ class SqlConnection {
     virtual bool Broken() const { return false; }
 
     virtual bool InTransaction() const = 0;
+    // Told when the user's transaction ends by the server's doing (a lost session, a
+    // COMMIT answered with ROLLBACK), so that whatever shows its state can follow.
+    std::function<void()> OnTransactionEnd;
     virtual void StartTransaction() = 0;
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
@@ -95,6 +99,9 @@ class SqlConnection {
     virtual std::vector<std::pair<QString, QString>> TableColumns(const QString& table) = 0;
 
   protected:
+    void TransactionEnded() {
+        if (OnTransactionEnd) OnTransactionEnd();
+    }
     // The results open on this connection, oldest first.
     const std::vector<SqlResult*>& OpenResults() const { return results_; }
     // Detaches every open result; a backend calls it before it closes its session.
