@@ -25,6 +25,13 @@ std::unique_ptr<TField> CreateField(TDataSet* dataSet, const ColumnInfo& column)
 
 class SqlConnection;
 
+// What the live query needs to know of a column of its table to find a row again.
+struct LiveColumn {
+    QString name;
+    bool key = false;     // in the primary key, or else in one unique key of not-null columns
+    bool asText = false;  // its type has no equality: rows are compared by its text form
+};
+
 // An open result set. Rows go into a RowStore in canonical form (see RowStore.h).
 // A result is listed with its connection for as long as both live: a connection that
 // closes first detaches it, and the result then lets go of the session's handles.
@@ -82,6 +89,9 @@ class SqlConnection {
     virtual QString QuoteIdentifier(const QString& name) const;
     // "column equals placeholder" where two NULLs count as equal.
     virtual QString NullSafeEquals(const QString& quotedColumn, const QString& placeholder) const = 0;
+    // The columns of `table` (named as a statement names it) as the live query finds
+    // rows by them; empty when the database cannot tell (every column, compared as it is).
+    virtual std::vector<LiveColumn> LiveColumns(const QString& table);
     // True once the session is lost (server gone); the connection must then be reopened.
     virtual bool Broken() const { return false; }
 

@@ -535,3 +535,38 @@ std::vector<std::pair<QString, QString>> PostgresConnection::TableColumns(const 
     for (const auto& r : rows) columns.emplace_back(r[0].value_or(QString()), r[1].value_or(QString()));
     return columns;
 }
+
+std::vector<LiveColumn> PostgresConnection::LiveColumns(const QString& table) {
+    // The table as the statement resolves it; its primary key, or else its first unique
+    // key of not-null plain columns; and the columns whose type (a domain's base type; an
+    // array's element type) has no default btree operator class, so no equality: json,
+    // xml, point and the like.
+    const auto rows = select(
+        QStringLiteral(
+            "WITH rel AS (SELECT pg_catalog.to_regclass($1) AS oid), "
+            "k AS (SELECT (SELECT pg_catalog.array_agg(u.n) FROM pg_catalog.unnest(i.indkey) WITH ORDINALITY "
+            "AS u(n, o) WHERE u.o <= i.indnkeyatts) AS cols FROM pg_catalog.pg_index i, rel "
+            "WHERE i.indrelid = rel.oid AND i.indisunique AND i.indpred IS NULL AND i.indexprs IS NULL "
+            "AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_attribute n WHERE n.attrelid = rel.oid "
+            "AND n.attnum = ANY (i.indkey) AND NOT n.attnotnull) "
+            "ORDER BY i.indisprimary DESC, i.indnkeyatts, i.indexrelid LIMIT 1), "
+            "c AS (SELECT a.attname, a.attnum, COALESCE(NULLIF(t.typbasetype, 0), t.oid) AS base "
+            "FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_type t ON t.oid = a.atttypid, rel "
+            "WHERE a.attrelid = rel.oid AND a.attnum > 0 AND NOT a.attisdropped) "
+            "SELECT c.attname, COALESCE(c.attnum = ANY (k.cols), false), "
+            "NOT EXISTS (SELECT 1 FROM pg_catalog.pg_type b, pg_catalog.pg_type e, pg_catalog.pg_opclass oc "
+            "JOIN pg_catalog.pg_am am ON am.oid = oc.opcmethod "
+            "WHERE b.oid = c.base AND e.oid = CASE WHEN b.typcategory = 'A' THEN b.typelem ELSE b.oid END "
+            "AND am.amname = 'btree' AND oc.opcdefault AND (oc.opcintype = e.oid "
+            "OR oc.opcintype IN (SELECT ca.casttarget FROM pg_catalog.pg_cast ca "
+            "WHERE ca.castsource = e.oid AND ca.castmethod = 'b' AND ca.castcontext = 'i') "
+            "OR (oc.opcintype = 'pg_catalog.anyenum'::pg_catalog.regtype AND e.typtype = 'e') "
+            "OR (oc.opcintype = 'pg_catalog.anyrange'::pg_catalog.regtype AND e.typtype = 'r'))) "
+            "FROM c LEFT JOIN k ON true ORDER BY c.attnum"),
+        {table.toUtf8()});
+    std::vector<LiveColumn> columns;
+    for (const auto& r : rows)
+        columns.push_back(
+            {r[0].value_or(QString()), r[1] == QStringLiteral("t"), r[2] == QStringLiteral("t")});
+    return columns;
+}

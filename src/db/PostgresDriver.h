@@ -53,6 +53,7 @@ class PostgresConnection : public SqlConnection {
 
     QStringList Tables() override;
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
+    std::vector<LiveColumn> LiveColumns(const QString& table) override;
 
     // For the results.
     PGconn* Handle() const { return conn_.get(); }

@@ -43,6 +43,7 @@ class SqliteConnection : public SqlConnection {
 
     QStringList Tables() override;
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
+    std::vector<LiveColumn> LiveColumns(const QString& table) override;
 
     // The session's handle, for functions registered on it from outside.
     sqlite3* Handle() const { return db_.get(); }
