@@ -53,7 +53,14 @@ void TQuery::OpenCursor() {
     // The table's keys are read first: once the result is open, any other statement
     // would have to read all its rows before it could run.
     std::unique_ptr<LiveTable> live = requestLive_ ? LiveTable::ForStatement(sql) : nullptr;
-    if (live) live->SetCatalogue(db.Connection().LiveColumns(live->Table()));
+    if (live) {
+        // Without what the catalogue tells, rows are found by all their values.
+        try {
+            live->SetCatalogue(db.Connection().LiveColumns(live->Table()));
+        } catch (const EDatabaseError&) {
+            if (!db.Connected()) throw;
+        }
+    }
     result_ = db.Connection().OpenQuery(sql);
     std::vector<QString> names;
     std::vector<TFieldType> types;
