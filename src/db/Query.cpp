@@ -135,16 +135,25 @@ void TQuery::readToEnd() {
 
 void TQuery::WriteRecord(int row, std::vector<std::optional<QByteArray>>& values) {
     SqlConnection& conn = liveConnection();
-    readToEnd();
     static const char* const kNotSaved =
         "The row was not saved: it stays as edited, and posting it again writes it on a new connection.";
     if (row >= 0) {
-        write([&] { live_->Update(conn, Rows(), row, values); }, kNotSaved);
+        write(
+            [&] {
+                readToEnd();
+                live_->Update(conn, Rows(), row, values);
+            },
+            kNotSaved);
         return;
     }
     // The new row as the table keeps it (serials, defaults), so that it can be found again.
     RowStore stored(FieldCount());
-    write([&] { live_->Insert(conn, values, stored); }, kNotSaved);
+    write(
+        [&] {
+            readToEnd();
+            live_->Insert(conn, values, stored);
+        },
+        kNotSaved);
     if (stored.Count() != 1) return;
     for (int c = 0; c < FieldCount(); ++c) {
         const auto v = stored.Value(0, c);
@@ -156,6 +165,10 @@ void TQuery::WriteRecord(int row, std::vector<std::optional<QByteArray>>& values
 
 void TQuery::DeleteRecord(int row) {
     SqlConnection& conn = liveConnection();
-    readToEnd();
-    write([&] { live_->Remove(conn, Rows(), row); }, "The row was not deleted.");
+    write(
+        [&] {
+            readToEnd();
+            live_->Remove(conn, Rows(), row);
+        },
+        "The row was not deleted.");
 }
