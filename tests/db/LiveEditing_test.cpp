@@ -60,15 +60,6 @@ TEST_P(LiveEditing, AKeyFindsItsRowWhateverElseChanged) {
     q->FieldByName("NAME")->SetAsString("mine");
     q->Post();
     EXPECT_EQ(s->scalar("SELECT NAME FROM K WHERE CODE = 10"), "mine");
-    // Without a key, the row is found by all its values, which changed: nothing is written.
-    s->exec("CREATE TABLE N (ID INTEGER, NAME VARCHAR(10))");
-    s->exec("INSERT INTO N VALUES (1, 'one')");
-    TQuery* n = s->query("SELECT * FROM N", true);
-    n->Open();
-    s->exec("UPDATE N SET ID = 2");
-    n->Edit();
-    n->FieldByName("NAME")->SetAsString("mine");
-    EXPECT_THAT([&] { n->Post(); }, ThrowsMessage<EDatabaseError>(HasSubstr("no longer")));
 }
 
 TEST_P(LiveEditing, NamesBeyondAsciiAreEditable) {
