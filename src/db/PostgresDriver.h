@@ -28,6 +28,9 @@ void DiscardPostgresResults(PGconn* conn);
 // rows per FETCH; a statement that no cursor can hold streams in single-row mode. The
 // session serves one statement at a time, so before any other statement uses it, every
 // open result reads its remaining rows into its own buffer (see PostgresResult.h).
+// The server aborts a whole transaction at its first error; so inside the user's
+// transaction every statement runs under a savepoint of its own, and one the server
+// refuses undoes only itself, as on SQLite.
 class PostgresConnection : public SqlConnection {
   public:
     PostgresConnection(const QString& connectionString, const QString& userName, const QString& password);
