@@ -8,15 +8,23 @@
 // statements defaults to 100000; the databases and scripts go into a new folder
 // under `folder` (default: the system's temporary folder; a tmpfs such as /dev/shm
 // leaves out the disk's sync time). Needs sqlite3 on the PATH.
+//
+// With ZV_BENCH_PG set to a libpq connection string, the INSERT script then runs inside
+// a transaction on that PostgreSQL server, each statement under its own savepoint (as
+// the program runs it) and without one (as it ran before), in turn, rolled back after
+// each run; ZV_BENCH_ROUNDS runs of each (default 5), and their medians.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "db/Aliases.h"
+#include "db/PostgresDriver.h"
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
 #include "seam/DialogSeam.h"
@@ -65,6 +73,39 @@ double runSeconds(TFMain* m, const QString& script, bool stopOnError) {
     return t.nsecsElapsed() / 1e9;
 }
 
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The INSERT script inside a transaction on PostgreSQL, with and without a savepoint
+// for each statement, alternating.
+void postgresInTransaction(TFMain* m, const QString& script, int n) {
+    m->DatabaseName->SetItemIndex(m->DatabaseName->Items().IndexOf(QStringLiteral("PGBENCH")));
+    m->BConnectClick(nullptr);
+    const int rounds =
+        qEnvironmentVariableIsSet("ZV_BENCH_ROUNDS") ? qEnvironmentVariableIntValue("ZV_BENCH_ROUNDS") : 5;
+    std::vector<double> with, without;
+    for (int r = 0; r < rounds; ++r) {
+        for (const bool savepoints : {true, false}) {
+            PostgresConnection::SetStatementSavepoints(savepoints);
+            m->BStartTransactionClick(nullptr);
+            (savepoints ? with : without).push_back(runSeconds(m, script, true));
+            if (m->MErrorsAndWarnings->Lines().Count() > 0)
+                std::fprintf(stderr, "errors: %s\n", qPrintable(m->MErrorsAndWarnings->Lines()[0]));
+            m->BRollbackClick(nullptr);
+        }
+    }
+    PostgresConnection::SetStatementSavepoints(true);
+    std::printf("%d one-line INSERT statements inside a transaction, PostgreSQL, %d runs each\n", n, rounds);
+    std::printf("  without savepoints:        median %8.3f s  (min %.3f, max %.3f)\n", median(without),
+                *std::min_element(without.begin(), without.end()),
+                *std::max_element(without.begin(), without.end()));
+    std::printf("  a savepoint per statement: median %8.3f s  (min %.3f, max %.3f)  %.2fx\n", median(with),
+                *std::min_element(with.begin(), with.end()), *std::max_element(with.begin(), with.end()),
+                median(with) / median(without));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,7 +124,10 @@ int main(int argc, char** argv) {
     writeFile(dir.path() + "/fail_small.sql", insertScript(n / 4, "nowhere"));
     writeFile(dir.path() + "/fail_large.sql", insertScript(n, "nowhere"));
     QDir().mkpath(dir.path() + "/config/zorvantic");
-    writeFile(AliasFilePath(), "[BENCH]\nTYPE=SQLITE\nPATH=" + ours.toUtf8() + "\n");
+    const QByteArray pg = qgetenv("ZV_BENCH_PG");
+    writeFile(AliasFilePath(),
+              "[BENCH]\nTYPE=SQLITE\nPATH=" + ours.toUtf8() + "\n" +
+                  (pg.isEmpty() ? QByteArray() : "[PGBENCH]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg + "\n"));
 
     platform::ScriptedDialogs boxes;  // the closing information box answers itself
     platform::SetDialogs(&boxes);
@@ -111,6 +155,7 @@ int main(int argc, char** argv) {
                     small / (n / 4) * 1e6, smallLines);
         std::printf("  %6d statements: %8.3f s  (%.1f us each, memo %d lines)\n", n, large, large / n * 1e6,
                     largeLines);
+        if (!pg.isEmpty()) postgresInTransaction(m, dir.path() + "/inserts.sql", n);
     }
     platform::SetDialogs(nullptr);
     return 0;

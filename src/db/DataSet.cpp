@@ -14,6 +14,10 @@ constexpr int kWalkBatch = 1000;
     throw EDatabaseError(QString::fromLatin1(message));
 }
 
+[[noreturn]] void raise(const QString& message) {
+    throw EDatabaseError(message);
+}
+
 }  // namespace
 
 TDataSet::TDataSet(TComponent* owner) : TComponent(owner) {}
@@ -325,7 +329,7 @@ bool TDataSet::IsNullAt(int row, int col) const {
 void TDataSet::Edit() {
     CheckActive();
     if (state_ != TDataSetState::dsBrowse) return;
-    if (!CanModify()) raise("Cannot modify a read-only dataset");
+    if (!CanModify()) raise(ReadOnlyReason());
     if (!ensureRow(std::max(cur_, 0)) || cur_ < 0) {
         Insert();
         return;
@@ -340,7 +344,7 @@ void TDataSet::Edit() {
 
 void TDataSet::Insert() {
     checkBrowse();
-    if (!CanModify()) raise("Cannot modify a read-only dataset");
+    if (!CanModify()) raise(ReadOnlyReason());
     buffer_.assign(static_cast<size_t>(FieldCount()), std::nullopt);
     insertRow_ = std::max(cur_, 0);
     state_ = TDataSetState::dsInsert;
@@ -349,7 +353,7 @@ void TDataSet::Insert() {
 
 void TDataSet::Append() {
     checkBrowse();
-    if (!CanModify()) raise("Cannot modify a read-only dataset");
+    if (!CanModify()) raise(ReadOnlyReason());
     while (!allFetched_) FetchMore(kWalkBatch * 16);
     buffer_.assign(static_cast<size_t>(FieldCount()), std::nullopt);
     insertRow_ = rows_.Count();
@@ -400,7 +404,7 @@ void TDataSet::Delete() {
         return;
     }
     if (state_ == TDataSetState::dsEdit) Cancel();
-    if (!CanModify()) raise("Cannot modify a read-only dataset");
+    if (!CanModify()) raise(ReadOnlyReason());
     if (cur_ < 0) raise("Cannot perform this operation on an empty dataset");
     DeleteRecord(cur_);
     const int deleted = cur_;

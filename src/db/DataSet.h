@@ -79,6 +79,8 @@ class TDataSet : public TComponent {
 
     TDataSetState State() const { return state_; }
     virtual bool CanModify() const { return false; }
+    // The message that refuses an edit of a dataset that cannot be modified.
+    virtual QString ReadOnlyReason() const { return QStringLiteral("Cannot modify a read-only dataset"); }
     void Edit();
     void Insert();
     void Append();
@@ -95,6 +97,11 @@ class TDataSet : public TComponent {
     bool IsNullAt(int row, int col) const;
     // Row being inserted (not in the cache yet), or -1.
     int InsertRow() const { return state_ == TDataSetState::dsInsert ? insertRow_ : -1; }
+
+    // The session the dataset reads from is lost. True when the dataset stays open all
+    // the same (the rows it has, and an edit not yet posted, are kept for the next
+    // session); the default closes it.
+    virtual bool OutliveSession() { return false; }
 
     void AddObserver(TDataSetObserver* observer);
     void RemoveObserver(TDataSetObserver* observer);
@@ -118,6 +125,8 @@ class TDataSet : public TComponent {
     virtual void DeleteRecord(int row);
 
     TField* AddField(std::unique_ptr<TField> field);
+    // No further rows will come: the rows fetched so far are all there is.
+    void StopFetching() { allFetched_ = true; }
     RowStore& Rows() { return rows_; }
     void CheckActive() const;
     void Notify(TDataEvent event, int row);

@@ -60,8 +60,21 @@ void TDatabase::SetConnected(bool connected) {
 
 void TDatabase::Open() {
     if (Connected()) return;
-    // A lost session is dropped (with its datasets) before a new one is made.
-    if (connection_) Close();
+    // A lost session is dropped before a new one is made. Its datasets close with it,
+    // except those that keep an edit not yet posted for the new session.
+    if (connection_) {
+        std::vector<TDataSet*> kept;
+        while (!dataSets_.empty()) {
+            TDataSet* ds = dataSets_.back();
+            dataSets_.pop_back();
+            if (ds->OutliveSession())
+                kept.insert(kept.begin(), ds);
+            else
+                ds->Close();
+        }
+        connection_.reset();
+        dataSets_ = std::move(kept);
+    }
     if (aliasName_.isEmpty())
         throw EDatabaseError(QStringLiteral("No database alias has been set for %1").arg(databaseName_));
     const AliasInfo alias = FindAlias(aliasName_);
@@ -70,6 +83,9 @@ void TDatabase::Open() {
     if (loginPrompt_ && OnLogin) OnLogin(this, login);
     connection_ = ConnectAlias(alias, login.Values(QStringLiteral("USER NAME")),
                                login.Values(QStringLiteral("PASSWORD")));
+    connection_->OnTransactionEnd = [this] {
+        if (OnTransactionEnd) OnTransactionEnd(this);
+    };
 }
 
 void TDatabase::Close() {

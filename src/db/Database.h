@@ -35,6 +35,9 @@ class TDatabase : public TComponent {
     void SetConnected(bool connected);
 
     bool InTransaction() const;
+    // Called when the transaction ends by the server's doing (a lost session, a COMMIT
+    // the server answered with ROLLBACK), so that controls showing it can follow.
+    std::function<void(TDatabase* database)> OnTransactionEnd;
     void StartTransaction();
     void Commit();
     void Rollback();

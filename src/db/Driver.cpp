@@ -44,6 +44,10 @@ QString SqlConnection::QuoteIdentifier(const QString& name) const {
     return QChar(u'"') + q + QChar(u'"');
 }
 
+std::vector<LiveColumn> SqlConnection::LiveColumns(const QString&) {
+    return {};
+}
+
 int SqlConnection::InsertReturning(const QString& sql, const QString&,
                                    const std::vector<std::optional<QByteArray>>& values,
                                    const std::vector<TFieldType>& types, RowStore&) {

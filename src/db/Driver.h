@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,6 +24,13 @@ struct ColumnInfo {
 std::unique_ptr<TField> CreateField(TDataSet* dataSet, const ColumnInfo& column);
 
 class SqlConnection;
+
+// What the live query needs to know of a column of its table to find a row again.
+struct LiveColumn {
+    QString name;
+    bool key = false;     // in the primary key, or else in one unique key of not-null columns
+    bool asText = false;  // its type has no equality: rows are compared by its text form
+};
 
 // An open result set. Rows go into a RowStore in canonical form (see RowStore.h).
 // A result is listed with its connection for as long as both live: a connection that
@@ -81,10 +89,16 @@ class SqlConnection {
     virtual QString QuoteIdentifier(const QString& name) const;
     // "column equals placeholder" where two NULLs count as equal.
     virtual QString NullSafeEquals(const QString& quotedColumn, const QString& placeholder) const = 0;
+    // The columns of `table` (named as a statement names it) as the live query finds
+    // rows by them; empty when the database cannot tell (every column, compared as it is).
+    virtual std::vector<LiveColumn> LiveColumns(const QString& table);
     // True once the session is lost (server gone); the connection must then be reopened.
     virtual bool Broken() const { return false; }
 
     virtual bool InTransaction() const = 0;
+    // Told when the user's transaction ends by the server's doing (a lost session, a
+    // COMMIT answered with ROLLBACK), so that whatever shows its state can follow.
+    std::function<void()> OnTransactionEnd;
     virtual void StartTransaction() = 0;
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
@@ -104,6 +118,9 @@ class SqlConnection {
     virtual QString NameInSql(const QString& name) = 0;
 
   protected:
+    void TransactionEnded() {
+        if (OnTransactionEnd) OnTransactionEnd();
+    }
     // The results open on this connection, oldest first.
     const std::vector<SqlResult*>& OpenResults() const { return results_; }
     // Detaches every open result; a backend calls it before it closes its session.

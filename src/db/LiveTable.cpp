@@ -8,9 +8,10 @@
 
 namespace {
 
-// A plain identifier or a double-quoted one ("" inside for a quote), up to three parts
-// joined by points. Anything else (a stray quote, a semicolon) is no table name here.
-const QString kIdent = QStringLiteral(R"((?:"(?:[^"]|"")+"|[A-Za-z_][A-Za-z0-9_$]*))");
+// A plain identifier (letters of any alphabet, digits, "_" and "$") or a double-quoted
+// one ("" inside for a quote), up to three parts joined by points. Anything else (a stray
+// quote, a semicolon, another quoting) is no table name here.
+const QString kIdent = QStringLiteral(R"((?:"(?:[^"]|"")+"|[\p{L}_][\p{L}\p{M}\p{N}_$]*))");
 
 const QRegularExpression& livePattern() {
     static const QRegularExpression re(
@@ -38,26 +39,68 @@ QString LiveTable::TableOf(const QString& statement) {
     return name.replace(dots, QStringLiteral("."));
 }
 
+QString LiveTable::WhyReadOnly(const QString& statement) {
+    static const QRegularExpression selectAll(
+        QStringLiteral(R"(^\s*SELECT\s+\*\s+FROM\s+(.*?)(?:\s+WHERE\b.*|\s+ORDER\s+BY\b.*)?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto m = selectAll.match(statement);
+    if (m.hasMatch())
+        return QStringLiteral(
+                   "The rows are read-only: the table name %1 cannot be written back safely. A table is "
+                   "edited when it is named plainly or in double quotes, optionally with its schema, and "
+                   "without an alias")
+            .arg(m.captured(1).trimmed());
+    return QStringLiteral(
+        "The rows are read-only: only SELECT * FROM one table, with an optional WHERE and ORDER BY, "
+        "gives rows that can be edited");
+}
+
 std::unique_ptr<LiveTable> LiveTable::ForStatement(const QString& statement) {
     const QString table = TableOf(statement);
     if (table.isEmpty()) return nullptr;
     return std::unique_ptr<LiveTable>(new LiveTable(table));
 }
 
+void LiveTable::SetCatalogue(std::vector<LiveColumn> catalogue) {
+    catalogue_ = std::move(catalogue);
+}
+
 void LiveTable::SetColumns(std::vector<QString> names, std::vector<TFieldType> types) {
     names_ = std::move(names);
     types_ = std::move(types);
+    locating_.clear();
+    asText_.assign(names_.size(), false);
+    int keyColumns = 0;
+    for (const LiveColumn& column : catalogue_) keyColumns += column.key ? 1 : 0;
+    std::vector<int> key;
+    for (size_t c = 0; c < names_.size(); ++c) {
+        for (const LiveColumn& column : catalogue_) {
+            if (column.name != names_[c]) continue;
+            asText_[c] = column.asText;
+            if (column.key) key.push_back(static_cast<int>(c));
+        }
+    }
+    // By the key when the result holds all of it; otherwise by every column.
+    if (keyColumns > 0 && static_cast<int>(key.size()) == keyColumns) {
+        locating_ = std::move(key);
+    } else {
+        for (size_t c = 0; c < names_.size(); ++c) locating_.push_back(static_cast<int>(c));
+    }
 }
 
 QString LiveTable::whereOriginal(SqlConnection& conn, const RowStore& rows, int row, int firstPlaceholder,
                                  std::vector<std::optional<QByteArray>>& values,
                                  std::vector<TFieldType>& types) const {
     QStringList terms;
-    for (size_t c = 0; c < names_.size(); ++c) {
-        terms << conn.NullSafeEquals(conn.QuoteIdentifier(names_[c]),
-                                     conn.Placeholder(firstPlaceholder + static_cast<int>(c)));
-        values.push_back(original(rows, row, static_cast<int>(c)));
-        types.push_back(types_[c]);
+    int placeholder = firstPlaceholder;
+    for (const int c : locating_) {
+        const size_t i = static_cast<size_t>(c);
+        const QString column = conn.QuoteIdentifier(names_[i]);
+        // A column without an equality of its own is found by its text, as it was read.
+        terms << conn.NullSafeEquals(asText_[i] ? QStringLiteral("CAST(%1 AS TEXT)").arg(column) : column,
+                                     conn.Placeholder(placeholder++));
+        values.push_back(original(rows, row, c));
+        types.push_back(types_[i]);
     }
     return terms.join(QStringLiteral(" AND "));
 }

@@ -5,16 +5,16 @@
 #include "db/PostgresResult.h"
 #include "db/TableNames.h"
 
+#include <cstring>
+
 namespace {
 
 QString trimmedMessage(const char* text) {
     return QString::fromUtf8(text).trimmed();
 }
 
-// Whether the statement begins like a query a cursor can hold (SELECT, VALUES, WITH,
-// TABLE or a parenthesis), after blanks and comments; anything else runs as it is at once.
-bool looksLikeQuery(const QByteArray& sql) {
-    qsizetype i = 0;
+// Index of the first character at or after `i` that is neither blank nor inside a comment.
+qsizetype skipBlanksAndComments(const QByteArray& sql, qsizetype i = 0) {
     const qsizetype n = sql.size();
     while (i < n) {
         const char c = sql[i];
@@ -24,17 +24,93 @@ bool looksLikeQuery(const QByteArray& sql) {
             while (i < n && sql[i] != '\n') ++i;
         } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
             const qsizetype end = sql.indexOf("*/", i + 2);
-            if (end < 0) return false;
+            if (end < 0) return n;
             i = end + 2;
         } else {
             break;
         }
     }
-    if (i < n && sql[i] == '(') return true;
+    return i;
+}
+
+// The keyword at `i` (after blanks and comments), upper-cased; `i` moves past it.
+QByteArray nextKeyword(const QByteArray& sql, qsizetype& i) {
+    i = skipBlanksAndComments(sql, i);
+    const qsizetype n = sql.size();
     qsizetype j = i;
     while (j < n && ((sql[j] >= 'A' && sql[j] <= 'Z') || (sql[j] >= 'a' && sql[j] <= 'z'))) ++j;
     const QByteArray word = sql.mid(i, j - i).toUpper();
+    i = j;
+    return word;
+}
+
+// Whether the statement begins like a query a cursor can hold (SELECT, VALUES, WITH,
+// TABLE or a parenthesis), after blanks and comments; anything else runs as it is at once.
+bool looksLikeQuery(const QByteArray& sql) {
+    qsizetype i = skipBlanksAndComments(sql);
+    if (i < sql.size() && sql[i] == '(') return true;
+    const QByteArray word = nextKeyword(sql, i);
     return word == "SELECT" || word == "VALUES" || word == "WITH" || word == "TABLE";
+}
+
+// Statements that begin, end or mark a transaction, or set its mode: under a savepoint
+// of the driver's they would end or release it, or be refused, so they run as they are.
+bool controlsTransaction(const QByteArray& sql) {
+    qsizetype i = 0;
+    const QByteArray word = nextKeyword(sql, i);
+    if (word == "BEGIN" || word == "START" || word == "COMMIT" || word == "END" || word == "ROLLBACK" ||
+        word == "ABORT" || word == "SAVEPOINT" || word == "RELEASE")
+        return true;
+    return (word == "SET" || word == "PREPARE") && nextKeyword(sql, i) == "TRANSACTION";
+}
+
+bool isCommit(const QByteArray& sql) {
+    qsizetype i = 0;
+    const QByteArray word = nextKeyword(sql, i);
+    return word == "COMMIT" || word == "END";
+}
+
+// Each statement inside the user's transaction runs under this savepoint, so that one
+// the server refuses undoes only itself and the transaction goes on.
+constexpr const char* kSavepoint = "SAVEPOINT zv_statement";
+constexpr const char* kRelease = "RELEASE SAVEPOINT zv_statement";
+constexpr const char* kRollBackTo = "ROLLBACK TO SAVEPOINT zv_statement; RELEASE SAVEPOINT zv_statement";
+
+bool statementSavepoints = true;
+
+// libpq may put the same line into its message more than once when a session is lost.
+QString withoutRepeatedLines(const QString& message) {
+    QStringList kept;
+    for (const QString& line : message.split(QChar(u'\n')))
+        if (!kept.contains(line)) kept << line;
+    return kept.join(QChar(u'\n'));
+}
+
+// Reads a pipeline's results up to its synchronisation point: the last result of each
+// statement, in the order sent (nullptr for one that gave none).
+std::vector<PgResult> pipelineResults(PGconn* conn) {
+    std::vector<PgResult> results;
+    PgResult current;
+    bool afterEnd = false;
+    for (;;) {
+        PGresult* r = PQgetResult(conn);
+        if (!r) {
+            // The end of one statement's results; two in a row: nothing more is coming.
+            if (afterEnd || PQstatus(conn) == CONNECTION_BAD) break;
+            results.push_back(std::move(current));
+            current.reset();
+            afterEnd = true;
+            continue;
+        }
+        afterEnd = false;
+        if (PQresultStatus(r) == PGRES_PIPELINE_SYNC) {
+            PQclear(r);
+            break;
+        }
+        current.reset(r);
+    }
+    if (current) results.push_back(std::move(current));
+    return results;
 }
 
 }  // namespace
@@ -97,66 +173,135 @@ void PostgresConnection::makeIdle() {
     for (SqlResult* r : std::vector<SqlResult*>(OpenResults())) static_cast<PostgresResult*>(r)->Drain();
 }
 
-PgResult PostgresConnection::run(const QString& sql, const std::vector<const char*>& params,
-                                 const std::vector<int>& lengths, const std::vector<int>& formats) {
-    const QByteArray text = sql.toUtf8();
-    return PgResult{PQexecParams(conn_.get(), text.constData(), static_cast<int>(params.size()), nullptr,
-                                 params.data(), lengths.empty() ? nullptr : lengths.data(),
-                                 formats.empty() ? nullptr : formats.data(), 0)};
+void PostgresConnection::SetStatementSavepoints(bool on) {
+    statementSavepoints = on;
+}
+
+bool PostgresConnection::beginStatement(const QByteArray& sql) {
+    makeIdle();
+    // Idle again, so a transaction still open is the user's (the driver's own for a
+    // cursor ended with the cursor).
+    const PGTransactionStatusType status = PQtransactionStatus(conn_.get());
+    userTransaction_ = status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+    return statementSavepoints && status == PQTRANS_INTRANS && !controlsTransaction(sql);
+}
+
+EDatabaseError PostgresConnection::Error(const PGresult* result) {
+    EDatabaseError error = PostgresError(conn_.get(), result);
+    if (PQstatus(conn_.get()) != CONNECTION_BAD) return error;
+    // The server is gone, and with it any transaction: the next action connects anew.
+    const bool lostTransaction = userTransaction_;
+    userTransaction_ = savepoint_ = cursorTransaction_ = false;
+    const QString detail = withoutRepeatedLines(error.Message());
+    QString message = lostTransaction ? QStringLiteral(
+                                            "The connection to the database server was lost during a "
+                                            "transaction: nothing of the transaction was committed")
+                                      : QStringLiteral("The connection to the database server was lost");
+    if (!detail.isEmpty()) message += QStringLiteral(" (") + detail + QChar(u')');
+    if (lostTransaction) TransactionEnded();
+    return EDatabaseError(message, error.NativeCode());
 }
 
 void PostgresConnection::Command(const char* sql) {
     const PgResult r{PQexec(conn_.get(), sql)};
-    if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) throw PostgresError(conn_.get(), r.get());
+    if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) throw Error(r.get());
 }
 
-void PostgresConnection::EndCursorTransaction(bool commit) {
-    cursorTransaction_ = false;
-    Command(commit ? "COMMIT" : "ROLLBACK");
+void PostgresConnection::EndStatement(bool succeeded) {
+    if (!savepoint_) return;
+    savepoint_ = false;
+    if (PQstatus(conn_.get()) == CONNECTION_BAD) return;
+    Command(succeeded ? kRelease : kRollBackTo);
 }
 
-void PostgresConnection::FailCursor(const PGresult* result, bool ownTransaction) {
-    const EDatabaseError error = PostgresError(conn_.get(), result);
-    if (ownTransaction) {
+void PostgresConnection::FailStatement(const PGresult* result) {
+    const EDatabaseError error = Error(result);
+    if (PQstatus(conn_.get()) != CONNECTION_BAD) {
+        DiscardPostgresResults(conn_.get());
         try {
-            EndCursorTransaction(false);
+            EndStatement(false);
         } catch (...) {
         }
     }
+    savepoint_ = false;
     throw error;
 }
 
+void PostgresConnection::checkCommitted(const QByteArray& sql, const PGresult* result) {
+    if (std::strcmp(PQcmdStatus(const_cast<PGresult*>(result)), "ROLLBACK") != 0 || !isCommit(sql)) return;
+    // The transaction had failed: the server ended it and kept nothing of it.
+    TransactionEnded();
+    throw EDatabaseError(
+        QStringLiteral("The transaction was rolled back by the server: nothing was committed"));
+}
+
+PgResult PostgresConnection::runGuarded(const QByteArray& sql, int count, const char* const* values,
+                                        const int* lengths, const int* formats) {
+    // The savepoint, the statement and the release go out together and come back in
+    // one round trip; a refused statement skips the release, and only then does a
+    // second round trip roll back to the savepoint.
+    PGconn* conn = conn_.get();
+    if (!PQenterPipelineMode(conn)) throw Error();
+    const bool sent = PQsendQueryParams(conn, kSavepoint, 0, nullptr, nullptr, nullptr, nullptr, 0) &&
+                      PQsendQueryParams(conn, sql.constData(), count, nullptr, values, lengths, formats, 0) &&
+                      PQsendQueryParams(conn, kRelease, 0, nullptr, nullptr, nullptr, nullptr, 0);
+    if (!sent) {
+        const EDatabaseError error = Error();
+        if (PQstatus(conn) != CONNECTION_BAD && PQpipelineSync(conn)) pipelineResults(conn);
+        PQexitPipelineMode(conn);
+        throw error;
+    }
+    std::vector<PgResult> results;
+    if (PQpipelineSync(conn)) results = pipelineResults(conn);
+    PQexitPipelineMode(conn);
+    results.resize(3);
+    const auto ok = [](const PgResult& r) {
+        const ExecStatusType s = PQresultStatus(r.get());
+        return r && (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK);
+    };
+    if (ok(results[0]) && ok(results[1]) && ok(results[2])) return std::move(results[1]);
+    savepoint_ = ok(results[0]) && !ok(results[2]);
+    const PGresult* failed = !ok(results[0])   ? results[0].get()
+                             : !ok(results[1]) ? results[1].get()
+                                               : results[2].get();
+    FailStatement(failed);
+}
+
 std::unique_ptr<SqlResult> PostgresConnection::OpenQuery(const QString& sql) {
-    makeIdle();
     const QByteArray text = sql.toUtf8();
+    const bool guarded = beginStatement(text);
     // A transaction that already failed refuses every statement, and a statement that is
     // no query needs no cursor: both run as they are, for the server's own answer.
     if (PQtransactionStatus(conn_.get()) == PQTRANS_INERROR || !looksLikeQuery(text))
-        return openStreaming(text);
-    if (auto result = openCursor(text)) return result;
-    return openStreaming(text);
+        return openStreaming(text, guarded);
+    if (auto result = openCursor(text, guarded)) return result;
+    return openStreaming(text, guarded);
 }
 
 // A cursor needs a transaction: outside the user's, the driver begins one of its own and
-// ends it with the cursor; inside the user's, a savepoint keeps a refused declaration
-// from aborting it. A statement no cursor takes (not a query, or a wrong one) gives
-// nullptr, and then runs as it is, so that it gets its own answer or error.
-std::unique_ptr<SqlResult> PostgresConnection::openCursor(const QByteArray& sql) {
+// ends it with the cursor; inside the user's, the statement's savepoint lasts as long as
+// the cursor, so that a refused declaration or a failing FETCH undoes only the cursor.
+// A statement no cursor takes (not a query, or a wrong one) gives nullptr, and then runs
+// as it is, so that it gets its own answer or error.
+std::unique_ptr<SqlResult> PostgresConnection::openCursor(const QByteArray& sql, bool guarded) {
     const bool own = PQtransactionStatus(conn_.get()) == PQTRANS_IDLE;
     const QByteArray name = "zv_cursor_" + QByteArray::number(++cursors_);
-    Command(own ? "BEGIN" : "SAVEPOINT zv_declare");
+    Command(own ? "BEGIN" : guarded ? kSavepoint : "SAVEPOINT zv_declare");
     cursorTransaction_ = own;
+    savepoint_ = guarded && !own;
     const QByteArray declare = "DECLARE " + name + " NO SCROLL CURSOR FOR " + sql;
     const PgResult declared{
         PQexecParams(conn_.get(), declare.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)};
     if (PQresultStatus(declared.get()) != PGRES_COMMAND_OK) {
         if (own)
             EndCursorTransaction(false);
+        else if (guarded)
+            Command("ROLLBACK TO SAVEPOINT zv_statement");  // kept for the statement's own run
         else
             Command("ROLLBACK TO SAVEPOINT zv_declare; RELEASE SAVEPOINT zv_declare");
         return nullptr;
     }
-    if (!own) Command("RELEASE SAVEPOINT zv_declare");
+    if (!own && !guarded) Command("RELEASE SAVEPOINT zv_declare");
     const QByteArray fetch =
         "FETCH FORWARD " + QByteArray::number(PostgresResult::kFirstBatch) + " FROM " + name;
     PgResult first{PQexecParams(conn_.get(), fetch.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0)};
@@ -164,11 +309,45 @@ std::unique_ptr<SqlResult> PostgresConnection::openCursor(const QByteArray& sql)
     return std::make_unique<PostgresResult>(*this, std::move(first), PostgresResult::Cursor{name, own});
 }
 
-std::unique_ptr<SqlResult> PostgresConnection::openStreaming(const QByteArray& text) {
+void PostgresConnection::EndCursorTransaction(bool commit) {
+    cursorTransaction_ = false;
+    Command(commit ? "COMMIT" : "ROLLBACK");
+}
+
+void PostgresConnection::EndCursor(const QByteArray& name, bool ownTransaction, bool complete) {
+    if (ownTransaction) {
+        EndCursorTransaction(complete);
+        return;
+    }
+    if (PQtransactionStatus(conn_.get()) != PQTRANS_INTRANS) return;
+    // A cursor closes without disturbing the transaction; what its query did is kept.
+    QByteArray sql = "CLOSE " + name;
+    if (savepoint_) sql += QByteArray("; ") + kRelease;
+    savepoint_ = false;
+    Command(sql.constData());
+}
+
+void PostgresConnection::FailCursor(const PGresult* result, bool ownTransaction) {
+    const EDatabaseError error = Error(result);
+    try {
+        if (ownTransaction)
+            EndCursorTransaction(false);
+        else
+            EndStatement(false);
+    } catch (...) {
+    }
+    throw error;
+}
+
+std::unique_ptr<SqlResult> PostgresConnection::openStreaming(const QByteArray& text, bool guarded) {
+    if (guarded && !savepoint_) {
+        Command(kSavepoint);
+        savepoint_ = true;
+    }
     const bool inTransactionBlock = PQtransactionStatus(conn_.get()) != PQTRANS_IDLE;
     // The extended protocol runs exactly one statement, so nothing can ride along.
     if (!PQsendQueryParams(conn_.get(), text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
-        throw PostgresError(conn_.get());
+        FailStatement(nullptr);
     PQsetSingleRowMode(conn_.get());
     PgResult r{PQgetResult(conn_.get())};
     switch (PQresultStatus(r.get())) {
@@ -177,12 +356,15 @@ std::unique_ptr<SqlResult> PostgresConnection::openStreaming(const QByteArray& t
             return std::make_unique<PostgresResult>(*this, std::move(r), inTransactionBlock);
         case PGRES_COMMAND_OK:
             DiscardPostgresResults(conn_.get());
+            EndStatement(true);
+            checkCommitted(text, r.get());
             throw EDatabaseError(QString::fromLatin1(kNoCursorMessage));
         case PGRES_EMPTY_QUERY:
             DiscardPostgresResults(conn_.get());
+            EndStatement(true);
             throw EDatabaseError(QStringLiteral("The SQL text holds no statement"));
         default:
-            RaisePostgresError(conn_.get(), r.get());
+            FailStatement(r.get());
     }
 }
 
@@ -214,20 +396,24 @@ struct Parameters {
 int PostgresConnection::InsertReturning(const QString& sql, const QString&,
                                         const std::vector<std::optional<QByteArray>>& values,
                                         const std::vector<TFieldType>& types, RowStore& stored) {
-    makeIdle();
+    const QByteArray text = (sql + QStringLiteral(" RETURNING *")).toUtf8();
+    if (beginStatement(text)) {
+        Command(kSavepoint);
+        savepoint_ = true;
+    }
     const bool inTransactionBlock = PQtransactionStatus(conn_.get()) != PQTRANS_IDLE;
     const Parameters p(values, types);
-    const QByteArray text = (sql + QStringLiteral(" RETURNING *")).toUtf8();
     if (!PQsendQueryParams(conn_.get(), text.constData(), p.count(), nullptr, p.data.data(), p.lengths.data(),
                            p.formats.data(), 0))
-        throw PostgresError(conn_.get());
+        FailStatement(nullptr);
     PQsetSingleRowMode(conn_.get());
     PgResult r{PQgetResult(conn_.get())};
     if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) {
         DiscardPostgresResults(conn_.get());
+        EndStatement(true);
         return 0;
     }
-    if (PQresultStatus(r.get()) != PGRES_SINGLE_TUPLE) RaisePostgresError(conn_.get(), r.get());
+    if (PQresultStatus(r.get()) != PGRES_SINGLE_TUPLE) FailStatement(r.get());
     // Read to its end, so that an error after the row (a deferred constraint) is seen
     // and the statement is never cancelled half-way.
     PostgresResult result(*this, std::move(r), inTransactionBlock);
@@ -239,15 +425,27 @@ int PostgresConnection::InsertReturning(const QString& sql, const QString&,
     return rows.Count() - before;
 }
 
+PgResult PostgresConnection::run(const QByteArray& sql, const std::vector<const char*>& params,
+                                 const std::vector<int>& lengths, const std::vector<int>& formats) {
+    const int count = static_cast<int>(params.size());
+    const int* lens = lengths.empty() ? nullptr : lengths.data();
+    const int* fmts = formats.empty() ? nullptr : formats.data();
+    if (beginStatement(sql)) return runGuarded(sql, count, params.data(), lens, fmts);
+    PgResult r{PQexecParams(conn_.get(), sql.constData(), count, nullptr, params.data(), lens, fmts, 0)};
+    const ExecStatusType status = PQresultStatus(r.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw Error(r.get());
+    return r;
+}
+
 int PostgresConnection::ExecuteWith(const QString& sql, const std::vector<std::optional<QByteArray>>& values,
                                     const std::vector<TFieldType>& types) {
-    makeIdle();
     const Parameters params(values, types);
-    const PgResult r = run(sql, params.data, params.lengths, params.formats);
-    const ExecStatusType status = PQresultStatus(r.get());
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw PostgresError(conn_.get(), r.get());
+    const QByteArray text = sql.toUtf8();
+    const PgResult r = run(text, params.data, params.lengths, params.formats);
+    checkCommitted(text, r.get());
     const char* tuples = PQcmdTuples(r.get());
-    return tuples && *tuples ? std::atoi(tuples) : (status == PGRES_TUPLES_OK ? PQntuples(r.get()) : -1);
+    return tuples && *tuples ? std::atoi(tuples)
+                             : (PQresultStatus(r.get()) == PGRES_TUPLES_OK ? PQntuples(r.get()) : -1);
 }
 
 bool PostgresConnection::InTransaction() const {
@@ -282,12 +480,11 @@ void PostgresConnection::Rollback() {
 
 std::vector<std::vector<std::optional<QString>>> PostgresConnection::select(
     const QString& sql, const std::vector<QByteArray>& params) {
-    makeIdle();
     std::vector<const char*> p;
     for (const auto& v : params) p.push_back(v.constData());
-    const PgResult r = run(sql, p);
+    const PgResult r = run(sql.toUtf8(), p);
     const PGresult* res = r.get();
-    if (PQresultStatus(res) != PGRES_TUPLES_OK) throw PostgresError(conn_.get(), res);
+    if (PQresultStatus(res) != PGRES_TUPLES_OK) throw Error(res);
     std::vector<std::vector<std::optional<QString>>> rows;
     for (int i = 0; i < PQntuples(res); ++i) {
         std::vector<std::optional<QString>> row;
@@ -389,4 +586,39 @@ QString PostgresConnection::NameInSql(const QString& name) {
     static const QRegularExpression plain(QStringLiteral("^[a-z_][a-z0-9_$]*$"));
     if (plain.match(name).hasMatch() && !keywords_->contains(name)) return name;
     return QuoteIdentifier(name);
+}
+
+std::vector<LiveColumn> PostgresConnection::LiveColumns(const QString& table) {
+    // The table as the statement resolves it; its primary key, or else its first unique
+    // key of not-null plain columns; and the columns whose type (a domain's base type; an
+    // array's element type) has no default btree operator class, so no equality: json,
+    // xml, point and the like.
+    const auto rows = select(
+        QStringLiteral(
+            "WITH rel AS (SELECT pg_catalog.to_regclass($1) AS oid), "
+            "k AS (SELECT (SELECT pg_catalog.array_agg(u.n) FROM pg_catalog.unnest(i.indkey) WITH ORDINALITY "
+            "AS u(n, o) WHERE u.o <= i.indnkeyatts) AS cols FROM pg_catalog.pg_index i, rel "
+            "WHERE i.indrelid = rel.oid AND i.indisunique AND i.indpred IS NULL AND i.indexprs IS NULL "
+            "AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_attribute n WHERE n.attrelid = rel.oid "
+            "AND n.attnum = ANY (i.indkey) AND NOT n.attnotnull) "
+            "ORDER BY i.indisprimary DESC, i.indnkeyatts, i.indexrelid LIMIT 1), "
+            "c AS (SELECT a.attname, a.attnum, COALESCE(NULLIF(t.typbasetype, 0), t.oid) AS base "
+            "FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_type t ON t.oid = a.atttypid, rel "
+            "WHERE a.attrelid = rel.oid AND a.attnum > 0 AND NOT a.attisdropped) "
+            "SELECT c.attname, COALESCE(c.attnum = ANY (k.cols), false), "
+            "NOT EXISTS (SELECT 1 FROM pg_catalog.pg_type b, pg_catalog.pg_type e, pg_catalog.pg_opclass oc "
+            "JOIN pg_catalog.pg_am am ON am.oid = oc.opcmethod "
+            "WHERE b.oid = c.base AND e.oid = CASE WHEN b.typcategory = 'A' THEN b.typelem ELSE b.oid END "
+            "AND am.amname = 'btree' AND oc.opcdefault AND (oc.opcintype = e.oid "
+            "OR oc.opcintype IN (SELECT ca.casttarget FROM pg_catalog.pg_cast ca "
+            "WHERE ca.castsource = e.oid AND ca.castmethod = 'b' AND ca.castcontext = 'i') "
+            "OR (oc.opcintype = 'pg_catalog.anyenum'::pg_catalog.regtype AND e.typtype = 'e') "
+            "OR (oc.opcintype = 'pg_catalog.anyrange'::pg_catalog.regtype AND e.typtype = 'r'))) "
+            "FROM c LEFT JOIN k ON true ORDER BY c.attnum"),
+        {table.toUtf8()});
+    std::vector<LiveColumn> columns;
+    for (const auto& r : rows)
+        columns.push_back(
+            {r[0].value_or(QString()), r[1] == QStringLiteral("t"), r[2] == QStringLiteral("t")});
+    return columns;
 }

@@ -29,6 +29,9 @@ void DiscardPostgresResults(PGconn* conn);
 // rows per FETCH; a statement that no cursor can hold streams in single-row mode. The
 // session serves one statement at a time, so before any other statement uses it, every
 // open result reads its remaining rows into its own buffer (see PostgresResult.h).
+// The server aborts a whole transaction at its first error; so inside the user's
+// transaction every statement runs under a savepoint of its own, and one the server
+// refuses undoes only itself, as on SQLite.
 class PostgresConnection : public SqlConnection {
   public:
     PostgresConnection(const QString& connectionString, const QString& userName, const QString& password);
@@ -56,6 +59,7 @@ class PostgresConnection : public SqlConnection {
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
     std::optional<QStringList> FindTable(const QString& line) override;
     QString NameInSql(const QString& name) override;
+    std::vector<LiveColumn> LiveColumns(const QString& table) override;
 
     // For the results.
     PGconn* Handle() const { return conn_.get(); }
@@ -65,15 +69,41 @@ class PostgresConnection : public SqlConnection {
     // committed once the cursor was read to its end, rolled back when it was closed
     // early or failed (as a statement cancelled or failed on its own would be).
     void EndCursorTransaction(bool commit);
+    // Ends a cursor that is read to its end or closed early (see EndCursorTransaction).
+    void EndCursor(const QByteArray& name, bool ownTransaction, bool complete);
     // Raises the error of a cursor's failed `result`, after rolling back the transaction
-    // the driver began for the cursor when it did (`ownTransaction`).
+    // the driver began for the cursor when it did (`ownTransaction`), or the cursor's
+    // savepoint in the user's transaction.
     [[noreturn]] void FailCursor(const PGresult* result, bool ownTransaction);
+    // A statement that was running under its own savepoint has ended: kept when it
+    // succeeded, rolled back when it failed; nothing when it had no savepoint.
+    void EndStatement(bool succeeded);
+    // Raises the error of a streaming statement's failed `result` once the session has
+    // nothing more of it to send, after rolling back its savepoint.
+    [[noreturn]] void FailStatement(const PGresult* result);
+    // The error of a failed command, saying so when the session with the server is lost.
+    EDatabaseError Error(const PGresult* result = nullptr);
+
+    // Whether statements inside the user's transaction run under savepoints (on unless
+    // a benchmark measures what they cost).
+    static void SetStatementSavepoints(bool on);
 
   private:
     void makeIdle();  // every open result reads its remaining rows into its buffer
-    std::unique_ptr<SqlResult> openCursor(const QByteArray& sql);
-    std::unique_ptr<SqlResult> openStreaming(const QByteArray& sql);
-    PgResult run(const QString& sql, const std::vector<const char*>& params = {},
+    // Readies the session for a statement: idle, and whether the statement runs under a
+    // savepoint of its own (inside the user's transaction, and not itself one that
+    // begins, ends or marks a transaction).
+    bool beginStatement(const QByteArray& sql);
+    // Runs one statement under its own savepoint, in one round trip; raises on failure.
+    PgResult runGuarded(const QByteArray& sql, int count, const char* const* values, const int* lengths,
+                        const int* formats);
+    // A COMMIT that the server answered with ROLLBACK committed nothing.
+    void checkCommitted(const QByteArray& sql, const PGresult* result);
+    std::unique_ptr<SqlResult> openCursor(const QByteArray& sql, bool guarded);
+    std::unique_ptr<SqlResult> openStreaming(const QByteArray& sql, bool guarded);
+    // Runs one statement (under its savepoint inside the user's transaction); raises on
+    // failure.
+    PgResult run(const QByteArray& sql, const std::vector<const char*>& params = {},
                  const std::vector<int>& lengths = {}, const std::vector<int>& formats = {});
     std::vector<std::vector<std::optional<QString>>> select(const QString& sql,
                                                             const std::vector<QByteArray>& params = {});
@@ -87,7 +117,9 @@ class PostgresConnection : public SqlConnection {
     PgConn conn_;
     std::optional<QSet<QString>> keywords_;  // those a bare name may not be; read once
     bool cursorTransaction_ = false;         // a transaction the driver began for a cursor is open
-    int cursors_ = 0;                        // cursors declared so far (their names)
+    bool savepoint_ = false;                 // a statement's savepoint is set and not yet ended
+    bool userTransaction_ = false;  // the user's transaction was open when the last statement began
+    int cursors_ = 0;               // cursors declared so far (their names)
 };
 
 // Column types by type OID (see the table in PostgresResult.cpp).

@@ -95,8 +95,11 @@ PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool in
     describe(first.get());
     // A single row: the rest is still coming. A whole result: there is no more.
     open_ = PQresultStatus(first.get()) == PGRES_SINGLE_TUPLE;
-    if (!open_) DiscardPostgresResults(conn.Handle());
     batch_ = std::move(first);
+    if (!open_) {
+        DiscardPostgresResults(conn.Handle());
+        conn.EndStatement(true);
+    }
 }
 
 void PostgresResult::describe(const PGresult* r) {
@@ -126,7 +129,10 @@ PostgresResult::~PostgresResult() {
             char err[256];
             if (cancel) PQcancel(cancel.get(), err, sizeof err);
         }
-        DiscardPostgresResults(conn_->Handle());
+        bool failed = false;
+        while (PgResult r{PQgetResult(conn_->Handle())})
+            if (PQresultStatus(r.get()) == PGRES_FATAL_ERROR) failed = true;
+        conn_->EndStatement(!failed);
     } catch (...) {
     }
 }
@@ -144,10 +150,7 @@ void PostgresResult::failed(const PGresult* result) {
 
 void PostgresResult::endCursor(bool complete) {
     open_ = false;
-    if (cursor_->ownTransaction)
-        conn_->EndCursorTransaction(complete);
-    else if (PQtransactionStatus(conn_->Handle()) == PQTRANS_INTRANS)
-        conn_->Command(("CLOSE " + cursor_->name).constData());
+    conn_->EndCursor(cursor_->name, cursor_->ownTransaction, complete);
 }
 
 void PostgresResult::sendFetch() {
@@ -190,6 +193,7 @@ bool PostgresResult::pullFromStream() {
     PgResult r{PQgetResult(conn_->Handle())};
     if (!r) {
         open_ = false;
+        conn_->EndStatement(true);
         return false;
     }
     switch (PQresultStatus(r.get())) {
@@ -200,10 +204,11 @@ bool PostgresResult::pullFromStream() {
         case PGRES_TUPLES_OK:
             DiscardPostgresResults(conn_->Handle());
             open_ = false;
+            conn_->EndStatement(true);
             return false;
         default:
             open_ = false;
-            RaisePostgresError(conn_->Handle(), r.get());
+            conn_->FailStatement(r.get());
     }
 }
 

@@ -41,9 +41,26 @@ bool TQuery::CanModify() const {
     return Active() && live_ != nullptr;
 }
 
+QString TQuery::ReadOnlyReason() const {
+    if (!Active() || live_) return QString();
+    return requestLive_ ? LiveTable::WhyReadOnly(statement())
+                        : QStringLiteral("Cannot modify a read-only dataset");
+}
+
 void TQuery::OpenCursor() {
     TDatabase& db = OpenDatabaseNamed(databaseName_);
     const QString sql = statement();
+    // The table's keys are read first: once the result is open, any other statement
+    // would have to read all its rows before it could run.
+    std::unique_ptr<LiveTable> live = requestLive_ ? LiveTable::ForStatement(sql) : nullptr;
+    if (live) {
+        // Without what the catalogue tells, rows are found by all their values.
+        try {
+            live->SetCatalogue(db.Connection().LiveColumns(live->Table()));
+        } catch (const EDatabaseError&) {
+            if (!db.Connected()) throw;
+        }
+    }
     result_ = db.Connection().OpenQuery(sql);
     std::vector<QString> names;
     std::vector<TFieldType> types;
@@ -52,10 +69,8 @@ void TQuery::OpenCursor() {
         names.push_back(f->FieldName());
         types.push_back(f->DataType());
     }
-    if (requestLive_) {
-        live_ = LiveTable::ForStatement(sql);
-        if (live_) live_->SetColumns(std::move(names), std::move(types));
-    }
+    live_ = std::move(live);
+    if (live_) live_->SetColumns(std::move(names), std::move(types));
     database_ = &db;
     db.RegisterDataSet(this);
 }
@@ -78,8 +93,37 @@ void TQuery::ExecSQL() {
 }
 
 SqlConnection& TQuery::liveConnection() {
-    if (!live_ || !database_) throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+    if (!live_ || !database_) throw EDatabaseError(ReadOnlyReason());
+    // The session was lost at an earlier write: this one goes to a new session, as the
+    // next query would.
+    if (!database_->Connected()) {
+        TDatabase* db = database_;
+        db->Open();
+        if (database_ != db)
+            throw EDatabaseError(QStringLiteral(
+                "The connection to the database server was lost, and these rows with it: run the query "
+                "again to edit them"));
+    }
     return database_->Connection();
+}
+
+bool TQuery::OutliveSession() {
+    // Rows not fetched yet are gone with the session: a result missing some of them
+    // closes, unless it holds an edit that is not saved yet.
+    const bool editing = State() == TDataSetState::dsEdit || State() == TDataSetState::dsInsert;
+    if (!live_ || (!editing && !AllFetched())) return false;
+    result_.reset();
+    StopFetching();
+    return true;
+}
+
+void TQuery::write(const std::function<void()>& action, const char* what) {
+    try {
+        action();
+    } catch (const EDatabaseError& e) {
+        if (!database_ || database_->Connected()) throw;
+        throw EDatabaseError(e.Message() + QStringLiteral("\n") + QString::fromLatin1(what), e.NativeCode());
+    }
 }
 
 void TQuery::readToEnd() {
@@ -91,14 +135,25 @@ void TQuery::readToEnd() {
 
 void TQuery::WriteRecord(int row, std::vector<std::optional<QByteArray>>& values) {
     SqlConnection& conn = liveConnection();
-    readToEnd();
+    static const char* const kNotSaved =
+        "The row was not saved: it stays as edited, and posting it again writes it on a new connection.";
     if (row >= 0) {
-        live_->Update(conn, Rows(), row, values);
+        write(
+            [&] {
+                readToEnd();
+                live_->Update(conn, Rows(), row, values);
+            },
+            kNotSaved);
         return;
     }
     // The new row as the table keeps it (serials, defaults), so that it can be found again.
     RowStore stored(FieldCount());
-    live_->Insert(conn, values, stored);
+    write(
+        [&] {
+            readToEnd();
+            live_->Insert(conn, values, stored);
+        },
+        kNotSaved);
     if (stored.Count() != 1) return;
     for (int c = 0; c < FieldCount(); ++c) {
         const auto v = stored.Value(0, c);
@@ -110,6 +165,10 @@ void TQuery::WriteRecord(int row, std::vector<std::optional<QByteArray>>& values
 
 void TQuery::DeleteRecord(int row) {
     SqlConnection& conn = liveConnection();
-    readToEnd();
-    live_->Remove(conn, Rows(), row);
+    write(
+        [&] {
+            readToEnd();
+            live_->Remove(conn, Rows(), row);
+        },
+        "The row was not deleted.");
 }

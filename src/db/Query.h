@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "db/DataSet.h"
@@ -29,6 +30,12 @@ class TQuery : public TDataSet {
     int RowsAffected() const { return rowsAffected_; }
 
     bool CanModify() const override;
+    // A live result with an edit not yet posted, or with all its rows read, stays open
+    // and writes to the next session.
+    bool OutliveSession() override;
+    // Why an open result cannot be edited (a result asked for live says what keeps it
+    // read-only); empty when it can, or when it is closed.
+    QString ReadOnlyReason() const override;
 
   protected:
     void OpenCursor() override;
@@ -52,6 +59,8 @@ class TQuery : public TDataSet {
     QString statement() const;
     SqlConnection& liveConnection();
     void readToEnd();
+    // Runs a write; when it fails because the session was lost, says that `what` was not done.
+    void write(const std::function<void()>& action, const char* what);
 
     QString databaseName_;
     SqlLines sql_{this};

@@ -421,6 +421,42 @@ QString sqlLiteral(const QString& text) {
            QLatin1Char('\'');
 }
 
+// The parts of a table name as a statement writes it (plain or double-quoted, joined by
+// points), unquoted; empty when it is no such name.
+QStringList nameParts(const QString& name) {
+    QStringList parts;
+    QString part;
+    bool quoted = false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (quoted) {
+            if (c != u'"') {
+                part += c;
+            } else if (i + 1 < name.size() && name[i + 1] == u'"') {
+                part += c;
+                ++i;
+            } else {
+                quoted = false;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u'.') {
+            parts << part;
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (quoted) return {};
+    parts << part;
+    return parts;
+}
+
+QString text(const RowStore& rows, int row, int col) {
+    const auto v = rows.Value(row, col);
+    return v ? QString::fromUtf8(v->data(), static_cast<qsizetype>(v->size())) : QString();
+}
+
 }  // namespace
 
 std::optional<QStringList> SqliteConnection::FindTable(const QString& line) {
@@ -459,4 +495,67 @@ QString SqliteConnection::NameInSql(const QString& name) {
         sqlite3_keyword_check(utf8.constData(), static_cast<int>(utf8.size())) == 0)
         return name;
     return QuoteIdentifier(name);
+}
+
+std::vector<LiveColumn> SqliteConnection::LiveColumns(const QString& table) {
+    const QStringList parts = nameParts(table);
+    if (parts.isEmpty() || parts.size() > 2) return {};
+    const auto quote = [](const QString& v) {
+        return QChar(u'\'') + QString(v).replace(u'\'', QStringLiteral("''")) + QChar(u'\'');
+    };
+    const QString schema = parts.size() == 2 ? quote(parts[0]) : QStringLiteral("'main'");
+    const auto read = [this](const QString& sql, RowStore& rows) {
+        auto result = OpenQuery(sql);
+        while (result->Fetch(rows, 1000)) {
+        }
+    };
+    // name, type, not null, position in the primary key
+    RowStore info(4);
+    read(QStringLiteral("SELECT name, upper(type), \"notnull\", pk FROM pragma_table_info(%1, %2)")
+             .arg(quote(parts.last()), schema),
+         info);
+    std::vector<LiveColumn> columns;
+    QStringList primary;
+    bool primaryNotNull = true;
+    for (int r = 0; r < info.Count(); ++r) {
+        columns.push_back({text(info, r, 0), false, false});
+        if (text(info, r, 3) != QLatin1String("0")) {
+            primary << text(info, r, 0);
+            primaryNotNull = primaryNotNull && text(info, r, 2) == QLatin1String("1");
+        }
+    }
+    // An INTEGER PRIMARY KEY is the row's id, never NULL; any other primary key may hold
+    // NULL unless declared NOT NULL.
+    for (int r = 0; r < info.Count(); ++r)
+        if (primary.size() == 1 && text(info, r, 0) == primary[0] &&
+            text(info, r, 1) == QLatin1String("INTEGER"))
+            primaryNotNull = true;
+    QStringList key = primaryNotNull ? primary : QStringList();
+    if (key.isEmpty()) {
+        RowStore indexes(4);
+        read(QStringLiteral(
+                 "SELECT l.name, i.name, i.cid, t.\"notnull\" FROM pragma_index_list(%1, %2) l, "
+                 "pragma_index_info(l.name, %2) i LEFT JOIN pragma_table_info(%1, %2) t ON t.cid = i.cid "
+                 "WHERE l.\"unique\" AND NOT l.partial ORDER BY l.seq, i.seqno")
+                 .arg(quote(parts.last()), schema),
+             indexes);
+        QString index;
+        QStringList candidate;
+        bool usable = true;
+        for (int r = 0; r <= indexes.Count(); ++r) {
+            const QString name = r < indexes.Count() ? text(indexes, r, 0) : QString();
+            if (name != index) {
+                if (!index.isEmpty() && usable && !candidate.isEmpty()) break;
+                index = name;
+                candidate.clear();
+                usable = true;
+            }
+            if (r == indexes.Count()) break;
+            candidate << text(indexes, r, 1);
+            usable = usable && text(indexes, r, 2).toInt() >= 0 && text(indexes, r, 3) == QLatin1String("1");
+        }
+        if (usable) key = candidate;
+    }
+    for (LiveColumn& c : columns) c.key = key.contains(c.name);
+    return columns;
 }

@@ -45,6 +45,7 @@ class SqliteConnection : public SqlConnection {
     std::vector<std::pair<QString, QString>> TableColumns(const QString& table) override;
     std::optional<QStringList> FindTable(const QString& line) override;
     QString NameInSql(const QString& name) override;
+    std::vector<LiveColumn> LiveColumns(const QString& table) override;
 
     // The session's handle, for functions registered on it from outside.
     sqlite3* Handle() const { return db_.get(); }

@@ -9,6 +9,7 @@
 #include "framework/DBGrids.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "rtl/Exception.h"
 #include "rtl/SysUtils.h"
 #include "workbench/MainWindow.h"
 
@@ -53,7 +54,13 @@ void TFMain::BStartTransactionClick(TObject*) {
 }
 
 void TFMain::BCommitClick(TObject*) {
-    Database->Commit();
+    try {
+        Database->Commit();
+    } catch (const EDatabaseError&) {
+        // A commit the server refused may have ended the transaction all the same.
+        if (!Database->InTransaction() && Database->Connected()) InTransactionClick(this);
+        throw;
+    }
     InTransactionClick(this);
 }
 

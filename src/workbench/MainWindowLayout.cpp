@@ -95,6 +95,8 @@ void TFMain::buildComponents() {
     Database->SetDatabaseName(QStringLiteral("X"));
     Database->SetLoginPrompt(true);
     Database->OnLogin = [this](TDatabase* db, TStrings& params) { DatabaseLogin(db, params); };
+    // A transaction the server ended (lost session, failed COMMIT) shows as none at once.
+    Database->OnTransactionEnd = [this](TDatabase*) { InTransactionClick(this); };
 
     auto query = [this](const char* name) {
         auto* q = new TQuery(this);

@@ -1,4 +1,5 @@
 // The "Update" page: one table's rows, filtered and ordered, edited in a live grid.
+#include "common/MessageBoxes.h"
 #include "db/Catalog.h"
 #include "db/Field.h"
 #include "db/Query.h"
@@ -37,4 +38,6 @@ void TFMain::BWykonajAktualizacjaClick(TObject*) {
     if (!Trim(ORDER->Text()).isEmpty()) sql.Add(QStringLiteral(" ORDER BY ") + ORDER->Text());
     sql.EndUpdate();
     QueryAktualizacja->Open();
+    // A grid that will refuse every edit says so, and why, rather than refusing silently.
+    if (!QueryAktualizacja->CanModify()) ShowInfo(QueryAktualizacja->ReadOnlyReason());
 }
