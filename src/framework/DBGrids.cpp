@@ -1,16 +1,30 @@
 #include "framework/DBGrids.h"
 
+#include <QAbstractItemDelegate>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMetaProperty>
+#include <QPointer>
 #include <QScrollBar>
 #include <algorithm>
 
 #include "db/DataSource.h"
 #include "db/Field.h"
+#include "framework/DBCtrls.h"
 #include "framework/DataSetModel.h"
 #include "framework/Dispatch.h"
 #include "framework/EventHook.h"
+
+namespace {
+
+// The grids that exist, for the navigator and the window to find those over a source.
+std::vector<TDBGrid*>& liveGrids() {
+    static std::vector<TDBGrid*> grids;
+    return grids;
+}
+
+}  // namespace
 
 TField* TColumn::Field() const {
     if (grid_ == nullptr || grid_->Model() == nullptr) return nullptr;
@@ -48,6 +62,7 @@ class TDBGrid::Follower : public TDataSetObserver {
 
 TDBGrid::TDBGrid(TComponent* owner)
     : TWinControl(owner, new QTableView), follower_(std::make_unique<Follower>(this)) {
+    liveGrids().push_back(this);
     WatchInput();
     View()->setSelectionBehavior(QAbstractItemView::SelectRows);
     View()->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -76,6 +91,15 @@ TDBGrid::TDBGrid(TComponent* owner)
         });
         return true;
     });
+    // Cell editors are the viewport's children: the navigator hears of one opening or
+    // closing once the view has taken it in or let it go.
+    new EventHook(View()->viewport(), [this](QObject*, QEvent* e) {
+        if (e->type() != QEvent::ChildAdded && e->type() != QEvent::ChildRemoved) return false;
+        if (!static_cast<QChildEvent*>(e)->child()->isWidgetType()) return false;
+        QMetaObject::invokeMethod(
+            View(), [this] { TDBNavigator::GridEditingChanged(source_); }, Qt::QueuedConnection);
+        return false;
+    });
     // The scroll bar dragged or sent to its bottom shows the result's last rows.
     QScrollBar* bar = View()->verticalScrollBar();
     QObject::connect(bar, &QScrollBar::sliderReleased, View(), [this, bar] {
@@ -94,6 +118,7 @@ void TDBGrid::scrollToEnd() {
 }
 
 TDBGrid::~TDBGrid() {
+    std::erase(liveGrids(), this);
     if (source_ != nullptr) source_->RemoveObserver(follower_.get());
     View()->setModel(nullptr);
 }
@@ -179,4 +204,68 @@ void TDBGrid::followCursor() {
     const int column = std::max(0, View()->currentIndex().column());
     View()->setCurrentIndex(model_->index(row, column));
     moving_ = false;
+}
+
+QWidget* TDBGrid::openEditor() const {
+    // The grid sets no index widgets of its own: a widget on the current cell is its editor.
+    const QModelIndex index = View()->currentIndex();
+    return index.isValid() ? View()->indexWidget(index) : nullptr;
+}
+
+bool TDBGrid::CommitEdit() {
+    QTableView* view = View();
+    const QModelIndex index = view->currentIndex();
+    QWidget* editor = openEditor();
+    if (editor == nullptr) return true;
+    QAbstractItemDelegate* delegate = view->itemDelegateForIndex(index);
+    const QByteArray property = editor->metaObject()->userProperty().name();
+    const QPointer<QWidget> kept(editor);
+    if (property.isEmpty()) {
+        emit delegate->commitData(editor);
+    } else if (!view->model()->setData(index, editor->property(property.constData()), Qt::EditRole)) {
+        return false;
+    }
+    // Writing the row may have reset the view, which lets its editors go by itself.
+    if (kept && openEditor() == kept) emit delegate->closeEditor(kept, QAbstractItemDelegate::NoHint);
+    return true;
+}
+
+void TDBGrid::DiscardEdit() {
+    QTableView* view = View();
+    QWidget* editor = openEditor();
+    if (editor == nullptr) return;
+    emit view->itemDelegateForIndex(view->currentIndex())->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+bool TDBGrid::AnyEditing(const TDataSource* source) {
+    for (TDBGrid* grid : liveGrids())
+        if (grid->source_ == source && source != nullptr && grid->Editing()) return true;
+    return false;
+}
+
+bool TDBGrid::CommitEdits(const TDataSource* source) {
+    for (TDBGrid* grid : std::vector<TDBGrid*>(liveGrids()))
+        if (grid->source_ == source && source != nullptr && !grid->CommitEdit()) return false;
+    return true;
+}
+
+void TDBGrid::DiscardEdits(const TDataSource* source) {
+    for (TDBGrid* grid : std::vector<TDBGrid*>(liveGrids()))
+        if (grid->source_ == source && source != nullptr) grid->DiscardEdit();
+}
+
+bool TDBGrid::PostEdits(const QWidget* window) {
+    for (TDBGrid* grid : std::vector<TDBGrid*>(liveGrids())) {
+        if (grid->View()->window() != window) continue;
+        if (!grid->CommitEdit()) return false;
+        TDataSet* ds = grid->model_ ? grid->model_->DataSet() : nullptr;
+        if (ds == nullptr || !ds->Active() || ds->State() == TDataSetState::dsBrowse) continue;
+        bool posted = false;
+        Dispatch([&] {
+            ds->Post();
+            posted = true;
+        });
+        if (!posted) return false;
+    }
+    return true;
 }
