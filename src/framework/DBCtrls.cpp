@@ -95,6 +95,8 @@ void TDBNavigator::updateButtons() {
         const bool inserting = ds->State() == TDataSetState::dsInsert;
         const int rows = ds->FetchedCount() + (inserting ? 1 : 0);
         const int recNo = ds->RecNo();
+        // A result says it has ended once its last row is read: the rows fetched so far
+        // tell whether the current row is the last, without reading the rest.
         const bool empty = rows == 0 && ds->AllFetched();
         const bool atFirst = empty || recNo <= 1;
         const bool atLast = empty || (ds->AllFetched() && recNo >= rows);
@@ -109,26 +111,8 @@ void TDBNavigator::updateButtons() {
         set(TNavigateBtn::nbEdit, canModify && browsing && !empty);
         set(TNavigateBtn::nbPost, canModify && !browsing);
         set(TNavigateBtn::nbCancel, canModify && !browsing);
-        if (!ds->AllFetched() && recNo >= rows) lookAhead();
     }
     for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setEnabled(on[i]);
-}
-
-void TDBNavigator::lookAhead() {
-    if (lookAheadPending_) return;
-    lookAheadPending_ = true;
-    // Not from inside the dataset's event: the grid may not have heard of it yet.
-    QMetaObject::invokeMethod(
-        Widget(),
-        [this] {
-            lookAheadPending_ = false;
-            TDataSet* ds = source_ != nullptr ? source_->DataSet() : nullptr;
-            if (ds == nullptr || !ds->Active() || ds->AllFetched() || ds->ControlsDisabled()) return;
-            if (ds->RecNo() < ds->FetchedCount()) return;
-            Dispatch([ds] { ds->FetchMore(1); });
-            updateButtons();
-        },
-        Qt::QueuedConnection);
 }
 
 void TDBNavigator::BtnClick(TNavigateBtn button) {

@@ -32,12 +32,8 @@ class TDBNavigator : public TWinControl {
     class Watcher;
     // Enables the buttons from the dataset's state and position.
     void updateButtons();
-    // On the last row fetched so far: asks for one more, once the dataset's events are
-    // over, to know whether it is the last row of all.
-    void lookAhead();
 
     TDataSource* source_ = nullptr;
     std::unique_ptr<Watcher> watcher_;
     std::array<QToolButton*, 9> buttons_{};
-    bool lookAheadPending_ = false;
 };

@@ -109,6 +109,15 @@ TEST_P(NavigatorAndGrid, ButtonsShowWhatCanBeDoneFromTheDataSetsStateAndPosition
     EXPECT_EQ(enabled(), "----I----") << "nothing to edit or delete in an empty result";
     query->Close();
     EXPECT_EQ(enabled(), "---------");
+
+    // With no grid fetching ahead: the rows read so far tell.
+    grid->SetDataSource(nullptr);
+    open("SELECT * FROM T WHERE ID = 2", false);
+    EXPECT_EQ(enabled(), "---------");
+    open("SELECT * FROM T WHERE ID >= 2 ORDER BY ID", false);
+    EXPECT_EQ(enabled(), "--NL-----");
+    click(TNavigateBtn::nbNext);
+    EXPECT_EQ(enabled(), "FP-------");
 }
 
 // The user inserts a row, types id, Tab, name, Tab, city and presses Post while the city
