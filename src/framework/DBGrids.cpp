@@ -137,13 +137,45 @@ void TDBGrid::SetDataSource(TDataSource* source) {
                      [this](const QModelIndex& current, const QModelIndex&) {
                          TDataSet* ds = model_ ? model_->DataSet() : nullptr;
                          if (moving_ || ds == nullptr || !ds->Active() || !current.isValid()) return;
-                         if (ds->State() != TDataSetState::dsBrowse || ds->RecNo() == current.row() + 1)
+                         if (ds->RecNo() == current.row() + 1) return;
+                         if (ds->State() == TDataSetState::dsInsert) {
+                             leaveNewRow(current.row());
                              return;
+                         }
+                         if (ds->State() != TDataSetState::dsBrowse) return;
                          moving_ = true;
                          Dispatch([&] { ds->SetRecNo(current.row() + 1); });
                          moving_ = false;
                      });
     RefreshColumns();
+}
+
+void TDBGrid::leaveNewRow(int row) {
+    // The view has put the open editor's text into the new row already. A row typed into
+    // is posted before another one is current (or cells typed there would go into it);
+    // one left untouched is dropped. A refused row stays current, as typed.
+    TDataSet* ds = model_->DataSet();
+    const int newRow = ds->InsertRow();
+    bool typed = false;
+    for (int i = 0; i < ds->FieldCount(); ++i) typed = typed || !ds->Fields(i)->IsNull();
+    moving_ = true;
+    bool left = false;
+    Dispatch([&] {
+        if (typed)
+            ds->Post();
+        else
+            ds->Cancel();
+        left = true;
+    });
+    moving_ = false;
+    // A dropped row takes its place in the view with it.
+    if (left && !typed && row > newRow) --row;
+    if (left && row < model_->rowCount()) {
+        moving_ = true;
+        Dispatch([&] { ds->SetRecNo(row + 1); });
+        moving_ = false;
+    }
+    followCursor();
 }
 
 void TDBGrid::SetReadOnly(bool readOnly) {

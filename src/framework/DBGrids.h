@@ -77,6 +77,8 @@ class TDBGrid : public TWinControl {
   private:
     class Follower;
     QWidget* openEditor() const;
+    // The user went from the row being inserted to the row `row` (a row of the view).
+    void leaveNewRow(int row);
     void followCursor();
     // Fetches the rest of the result and shows its last rows.
     void scrollToEnd();

@@ -182,6 +182,37 @@ TEST_P(NavigatorAndGrid, EveryOtherButtonAndClosingTheWindowTakeTheOpenEditorsVa
     EXPECT_EQ(boxes(), 1);
 }
 
+// Going from a new row to another one posts what was typed into it, with the value of the
+// editor left open; cells typed afterwards belong to the row they are in.
+TEST_P(NavigatorAndGrid, MovingOffANewRowPostsItOrDropsItUntouched) {
+    open("SELECT * FROM T ORDER BY ID");
+    click(TNavigateBtn::nbInsert);
+    typeInto(0, 0, "7");
+    tabOn();
+    typeHere("Gus");
+    QTableView* view = grid->View();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->visualRect(grid->Model()->index(2, 1)).center());
+    EXPECT_EQ(boxes(), 0);
+    EXPECT_EQ(query->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(row(7), "Gus/NULL");
+    EXPECT_EQ(query->FieldByName("NAME")->AsString(), "Bob") << "the row clicked is current";
+    typeInto(2, 2, "Lublin");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();  // the view commits the editor's text queued
+    EXPECT_EQ(row(2), "Bob/Lublin");
+    EXPECT_EQ(row(7), "Gus/NULL");
+
+    // A new row left untouched is dropped, not written empty: a new row before Bob, and a
+    // click on the row below it, Bob's.
+    click(TNavigateBtn::nbInsert);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->visualRect(grid->Model()->index(3, 1)).center());
+    EXPECT_EQ(query->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM T"), "4");
+    EXPECT_EQ(query->FieldByName("NAME")->AsString(), "Bob");
+}
+
 TEST_P(NavigatorAndGrid, DeleteQuestionCarriesTheApplicationTitle) {
     open("SELECT * FROM T ORDER BY ID");
     testenv::Dialogs().answers = {platform::IDNO};
