@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -27,26 +28,30 @@ TEST(ModalWindows, TheRecordCounterBlocksTheMainWindowAndOpensOnce) {
     wb.seed("CREATE TABLE employees (id INTEGER)");
     wb.connect();
     TFMain* m = wb.main();
+    // The test screen is narrower than the tool bar: the button comes within reach.
+    m->SpeedButton2->SetLeft(300);
+    m->SpeedButton2->Widget()->raise();
     testenv::RealDialogsScope real;
-    QWidget* first = nullptr;
+    QPointer<QWidget> first;
+    QString firstName;
     int others = 0;
     testenv::WhenModal([&](QWidget* modal) {
         first = modal;
+        if (modal != nullptr) firstName = modal->objectName();
         // Were the main window not blocked, the click would open a second counter, shut here.
         QTimer::singleShot(50, [&] {
-            QWidget* now = QApplication::activeModalWidget();
-            if (now != nullptr && now != first) {
-                ++others;
-                now->close();
-            }
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w != first && w->isVisible() && w->objectName() == "FCountRecords") {
+                    ++others;
+                    w->close();
+                }
         });
         testenv::ClickThroughWindow(m->SpeedButton2->Widget());
         QTest::qWait(100);
         if (first != nullptr) first->close();
     });
     testenv::ClickThroughWindow(m->SpeedButton2->Widget());
-    ASSERT_NE(first, nullptr) << "the counter never came up";
-    EXPECT_EQ(first->objectName(), "FCountRecords");
+    EXPECT_EQ(firstName, "FCountRecords") << "the counter never came up";
     EXPECT_EQ(others, 0) << "the counter opened a second time";
     EXPECT_EQ(FCountRecords, nullptr) << "freed when its run ended";
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
