@@ -18,6 +18,15 @@
 
 namespace {
 
+// Whether the user gave the new or edited record any value: an untouched new row is
+// dropped rather than written empty.
+bool anythingTyped(const TDataSet& ds) {
+    if (ds.State() != TDataSetState::dsInsert) return true;
+    for (int i = 0; i < ds.FieldCount(); ++i)
+        if (!ds.Fields(i)->IsNull()) return true;
+    return false;
+}
+
 // The grids that exist, for the navigator and the window to find those over a source.
 std::vector<TDBGrid*>& liveGrids() {
     static std::vector<TDBGrid*> grids;
@@ -156,8 +165,7 @@ void TDBGrid::leaveNewRow(int row) {
     // one left untouched is dropped. A refused row stays current, as typed.
     TDataSet* ds = model_->DataSet();
     const int newRow = ds->InsertRow();
-    bool typed = false;
-    for (int i = 0; i < ds->FieldCount(); ++i) typed = typed || !ds->Fields(i)->IsNull();
+    const bool typed = anythingTyped(*ds);
     moving_ = true;
     bool left = false;
     Dispatch([&] {
@@ -294,7 +302,10 @@ bool TDBGrid::PostEdits(const QWidget* window) {
         if (ds == nullptr || !ds->Active() || ds->State() == TDataSetState::dsBrowse) continue;
         bool posted = false;
         Dispatch([&] {
-            ds->Post();
+            if (anythingTyped(*ds))
+                ds->Post();
+            else
+                ds->Cancel();
             posted = true;
         });
         if (!posted) return false;

@@ -180,6 +180,13 @@ TEST_P(NavigatorAndGrid, EveryOtherButtonAndClosingTheWindowTakeTheOpenEditorsVa
     EXPECT_FALSE(form->Visible());
     EXPECT_EQ(row(5), "Eve/NULL");
     EXPECT_EQ(boxes(), 1);
+
+    // A new row never typed into goes with the window, not written empty.
+    form->Show();
+    click(TNavigateBtn::nbInsert);
+    form->Close();
+    EXPECT_EQ(query->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(s.scalar("SELECT COUNT(*) FROM T"), "4");
 }
 
 // Going from a new row to another one posts what was typed into it, with the value of the
