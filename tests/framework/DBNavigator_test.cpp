@@ -23,6 +23,7 @@ class NavigatorAndGrid : public ::testing::TestWithParam<Backend> {
         s.exec("INSERT INTO T VALUES (1, 'Ann', 'Opole')");
         s.exec("INSERT INTO T VALUES (2, 'Bob', 'Radom')");
         s.exec("INSERT INTO T VALUES (3, 'Cyd', 'Sopot')");
+        app.CreateForm<TForm>();  // the main form: closing the window below ends nothing
         form = app.CreateForm<TForm>();
         form->SetClientSize(500, 300);
         source = new TDataSource(form);
