@@ -132,14 +132,14 @@ class QtDialogs : public DialogProvider {
     }
 
     std::optional<QString> openFile(const FileDialogRequest& r) override {
-        QFileDialog dialog(boxOwner(), CaptionOrTitle(r.title), startOf(r), qtFilter(r.filter));
+        QFileDialog dialog(boxOwner(), r.title, startOf(r), qtFilter(r.filter));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         return runFileDialog(dialog);
     }
 
     std::optional<QString> saveFile(const FileDialogRequest& r) override {
-        QFileDialog dialog(boxOwner(), CaptionOrTitle(r.title), startOf(r), qtFilter(r.filter));
+        QFileDialog dialog(boxOwner(), r.title, startOf(r), qtFilter(r.filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(r.defaultExtension);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.confirmOverwrite);

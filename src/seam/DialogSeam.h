@@ -77,7 +77,7 @@ void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& request);
 // a modal box or window must then stay on top as well to come up above it.
 bool ProgramWindowStaysOnTop(const QWidget* except);
 
-// The program's own title ("Zorvantic") for a box or dialog given none, so that the
+// The program's own title ("Zorvantic") for a box given no caption, so that the
 // window manager never falls back on the executable's name.
 QString CaptionOrTitle(const QString& caption);
 

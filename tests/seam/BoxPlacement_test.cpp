@@ -74,9 +74,9 @@ TEST(BoxPlacement, InputAndFileDialogsComeUpAboveAWindowThatStaysOnTop) {
     platform::Dialogs().inputText({QStringLiteral("Table name"), QString(), QString()});
     testenv::WhenModal(look);
     platform::FileDialogRequest f;
-    f.title = QStringLiteral("Open");
+    f.title = QStringLiteral("Otwórz skrypt");
     platform::Dialogs().openFile(f);
-    EXPECT_EQ(seen, QStringList({"Table name:1", "Open:1"}));
+    EXPECT_EQ(seen, QStringList({"Table name:1", "Otwórz skrypt:1"}));
 }
 
 }  // namespace
