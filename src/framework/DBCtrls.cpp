@@ -122,7 +122,7 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
     if (button == TNavigateBtn::nbCancel)
         TDBGrid::DiscardEdits(source_);
     else if (!TDBGrid::CommitEdits(source_))
-        return;  // refused: the editor stays open with its text and the error shown
+        return;  // refused: the error is shown and nothing further is done
     switch (button) {
         case TNavigateBtn::nbFirst:
             ds->First();

@@ -62,7 +62,7 @@ class TDBGrid : public TWinControl {
     // Whether a cell editor is open.
     bool Editing() const { return openEditor() != nullptr; }
     // A cell editor left open puts its text into the row, as leaving the cell does, and
-    // closes; false (the editor stays open) when the row refused it, the error shown.
+    // closes; false when the row refused it (the error shown).
     bool CommitEdit();
     // Closes an open cell editor without its text.
     void DiscardEdit();
