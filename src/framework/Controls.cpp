@@ -3,6 +3,7 @@
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QScrollBar>
@@ -51,6 +52,18 @@ int VirtualKeyFromQt(int qtKey) {
 }
 
 namespace {
+
+// The control of a window the focus last entered, kept on the window: the focus coming
+// back to it with the window is no new entry.
+const char* const kEnteredControl = "zvEnteredControl";
+
+const void* enteredControl(const QWidget* w) {
+    return w->window()->property(kEnteredControl).value<const void*>();
+}
+
+void setEnteredControl(QWidget* w, const void* control) {
+    w->window()->setProperty(kEnteredControl, QVariant::fromValue(control));
+}
 
 TShiftState shiftFromQt(Qt::KeyboardModifiers m) {
     TShiftState s = 0;
@@ -206,6 +219,7 @@ void TControl::FireClick() {
 TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {}
 
 TWinControl::~TWinControl() {
+    if (QWidget* w = Widget(); w != nullptr && enteredControl(w) == this) setEnteredControl(w, nullptr);
     delete inputHook_.data();
     DestroyComponents();
     for (TControl* c : children_) c->parent_ = nullptr;
@@ -281,6 +295,25 @@ bool TWinControl::Focused() const {
     return w != nullptr && w->hasFocus();
 }
 
+void TWinControl::focusEntered() {
+    QWidget* w = FocusWidget();
+    if (w == nullptr || enteredControl(w) == this) return;
+    setEnteredControl(w, this);
+    if (OnEnter) Dispatch([this] { OnEnter(this); });
+}
+
+void TWinControl::focusLeft(Qt::FocusReason reason) {
+    // The window handing the focus to a box, another window or a pop-up leaves its
+    // control entered: the control is left only for another one of the same window.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    QWidget* w = FocusWidget();
+    if (w == nullptr) return;
+    const QWidget* next = QApplication::focusWidget();
+    if (next != nullptr && next->window() != w->window()) return;
+    if (enteredControl(w) == this) setEnteredControl(w, nullptr);
+    if (OnExit) Dispatch([this] { OnExit(this); });
+}
+
 void TWinControl::WatchInput() {
     if (inputWatched_ || FocusWidget() == nullptr) return;
     inputWatched_ = true;
@@ -298,10 +331,10 @@ void TWinControl::WatchInput() {
                 return key == 0 && before != 0;
             }
             case QEvent::FocusIn:
-                if (OnEnter) Dispatch([this] { OnEnter(this); });
+                focusEntered();
                 return false;
             case QEvent::FocusOut:
-                if (OnExit) Dispatch([this] { OnExit(this); });
+                focusLeft(static_cast<QFocusEvent*>(e)->reason());
                 return false;
             default:
                 return false;

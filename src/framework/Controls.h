@@ -134,6 +134,8 @@ class TWinControl : public TControl {
     // Lays out the aligned children now.
     void Realign();
 
+    // The focus moving into the control from elsewhere in its window, and out of it to
+    // another control; not the window losing or getting back the focus as a whole.
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TKeyEvent OnKeyDown;
@@ -146,6 +148,8 @@ class TWinControl : public TControl {
 
   private:
     friend class TControl;
+    void focusEntered();
+    void focusLeft(Qt::FocusReason reason);
     void addChild(TControl* c);
     void removeChild(TControl* c);
     void installLayoutWatch();

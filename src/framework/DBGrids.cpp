@@ -1,18 +1,41 @@
 #include "framework/DBGrids.h"
 
+#include <QAbstractItemDelegate>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMetaProperty>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
 
 #include "db/DataSource.h"
 #include "db/Field.h"
+#include "framework/DBCtrls.h"
 #include "framework/DataGridView.h"
 #include "framework/DataSetModel.h"
 #include "framework/Dispatch.h"
 #include "framework/EventHook.h"
+
+namespace {
+
+// Whether the user gave the new or edited record any value: an untouched new row is
+// dropped rather than written empty.
+bool anythingTyped(const TDataSet& ds) {
+    if (ds.State() != TDataSetState::dsInsert) return true;
+    for (int i = 0; i < ds.FieldCount(); ++i)
+        if (!ds.Fields(i)->IsNull()) return true;
+    return false;
+}
+
+// The grids that exist, for the navigator and the window to find those over a source.
+std::vector<TDBGrid*>& liveGrids() {
+    static std::vector<TDBGrid*> grids;
+    return grids;
+}
+
+}  // namespace
 
 TField* TColumn::Field() const {
     if (grid_ == nullptr || grid_->Model() == nullptr) return nullptr;
@@ -56,6 +79,7 @@ class TDBGrid::Follower : public TDataSetObserver {
 
 TDBGrid::TDBGrid(TComponent* owner)
     : TWinControl(owner, new DataGridView), follower_(std::make_unique<Follower>(this)) {
+    liveGrids().push_back(this);
     WatchInput();
     View()->setSelectionBehavior(QAbstractItemView::SelectRows);
     View()->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -87,6 +111,15 @@ TDBGrid::TDBGrid(TComponent* owner)
                 ds->First();
         });
         return true;
+    });
+    // Cell editors are the viewport's children: the navigator hears of one opening or
+    // closing once the view has taken it in or let it go.
+    new EventHook(View()->viewport(), [this](QObject*, QEvent* e) {
+        if (e->type() != QEvent::ChildAdded && e->type() != QEvent::ChildRemoved) return false;
+        if (!static_cast<QChildEvent*>(e)->child()->isWidgetType()) return false;
+        QMetaObject::invokeMethod(
+            View(), [this] { TDBNavigator::GridEditingChanged(source_); }, Qt::QueuedConnection);
+        return false;
     });
     // The model holds only the rows that fit: the row bar moves them over the result
     // without moving the cursor. Dragged to its bottom, or sent there, it shows the
@@ -192,6 +225,7 @@ void TDBGrid::scrollToEnd() {
 }
 
 TDBGrid::~TDBGrid() {
+    std::erase(liveGrids(), this);
     if (source_ != nullptr) source_->RemoveObserver(follower_.get());
     View()->setModel(nullptr);
 }
@@ -212,12 +246,44 @@ void TDBGrid::SetDataSource(TDataSource* source) {
                          TDataSet* ds = model_ ? model_->DataSet() : nullptr;
                          if (moving_ || ds == nullptr || !ds->Active() || !current.isValid()) return;
                          const int record = model_->ResultRow(current.row()) + 1;
-                         if (ds->State() != TDataSetState::dsBrowse || ds->RecNo() == record) return;
+                         if (ds->RecNo() == record) return;
+                         if (ds->State() == TDataSetState::dsInsert) {
+                             leaveNewRow(record - 1);
+                             return;
+                         }
+                         if (ds->State() != TDataSetState::dsBrowse) return;
                          moving_ = true;
                          Dispatch([&] { ds->SetRecNo(record); });
                          moving_ = false;
                      });
     RefreshColumns();
+}
+
+void TDBGrid::leaveNewRow(int record) {
+    // The view has put the open editor's text into the new row already. A row typed into
+    // is posted before another one is current (or cells typed there would go into it);
+    // one left untouched is dropped. A refused row stays current, as typed.
+    TDataSet* ds = model_->DataSet();
+    const int newRow = ds->InsertRow();
+    const bool typed = anythingTyped(*ds);
+    moving_ = true;
+    bool left = false;
+    Dispatch([&] {
+        if (typed)
+            ds->Post();
+        else
+            ds->Cancel();
+        left = true;
+    });
+    moving_ = false;
+    // A dropped row takes its place in the view with it.
+    if (left && !typed && record > newRow) --record;
+    if (left && record < ds->FetchedCount()) {
+        moving_ = true;
+        Dispatch([&] { ds->SetRecNo(record + 1); });
+        moving_ = false;
+    }
+    followCursor();
 }
 
 void TDBGrid::SetReadOnly(bool readOnly) {
@@ -285,4 +351,71 @@ void TDBGrid::followCursor() {
     else if (record >= top + page)
         top = record - page + 1;
     showFrom(top, false);
+}
+
+QWidget* TDBGrid::openEditor() const {
+    // The grid sets no index widgets of its own: a widget on the current cell is its editor.
+    const QModelIndex index = View()->currentIndex();
+    return index.isValid() ? View()->indexWidget(index) : nullptr;
+}
+
+bool TDBGrid::CommitEdit() {
+    QTableView* view = View();
+    const QModelIndex index = view->currentIndex();
+    QWidget* editor = openEditor();
+    if (editor == nullptr) return true;
+    QAbstractItemDelegate* delegate = view->itemDelegateForIndex(index);
+    const QByteArray property = editor->metaObject()->userProperty().name();
+    const QPointer<QWidget> kept(editor);
+    if (property.isEmpty()) {
+        emit delegate->commitData(editor);
+    } else if (!view->model()->setData(index, editor->property(property.constData()), Qt::EditRole)) {
+        return false;
+    }
+    // Writing the row may have reset the view, which lets its editors go by itself.
+    if (kept && openEditor() == kept) emit delegate->closeEditor(kept, QAbstractItemDelegate::NoHint);
+    return true;
+}
+
+void TDBGrid::DiscardEdit() {
+    QTableView* view = View();
+    QWidget* editor = openEditor();
+    if (editor == nullptr) return;
+    emit view->itemDelegateForIndex(view->currentIndex())->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+bool TDBGrid::AnyEditing(const TDataSource* source) {
+    for (TDBGrid* grid : liveGrids())
+        if (grid->source_ == source && source != nullptr && grid->Editing()) return true;
+    return false;
+}
+
+bool TDBGrid::CommitEdits(const TDataSource* source) {
+    for (TDBGrid* grid : std::vector<TDBGrid*>(liveGrids()))
+        if (grid->source_ == source && source != nullptr && !grid->CommitEdit()) return false;
+    return true;
+}
+
+void TDBGrid::DiscardEdits(const TDataSource* source) {
+    for (TDBGrid* grid : std::vector<TDBGrid*>(liveGrids()))
+        if (grid->source_ == source && source != nullptr) grid->DiscardEdit();
+}
+
+bool TDBGrid::PostEdits(const QWidget* window) {
+    for (TDBGrid* grid : std::vector<TDBGrid*>(liveGrids())) {
+        if (grid->View()->window() != window) continue;
+        if (!grid->CommitEdit()) return false;
+        TDataSet* ds = grid->model_ ? grid->model_->DataSet() : nullptr;
+        if (ds == nullptr || !ds->Active() || ds->State() == TDataSetState::dsBrowse) continue;
+        bool posted = false;
+        Dispatch([&] {
+            if (anythingTyped(*ds))
+                ds->Post();
+            else
+                ds->Cancel();
+            posted = true;
+        });
+        if (!posted) return false;
+    }
+    return true;
 }

@@ -62,10 +62,28 @@ class TDBGrid : public TWinControl {
     // Rebuilds the default columns from the dataset's fields.
     void RefreshColumns();
 
+    // Whether a cell editor is open.
+    bool Editing() const { return openEditor() != nullptr; }
+    // A cell editor left open puts its text into the row, as leaving the cell does, and
+    // closes; false when the row refused it (the error shown).
+    bool CommitEdit();
+    // Closes an open cell editor without its text.
+    void DiscardEdit();
+    // The same for every grid over `source`.
+    static bool AnyEditing(const TDataSource* source);
+    static bool CommitEdits(const TDataSource* source);
+    static void DiscardEdits(const TDataSource* source);
+    // Before `window` goes: its grids commit their editors and post the rows being edited
+    // or inserted. False when one was refused (the error shown; the row stays as typed).
+    static bool PostEdits(const QWidget* window);
+
   private:
     class Follower;
     DataGridView* gridView() const;
     // Moves the window so that the current record shows.
+    QWidget* openEditor() const;
+    // The user went from the row being inserted to the record `record` (from 0).
+    void leaveNewRow(int record);
     void followCursor();
     // Shows the result from row `top` on (kept within the result), fetching the rows it
     // needs when `fetch`; the cursor stays where it is.

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "framework/Application.h"
+#include "framework/DBGrids.h"
 #include "framework/Dispatch.h"
 #include "framework/EventHook.h"
 #include "framework/Menus.h"
@@ -164,6 +165,12 @@ void TForm::Close() {
 }
 
 bool TForm::doClose() {
+    // What the user typed into the window's grids reaches its table before the window
+    // goes; a row the table refuses keeps the window open with the row as typed.
+    if (!TDBGrid::PostEdits(Widget())) {
+        modalResult_ = mrNone;
+        return false;
+    }
     if (modalDepth_ > 0 && modalResult_ == mrNone) modalResult_ = mrCancel;
     // What a hook cannot save (a full disk) is shown, and the window closes all the same:
     // a failed save must not keep the user from leaving.
@@ -194,16 +201,31 @@ bool TForm::doClose() {
 }
 
 int TForm::ShowModal() {
+    QWidget* window = Widget();
+    // Qt blocks the other windows only for a window that is modal as it comes up.
+    if (window->isVisible()) throw Exception(QStringLiteral("Cannot make a visible window modal"));
     modalResult_ = mrNone;
     ++modalDepth_;
+    // Above every window of the program, also one that stays on top of the others.
+    const bool lifted = !window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+                        platform::ProgramWindowStaysOnTop(window);
+    if (lifted) window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    window->setWindowModality(Qt::ApplicationModal);
     struct Leave {
-        int& depth;
-        ~Leave() { --depth; }
-    } leave{modalDepth_};
+        TForm& form;
+        bool lifted;
+        ~Leave() {
+            --form.modalDepth_;
+            QWidget* w = form.Widget();
+            w->setWindowModality(Qt::NonModal);
+            // New flags hide a window: one still up keeps them.
+            if (lifted && !w->isVisible()) w->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        }
+    } leave{*this, lifted};
     Show();
     const int result = platform::Dialogs().runModal(
-        Widget(), Name(), [this] { return modalResult_ == mrNone ? int(mrCancel) : modalResult_; });
-    if (Widget()->isVisible()) {
+        window, Name(), [this] { return modalResult_ == mrNone ? int(mrCancel) : modalResult_; });
+    if (window->isVisible()) {
         // The run ended without the window closing itself (a scripted run): close it now.
         if (modalResult_ == mrNone) modalResult_ = result == mrNone ? int(mrCancel) : result;
         doClose();

@@ -62,7 +62,9 @@ class TForm : public TWinControl {
     // Asks the window to close: close hooks, OnCloseQuery, OnClose; then hides it (or,
     // for the application's main form, ends the program).
     void Close();
-    // Runs the window modally through the dialog seam; returns its modal result.
+    // Runs the window modally through the dialog seam: every other window of the program
+    // takes no input until it closes. Returns its modal result. A visible window cannot
+    // be made modal.
     int ShowModal();
     bool IsModal() const { return modalDepth_ > 0; }
     int ModalResult() const { return modalResult_; }

@@ -395,12 +395,6 @@ TComboBox::TComboBox(TComponent* owner)
         if (settingByProgram_ || !Combo()->isEditable()) return;
         if (OnChange) Dispatch([this] { OnChange(this); });
     });
-    // The list of an editable box: entering its text field counts as entering the box.
-    if (Combo()->lineEdit() != nullptr)
-        new EventHook(Combo()->lineEdit(), [this](QObject*, QEvent* e) {
-            if (e->type() == QEvent::FocusIn && OnEnter) Dispatch([this] { OnEnter(this); });
-            return false;
-        });
 }
 
 TComboBox::~TComboBox() = default;

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace platform {
@@ -32,8 +33,23 @@ QString qtFilter(const QString& filter) {
 
 }  // namespace
 
+bool ProgramWindowStaysOnTop(const QWidget* except) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == except || !w->isVisible() || w->isMinimized()) continue;
+        const Qt::WindowType type = w->windowType();
+        if (type == Qt::ToolTip || type == Qt::Popup) continue;
+        if (w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return true;
+    }
+    return false;
+}
+
+QString CaptionOrTitle(const QString& caption) {
+    return caption.isEmpty() ? ApplicationTitle() : caption;
+}
+
 void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& r) {
-    box.setWindowTitle(r.caption);
+    const QString caption = CaptionOrTitle(r.caption);
+    box.setWindowTitle(caption);
     // The text is shown as it stands: a message holding "<b>" or an SQL text with
     // tags must not be taken for markup.
     box.setTextFormat(Qt::PlainText);
@@ -74,7 +90,7 @@ void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& r) {
     // caption and the title bar's buttons.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
         const int titleWidth =
-            QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(r.caption);
+            QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption);
         grid->addItem(
             new QSpacerItem(titleWidth + kTitleBarButtons, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
             grid->rowCount(), 0, 1, grid->columnCount());
@@ -84,20 +100,25 @@ void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& r) {
 namespace {
 
 // The window a box belongs to: the one the user works in (a modal window first), so
-// that the box comes up above it and never behind a window that stays on top.
+// that the box comes up centred over it.
 QWidget* boxOwner() {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     return QApplication::activeWindow();
 }
 
+// A box or dialog comes up above every window of the program, whichever raised it: with
+// a window that stays on top in sight, it stays on top as well.
+void keepAboveTheProgram(QWidget& dialog) {
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (ProgramWindowStaysOnTop(&dialog)) dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
 class QtDialogs : public DialogProvider {
   public:
     int messageBox(const MessageBoxRequest& r) override {
-        QWidget* owner = boxOwner();
-        QMessageBox box(owner);
+        QMessageBox box(boxOwner());
         PrepareMessageBox(box, r);
-        if (owner != nullptr && (owner->windowFlags() & Qt::WindowStaysOnTopHint))
-            box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        keepAboveTheProgram(box);
         switch (box.exec()) {
             case QMessageBox::Yes:
                 return IDYES;
@@ -111,46 +132,56 @@ class QtDialogs : public DialogProvider {
     }
 
     std::optional<QString> openFile(const FileDialogRequest& r) override {
-        const QString start = r.fileName.isEmpty() ? QString() : MapPath(r.fileName);
-        const QString name = QFileDialog::getOpenFileName(boxOwner(), r.title, start, qtFilter(r.filter));
-        if (name.isEmpty()) return std::nullopt;
-        return name;
+        QFileDialog dialog(boxOwner(), r.title, startOf(r), qtFilter(r.filter));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        return runFileDialog(dialog);
     }
 
     std::optional<QString> saveFile(const FileDialogRequest& r) override {
-        const QString start = r.fileName.isEmpty() ? QString() : MapPath(r.fileName);
-        QFileDialog dialog(boxOwner(), r.title, start, qtFilter(r.filter));
+        QFileDialog dialog(boxOwner(), r.title, startOf(r), qtFilter(r.filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(r.defaultExtension);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.confirmOverwrite);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-        return dialog.selectedFiles().first();
+        return runFileDialog(dialog);
     }
 
     std::optional<QFont> chooseFont(const QFont& initial) override {
-        bool ok = false;
-        const QFont font = QFontDialog::getFont(&ok, initial, boxOwner());
-        if (!ok) return std::nullopt;
-        return font;
+        QFontDialog dialog(initial, boxOwner());
+        keepAboveTheProgram(dialog);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.selectedFont();
     }
 
     std::optional<QString> inputText(const InputRequest& r) override {
-        bool ok = false;
-        const QString text =
-            QInputDialog::getText(boxOwner(), r.caption, r.prompt, QLineEdit::Normal, r.defaultValue, &ok);
-        if (!ok) return std::nullopt;
-        return text;
+        QInputDialog dialog(boxOwner());
+        dialog.setWindowTitle(CaptionOrTitle(r.caption));
+        dialog.setLabelText(r.prompt);
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setTextValue(r.defaultValue);
+        keepAboveTheProgram(dialog);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.textValue();
     }
 
     int runModal(QWidget* form, const QString&, const std::function<int()>& modalResult) override {
         QPointer<QWidget> guard(form);
-        form->setWindowModality(Qt::ApplicationModal);
-        form->show();
+        if (!form->isVisible()) form->show();
         QEventLoop loop;
         // The loop ends as soon as the form is hidden or destroyed.
         while (guard && guard->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
-        if (guard) guard->setWindowModality(Qt::NonModal);
         return modalResult ? modalResult() : 0;
+    }
+
+  private:
+    static QString startOf(const FileDialogRequest& r) {
+        return r.fileName.isEmpty() ? QString() : MapPath(r.fileName);
+    }
+
+    static std::optional<QString> runFileDialog(QFileDialog& dialog) {
+        keepAboveTheProgram(dialog);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().first();
     }
 };
 

@@ -61,8 +61,8 @@ class DialogProvider {
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
     virtual std::optional<QString> inputText(const InputRequest& request) = 0;
-    // Runs `form` modally until it hides; returns the modal result the form set.
-    // `modalResult` reads the form's result after the run.
+    // Runs `form` (made modal by its caller before it was shown) until it hides; returns
+    // the modal result the form set. `modalResult` reads the form's result after the run.
     virtual int runModal(QWidget* form, const QString& formName, const std::function<int()>& modalResult) = 0;
     // Shows a modeless dialog (the find-and-replace dialog) and returns at once; the
     // dialog stays up until the user closes it.
@@ -72,6 +72,14 @@ class DialogProvider {
 // Caption, text (plain, never markup), icon, buttons, default button and modality of
 // the real box for a request.
 void PrepareMessageBox(QMessageBox& box, const MessageBoxRequest& request);
+
+// Whether a visible window of the program other than `except` stays on top of the others:
+// a modal box or window must then stay on top as well to come up above it.
+bool ProgramWindowStaysOnTop(const QWidget* except);
+
+// The program's own title ("Zorvantic") for a box given no caption, so that the
+// window manager never falls back on the executable's name.
+QString CaptionOrTitle(const QString& caption);
 
 // The provider in force (the Qt one unless a test installed another).
 DialogProvider& Dialogs();

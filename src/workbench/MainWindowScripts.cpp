@@ -5,6 +5,7 @@
 #include "common/MessageBoxes.h"
 #include "db/Query.h"
 #include "framework/BusyCursor.h"
+#include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -90,7 +91,7 @@ bool TFMain::ZachowajPlik() {
     if (!BSave->Enabled()) return true;
     platform::MessageBoxRequest box;
     box.text = QStringLiteral("Do you wish save file ") + OpenDialog1->FileName() + QStringLiteral(" ?");
-    box.caption = QString();
+    box.caption = Application()->Title();
     box.icon = platform::BoxIcon::None;
     box.buttons = platform::BoxButtons::YesNoCancel;
     box.defaultAnswer = platform::IDYES;

@@ -84,7 +84,7 @@ TEST_F(ScriptPage, TheSaveQuestionIsAPlainYesNoCancelBoxAndYesSavesThenGoesOn) {
     ASSERT_EQ(dialogs().boxes.size(), 1u);
     const platform::MessageBoxRequest& box = dialogs().boxes[0];
     EXPECT_EQ(box.text, kQuestion);
-    EXPECT_EQ(box.caption, "");
+    EXPECT_EQ(box.caption, "Zorvantic") << "the application title, as every box carries";
     EXPECT_EQ(box.buttons, platform::BoxButtons::YesNoCancel);
     EXPECT_EQ(box.defaultAnswer, platform::IDYES);
     EXPECT_EQ(box.icon, platform::BoxIcon::None);
