@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 // One registry root kept as a REGEDIT4 text file: the parsed form of the file and
@@ -23,6 +24,9 @@ struct HiveKey {
     QString path;  // between the brackets, e.g. HKEY_LOCAL_MACHINE\SOFTWARE\Morvane
     QString headerLine;
     std::vector<HiveEntry> entries;
+    // Where the key's lines stand in the parsed text, read into `entries` only when the
+    // key is first looked up: a hive of many keys opens at the cost of finding its keys.
+    std::vector<std::pair<qsizetype, qsizetype>> unread;
 };
 
 class RegistryHive {
@@ -48,9 +52,13 @@ class RegistryHive {
     static QString FormatStringValue(const QString& name, const QString& value);
 
   private:
+    // Reads the key's lines into its entries, once.
+    void readEntries(HiveKey& key) const;
+    void appendUnread(QString& out, const HiveKey& key) const;
     void index(size_t at);
     void reindex();
 
+    QString text_;          // the parsed text, for the keys not read yet
     QStringList preamble_;  // lines before the first key other than the header and blanks
     std::vector<HiveKey> keys_;
     // Case-folded paths: of every key (to its place in keys_), and of every key's parents.
