@@ -8,6 +8,18 @@ namespace {
 
 const QString kHeader = QStringLiteral("REGEDIT4");
 
+// Key paths without letter case; plain ASCII, by far the usual case, folded at once.
+QString folded(QStringView path) {
+    QString out(path.size(), Qt::Uninitialized);
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
+    for (const QChar c : path) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) return path.toString().toCaseFolded();
+        *to++ = u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+    }
+    return out;
+}
+
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -174,9 +186,11 @@ RegistryHive RegistryHive::Parse(const QString& text) {
         }
         if (isBlank(line)) continue;
         if (auto path = keyPath(line)) {
-            const auto found = hive.byPath_.constFind(path->toString().toCaseFolded());
+            const auto found = hive.byPath_.constFind(folded(*path));
             if (found == hive.byPath_.constEnd()) {
-                hive.keys_.push_back(HiveKey{path->toString(), line.toString(), {}, {}});
+                const QString name = path->toString();
+                const bool plain = line.size() == name.size() + 2;  // nothing around the brackets
+                hive.keys_.push_back(HiveKey{name, plain ? QString() : line.toString(), {}, {}});
                 hive.index(hive.keys_.size() - 1);
                 current = &hive.keys_.back();
             } else {
@@ -231,7 +245,8 @@ QString RegistryHive::Format() const {
     qsizetype size = kHeader.size() + 2;
     for (const QString& line : preamble_) size += line.size() + 1;
     for (const HiveKey& key : keys_) {
-        size += key.headerLine.size() + 2;
+        size += key.path.size() + 4;
+        size += key.headerLine.size();
         for (const HiveEntry& e : key.entries)
             for (const QString& line : e.lines) size += line.size() + 1;
         for (const auto& [begin, end] : key.unread) size += end - begin;
@@ -247,7 +262,10 @@ QString RegistryHive::Format() const {
         out += newline;
     }
     for (const HiveKey& key : keys_) {
-        out += key.headerLine;
+        if (key.headerLine.isEmpty())
+            out += QLatin1Char('['), out += key.path, out += QLatin1Char(']');
+        else
+            out += key.headerLine;
         out += newline;
         for (const HiveEntry& e : key.entries)
             for (const QString& line : e.lines) out += line, out += newline;
@@ -288,24 +306,27 @@ void RegistryHive::appendUnread(QString& out, const HiveKey& key) const {
 }
 
 void RegistryHive::index(size_t at) {
-    QString folded = keys_[at].path.toCaseFolded();
-    byPath_.insert(folded, at);
-    for (qsizetype slash = folded.lastIndexOf(QLatin1Char('\\')); slash > 0;
-         slash = folded.lastIndexOf(QLatin1Char('\\'), slash - 1)) {
-        folded.truncate(slash);
-        if (parents_.contains(folded)) break;  // and so are all of its own parents
-        parents_.insert(folded);
+    QString lower = folded(keys_[at].path);
+    byPath_.insert(lower, at);
+    const qsizetype last = lower.lastIndexOf(QLatin1Char('\\'));
+    if (last > 0 && QStringView(lower).left(last) == lastParent_) return;  // and its parents too
+    if (last > 0) lastParent_ = lower.left(last);
+    for (qsizetype slash = last; slash > 0; slash = lower.lastIndexOf(QLatin1Char('\\'), slash - 1)) {
+        lower.truncate(slash);
+        if (parents_.contains(lower)) break;  // and so are all of its own parents
+        parents_.insert(lower);
     }
 }
 
 void RegistryHive::reindex() {
     byPath_.clear();
     parents_.clear();
+    lastParent_.clear();
     for (size_t i = 0; i < keys_.size(); ++i) index(i);
 }
 
 HiveKey* RegistryHive::FindKey(const QString& path) {
-    const auto found = byPath_.constFind(path.toCaseFolded());
+    const auto found = byPath_.constFind(folded(path));
     if (found == byPath_.constEnd()) return nullptr;
     HiveKey& key = keys_[*found];
     if (!key.unread.empty()) readEntries(key);
@@ -324,8 +345,8 @@ HiveKey& RegistryHive::AddKey(const QString& path) {
 }
 
 bool RegistryHive::HasKey(const QString& path) const {
-    const QString folded = path.toCaseFolded();
-    return byPath_.contains(folded) || parents_.contains(folded);
+    const QString lower = folded(path);
+    return byPath_.contains(lower) || parents_.contains(lower);
 }
 
 bool RegistryHive::RemoveKeyTree(const QString& path) {

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <utility>
 #include <vector>
 
@@ -21,12 +22,13 @@ struct HiveEntry {
 };
 
 struct HiveKey {
-    QString path;  // between the brackets, e.g. HKEY_LOCAL_MACHINE\SOFTWARE\Morvane
-    QString headerLine;
+    QString path;        // between the brackets, e.g. HKEY_LOCAL_MACHINE\SOFTWARE\Morvane
+    QString headerLine;  // as read; empty when it is "[" + path + "]"
     std::vector<HiveEntry> entries;
     // Where the key's lines stand in the parsed text, read into `entries` only when the
     // key is first looked up: a hive of many keys opens at the cost of finding its keys.
-    std::vector<std::pair<qsizetype, qsizetype>> unread;
+    // (More than one range for a key written twice.)
+    QVarLengthArray<std::pair<qsizetype, qsizetype>, 1> unread;
 };
 
 class RegistryHive {
@@ -64,6 +66,7 @@ class RegistryHive {
     // Case-folded paths: of every key (to its place in keys_), and of every key's parents.
     QHash<QString, size_t> byPath_;
     QSet<QString> parents_;
+    QString lastParent_;  // of the key indexed last: keys of one folder come together
 };
 
 }  // namespace platform
