@@ -1,5 +1,6 @@
 #include "platform/RegistryHive.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace platform {
@@ -174,6 +175,11 @@ RegistryHive RegistryHive::Parse(const QString& text) {
     hive.text_ = text;
     const QStringView all(hive.text_);
     LineWalk walk(all, 0, all.size());
+    // Room for the lines that may start a key, so that a hive of many keys is not moved
+    // again and again while it grows (bounded: a file of brackets alone takes no more).
+    const qsizetype expected = std::min(all.count(QStringLiteral("\n[")) + 1, all.size() / 32 + 16);
+    hive.keys_.reserve(static_cast<size_t>(expected));
+    hive.byPath_.reserve(expected);
     HiveKey* current = nullptr;
     bool headerSeen = false;
     QStringView raw;
@@ -186,12 +192,13 @@ RegistryHive RegistryHive::Parse(const QString& text) {
         }
         if (isBlank(line)) continue;
         if (auto path = keyPath(line)) {
-            const auto found = hive.byPath_.constFind(folded(*path));
+            QString lower = folded(*path);
+            const auto found = hive.byPath_.constFind(lower);
             if (found == hive.byPath_.constEnd()) {
                 const QString name = path->toString();
                 const bool plain = line.size() == name.size() + 2;  // nothing around the brackets
                 hive.keys_.push_back(HiveKey{name, plain ? QString() : line.toString(), {}, {}});
-                hive.index(hive.keys_.size() - 1);
+                hive.index(hive.keys_.size() - 1, std::move(lower));
                 current = &hive.keys_.back();
             } else {
                 current = &hive.keys_[*found];
@@ -305,8 +312,8 @@ void RegistryHive::appendUnread(QString& out, const HiveKey& key) const {
     }
 }
 
-void RegistryHive::index(size_t at) {
-    QString lower = folded(keys_[at].path);
+void RegistryHive::index(size_t at, QString lower) {
+    if (lower.isNull()) lower = folded(keys_[at].path);
     byPath_.insert(lower, at);
     const qsizetype last = lower.lastIndexOf(QLatin1Char('\\'));
     if (last > 0 && QStringView(lower).left(last) == lastParent_) return;  // and its parents too

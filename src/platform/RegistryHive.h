@@ -57,7 +57,8 @@ class RegistryHive {
     // Reads the key's lines into its entries, once.
     void readEntries(HiveKey& key) const;
     void appendUnread(QString& out, const HiveKey& key) const;
-    void index(size_t at);
+    // `lower`: the key's path without letter case, when the caller has it already.
+    void index(size_t at, QString lower = QString());
     void reindex();
 
     QString text_;          // the parsed text, for the keys not read yet
