@@ -67,7 +67,11 @@ int main(int argc, char** argv) {
     useScratchHome(root.path());
     BenchApplication bench(argc, argv);
 
-    startAndEnd();  // the first run writes the settings a new user starts with
+    // The first run writes the settings a new user starts with; the second one moves the
+    // window to where the screen lets it stay (an offscreen screen shifts a window as tall
+    // as itself), so that the runs measured change nothing and their end writes nothing.
+    startAndEnd();
+    startAndEnd();
     const QString userHive = platform::HiveFileName(platform::RootKey::CurrentUser);
     QFile in(userHive);
     in.open(QIODevice::ReadOnly);

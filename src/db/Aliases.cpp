@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
@@ -54,6 +55,8 @@ std::vector<AliasInfo> ReadAliases() {
 
     std::vector<AliasInfo> aliases;
     std::vector<int> sectionLines;
+    // Names seen so far, letter case folded: a file of many aliases reads in one pass.
+    QSet<QString> names;
     auto checkSection = [&](int index) {
         const AliasInfo& a = aliases[static_cast<size_t>(index)];
         const int at = sectionLines[static_cast<size_t>(index)];
@@ -75,9 +78,10 @@ std::vector<AliasInfo> ReadAliases() {
                 malformed(path, lineNo, QStringLiteral("bad section header"));
             const QString name = t.mid(1, t.size() - 2).trimmed();
             if (name.isEmpty()) malformed(path, lineNo, QStringLiteral("empty alias name"));
-            for (const auto& a : aliases)
-                if (a.name.compare(name, Qt::CaseInsensitive) == 0)
-                    malformed(path, lineNo, QStringLiteral("alias %1 appears twice").arg(name));
+            const QString folded = name.toCaseFolded();
+            if (names.contains(folded))
+                malformed(path, lineNo, QStringLiteral("alias %1 appears twice").arg(name));
+            names.insert(folded);
             if (!aliases.empty()) checkSection(static_cast<int>(aliases.size()) - 1);
             aliases.push_back(AliasInfo{name, {}, {}, {}});
             sectionLines.push_back(lineNo);

@@ -53,6 +53,9 @@ size_t getVarint(const char*& p) {
 // An unlinked file in the temporary folder: it goes away with the process.
 int openScratchFile() {
     const QByteArray dir = QFile::encodeName(QDir::tempPath());
+    // A temporary folder that does not exist comes back empty: no file then, rather
+    // than one in the root folder.
+    if (dir.isEmpty()) return -1;
     int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd >= 0) return fd;
     QByteArray name = dir + "/zorvantic-rows-XXXXXX";

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -117,11 +118,16 @@ class MultiFileRun {
         heldGroup_ = group_->AsString().left(kHeldLength);
         const QString heldFile = file_->AsString().left(kHeldLength);
         const QString folder = form_.EPath->Text() + folder_->AsString();
+        const QString fileName = folder + QChar(u'\\') + heldFile;
+        // The names come from the data: they may not lead out of the folder the user
+        // chose. Nothing is made for such a row; the files finished before it stay.
+        const QString base = baseFolder();
+        if (!platform::StaysInside(base, folder)) leavesBase(folder_, base);
+        if (!platform::StaysInside(base, fileName)) leavesBase(file_, base);
         // Only the last level is made; a folder that exists or cannot be made is no
         // error here: the file in it says so when it cannot be written.
         platform::EnsureDriveRoot(folder);
         QDir().mkdir(platform::MapPath(folder));
-        const QString fileName = folder + QChar(u'\\') + heldFile;
         line_ = EncodedLine(fileName);
         openError_.reset();
         try {
@@ -130,6 +136,24 @@ class MultiFileRun {
             openError_ = e.Message();
         }
         writeHeader();
+    }
+
+    // The folder the base path names: all of it up to its last backslash (so that
+    // "c:\Export" with the folder value A, giving c:\ExportA, stays within c:\).
+    QString baseFolder() const {
+        const QString path = form_.EPath->Text();
+        const qsizetype cut = std::max(path.lastIndexOf(QChar(u'\\')), path.lastIndexOf(QChar(u'/')));
+        if (cut >= 0) return path.left(cut + 1);
+        if (path.size() >= 2 && path[1] == QChar(u':')) return path.left(2) + QChar(u'\\');
+        return QString();  // the current folder
+    }
+
+    [[noreturn]] void leavesBase(TField* field, const QString& base) const {
+        throw EInOutError(
+            QStringLiteral("Row %1: the value \"%2\" of column %3 leads outside the folder \"%4\"; "
+                           "nothing was written for it")
+                .arg(rows_.RecNo())
+                .arg(field->AsString(), field->FieldName(), base.isEmpty() ? QStringLiteral(".") : base));
     }
 
     void writeHeader() {

@@ -377,6 +377,16 @@ class TComboBoxItems : public TStrings {
         box_->clear();
         NotifyChanged();
     }
+    // A long list (thousands of aliases) goes into the box in one insertion, not one
+    // model change an item.
+    using TStrings::Assign;
+    void Assign(const QStringList& lines) override {
+        const bool noneChosen = box_->currentIndex() < 0;
+        box_->clear();
+        box_->addItems(lines);
+        if (noneChosen && !box_->isEditable()) box_->setCurrentIndex(-1);
+        NotifyChanged();
+    }
 
   private:
     QComboBox* box_;

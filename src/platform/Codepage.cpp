@@ -48,18 +48,21 @@ bool hasByte(const std::array<char, 65536>& table, char16_t c) {
 }  // namespace
 
 QByteArray ToCp1250(const QString& text) {
-    QByteArray out;
-    out.reserve(text.size());
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* to = out.data();
     const auto& table = byteTable();
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t* from = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
         // A surrogate pair is one character outside the code page: one "?", not two.
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            out.append('?');
+        if (QChar::isHighSurrogate(from[i]) && i + 1 < n && QChar::isLowSurrogate(from[i + 1])) {
+            *to++ = '?';
             ++i;
             continue;
         }
-        out.append(table[text[i].unicode()]);
+        *to++ = table[from[i]];
     }
+    out.truncate(to - out.data());
     return out;
 }
 
@@ -115,11 +118,12 @@ QByteArray ToCp1250Strict(const QString& text, const QString& fileName) {
 }
 
 QString FromCp1250(const QByteArray& bytes) {
-    QString out;
-    out.reserve(bytes.size());
+    // Written straight into the result: settings files of many megabytes are read at start-up.
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
     for (const char b : bytes) {
         const auto u = static_cast<unsigned char>(b);
-        out.append(u < 0x80 ? QChar(char16_t(u)) : QChar(kUpperHalf[u - 0x80]));
+        *to++ = u < 0x80 ? char16_t(u) : kUpperHalf[u - 0x80];
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <vector>
 
 #include "platform/Codepage.h"
@@ -47,20 +48,11 @@ Line classify(const QString& raw) {
     return line;
 }
 
-// A file that exists but cannot be read reads as empty; before a write the error
-// goes up instead, since writing would replace what could not be read.
-std::vector<Line> readLines(const QString& path, bool forWriting = false) {
+std::vector<Line> parseLines(const QString& text) {
     std::vector<Line> lines;
-    if (!QFileInfo::exists(path)) return lines;
-    QString text;
-    try {
-        text = FromCp1250(ReadLocalFile(path));
-    } catch (const EInOutError&) {
-        if (forWriting) throw;
-        return lines;
-    }
     QStringList raws = text.split(QLatin1Char('\n'));
     if (!raws.isEmpty() && raws.last().isEmpty()) raws.removeLast();
+    lines.reserve(static_cast<size_t>(raws.size()));
     for (QString& raw : raws) {
         if (raw.endsWith(QLatin1Char('\r'))) raw.chop(1);
         lines.push_back(classify(raw));
@@ -68,13 +60,16 @@ std::vector<Line> readLines(const QString& path, bool forWriting = false) {
     return lines;
 }
 
-void writeLines(const QString& path, const std::vector<Line>& lines) {
+// Returns the bytes written.
+QByteArray writeLines(const QString& path, const std::vector<Line>& lines) {
     QString text;
-    for (const Line& l : lines) text += l.raw + QLatin1Char('\n');
+    for (const Line& l : lines) text += l.raw, text += QLatin1Char('\n');
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw EInOutError(QStringLiteral("Cannot create folder \"%1\" for \"%2\"").arg(folder, path));
-    ReplaceFile(path, ToCp1250(text));
+    QByteArray bytes = ToCp1250(text);
+    ReplaceFile(path, bytes);
+    return bytes;
 }
 
 // Index range [begin, end) of the lines of a section (after its header); begin == -1
@@ -97,6 +92,33 @@ bool hasFolder(const QString& name) {
 
 }  // namespace
 
+struct TIniFile::Parsed {
+    bool exists = false;
+    bool readable = true;
+    QByteArray bytes;  // the file as it was parsed
+    std::vector<Line> lines;
+};
+
+const TIniFile::Parsed& TIniFile::parsed(bool forWriting) const {
+    auto fresh = std::make_shared<Parsed>();
+    fresh->exists = QFileInfo::exists(path_);
+    if (fresh->exists) {
+        try {
+            fresh->bytes = ReadLocalFile(path_);
+        } catch (const EInOutError&) {
+            if (forWriting) throw;
+            fresh->readable = false;
+        }
+    }
+    // Reading the bytes costs little beside parsing them.
+    if (parsed_ && parsed_->exists == fresh->exists && parsed_->readable == fresh->readable &&
+        parsed_->bytes == fresh->bytes)
+        return *parsed_;
+    if (fresh->readable) fresh->lines = parseLines(FromCp1250(fresh->bytes));
+    parsed_ = std::move(fresh);
+    return *parsed_;
+}
+
 QString IniFilePath(const QString& fileName) {
     if (hasFolder(fileName)) return MapPath(fileName);
     const QString name = fileName.contains(QLatin1Char('.')) ? fileName : fileName + QStringLiteral(".ini");
@@ -106,7 +128,7 @@ QString IniFilePath(const QString& fileName) {
 TIniFile::TIniFile(const QString& fileName) : path_(IniFilePath(fileName)) {}
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
-    const auto lines = readLines(path_);
+    const auto& lines = parsed().lines;
     const auto [begin, end] = sectionRange(lines, section);
     if (begin < 0) return defaultValue;
     for (qsizetype i = begin; i < end; ++i)
@@ -115,7 +137,19 @@ QString TIniFile::ReadString(const QString& section, const QString& key, const Q
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    auto lines = readLines(path_, true);
+    const Parsed& before = parsed(true);
+    {
+        // A value stored as it would be written leaves the file as it is.
+        const auto [begin, end] = sectionRange(before.lines, section);
+        for (qsizetype i = begin; i >= 0 && i < end; ++i) {
+            const Line& l = before.lines[static_cast<size_t>(i)];
+            if (l.kind == Line::Pair && same(l.name, key.trimmed())) {
+                if (l.raw == l.name + QLatin1Char('=') + value) return;
+                break;
+            }
+        }
+    }
+    auto lines = before.lines;
     Line pair;
     pair.kind = Line::Pair;
     pair.name = key.trimmed();
@@ -147,22 +181,32 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
             lines.insert(lines.begin() + at, pair);
         }
     }
-    writeLines(path_, lines);
+    auto written = std::make_shared<Parsed>();
+    written->lines = std::move(lines);
+    store(std::move(written));
+}
+
+void TIniFile::store(std::shared_ptr<Parsed> written) {
+    written->bytes = writeLines(path_, written->lines);
+    written->exists = true;
+    parsed_ = std::move(written);
 }
 
 QStringList TIniFile::ReadSections() const {
     QStringList names;
-    for (const Line& l : readLines(path_)) {
+    QSet<QString> seen;
+    for (const Line& l : parsed().lines) {
         if (l.kind != Line::Section) continue;
-        bool seen = false;
-        for (const QString& n : names) seen = seen || same(n, l.name);
-        if (!seen) names << l.name;
+        const QString folded = l.name.toCaseFolded();
+        if (seen.contains(folded)) continue;
+        seen.insert(folded);
+        names << l.name;
     }
     return names;
 }
 
 QStringList TIniFile::ReadSection(const QString& section) const {
-    const auto lines = readLines(path_);
+    const auto& lines = parsed().lines;
     const auto [begin, end] = sectionRange(lines, section);
     QStringList keys;
     for (qsizetype i = begin; i >= 0 && i < end; ++i)
@@ -171,18 +215,21 @@ QStringList TIniFile::ReadSection(const QString& section) const {
 }
 
 void TIniFile::EraseSection(const QString& section) {
-    auto lines = readLines(path_, true);
+    auto lines = parsed(true).lines;
     bool changed = false;
     for (auto [begin, end] = sectionRange(lines, section); begin >= 0;
          std::tie(begin, end) = sectionRange(lines, section)) {
         lines.erase(lines.begin() + (begin - 1), lines.begin() + end);
         changed = true;
     }
-    if (changed) writeLines(path_, lines);
+    if (!changed) return;
+    auto written = std::make_shared<Parsed>();
+    written->lines = std::move(lines);
+    store(std::move(written));
 }
 
 std::optional<TIniFile::BadLine> TIniFile::FirstMalformedLine() const {
-    const auto lines = readLines(path_);
+    const auto& lines = parsed().lines;
     bool inSection = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         const Line& l = lines[i];

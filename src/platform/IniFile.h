@@ -2,12 +2,16 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // Private-profile INI files: "[section]" lines and "key=value" lines, names compared
 // without letter case, Windows-1250, every write replacing the file atomically.
-// Nothing is cached: each call reads the file again, as the profile functions do.
-// Lines the reader does not understand (comments among them) are kept when writing.
+// Each call reads the file as it is on disk, as the profile functions do; its parsed
+// lines are kept while its bytes stay the same, so a settings file of many entries is
+// not parsed again for every value read. A value written as it is already stored costs
+// no write. Lines the reader does not understand (comments among them) are
+// kept when writing.
 namespace platform {
 
 class TIniFile {
@@ -37,7 +41,16 @@ class TIniFile {
     std::optional<BadLine> FirstMalformedLine() const;
 
   private:
+    struct Parsed;
+    // The file's lines, parsed again only when its bytes changed. A file that exists but
+    // cannot be read reads as empty; when `forWriting` the error goes up instead, since
+    // writing would replace what could not be read.
+    const Parsed& parsed(bool forWriting = false) const;
+    // Writes the lines and keeps them as the file's.
+    void store(std::shared_ptr<Parsed> written);
+
     QString path_;
+    mutable std::shared_ptr<Parsed> parsed_;
 };
 
 // Where TIniFile keeps a file of that name.

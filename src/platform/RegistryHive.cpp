@@ -1,5 +1,6 @@
 #include "platform/RegistryHive.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace platform {
@@ -7,6 +8,18 @@ namespace platform {
 namespace {
 
 const QString kHeader = QStringLiteral("REGEDIT4");
+
+// Key paths without letter case; plain ASCII, by far the usual case, folded at once.
+QString folded(QStringView path) {
+    QString out(path.size(), Qt::Uninitialized);
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
+    for (const QChar c : path) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) return path.toString().toCaseFolded();
+        *to++ = u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+    }
+    return out;
+}
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -34,10 +47,13 @@ QString escape(const QString& s) {
 // Reads a quoted text starting at line[pos] == '"'; on success pos is after the
 // closing quote. A backslash before anything other than \ " n r stays as written,
 // which is kinder to hand-edited files than rejecting the line.
-std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
+std::optional<QString> readQuoted(QStringView line, qsizetype& pos) {
     if (pos >= line.size() || line[pos] != QLatin1Char('"')) return std::nullopt;
-    QString out;
-    for (qsizetype i = pos + 1; i < line.size(); ++i) {
+    // Most texts hold no backslash: taken in one piece.
+    qsizetype i = pos + 1;
+    while (i < line.size() && line[i] != QLatin1Char('"') && line[i] != QLatin1Char('\\')) ++i;
+    QString out = line.sliced(pos + 1, i - pos - 1).toString();
+    for (; i < line.size(); ++i) {
         const QChar c = line[i];
         if (c == QLatin1Char('"')) {
             pos = i + 1;
@@ -61,22 +77,22 @@ std::optional<QString> readQuoted(const QString& line, qsizetype& pos) {
     return std::nullopt;  // no closing quote: a truncated line
 }
 
-void skipBlanks(const QString& line, qsizetype& pos) {
+void skipBlanks(QStringView line, qsizetype& pos) {
     while (pos < line.size() && (line[pos] == QLatin1Char(' ') || line[pos] == QLatin1Char('\t'))) ++pos;
 }
 
-bool isBlank(const QString& line) {
+bool isBlank(QStringView line) {
     return line.trimmed().isEmpty();
 }
 
 // A key line: "[path]" with nothing but blanks after it; "[-path]" (a deletion
 // request of the import format) is not a key here.
-std::optional<QString> keyPath(const QString& line) {
-    const QString t = line.trimmed();
+std::optional<QStringView> keyPath(QStringView line) {
+    const QStringView t = line.trimmed();
     if (t.size() < 3 || !t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')) ||
         t[1] == QLatin1Char('-'))
         return std::nullopt;
-    const QString path = t.mid(1, t.size() - 2);
+    const QStringView path = t.sliced(1, t.size() - 2);
     if (path.contains(QLatin1Char('[')) || path.contains(QLatin1Char(']'))) return std::nullopt;
     return path;
 }
@@ -88,7 +104,7 @@ struct ParsedValue {
     bool continues = false;  // a typed value whose data goes on on the next line
 };
 
-std::optional<ParsedValue> parseValueLine(const QString& line) {
+std::optional<ParsedValue> parseValueLine(QStringView line) {
     ParsedValue v;
     qsizetype pos = 0;
     skipBlanks(line, pos);
@@ -113,75 +129,134 @@ std::optional<ParsedValue> parseValueLine(const QString& line) {
         return v;
     }
     // Another type (dword:, hex:, hex(2):...): kept as written, not readable as a string.
-    const QString data = line.mid(pos).trimmed();
-    if (data.isEmpty() || (!data.contains(QLatin1Char(':')) && data != QStringLiteral("-")))
+    const QStringView data = line.sliced(pos).trimmed();
+    if (data.isEmpty() || (!data.contains(QLatin1Char(':')) && data != QLatin1String("-")))
         return std::nullopt;
     v.continues = data.endsWith(QLatin1Char('\\'));
     return v;
 }
 
 // A line without its line break: "\r" of a CR LF file is not part of the data.
-QString stripCr(const QString& line) {
+QStringView stripCr(QStringView line) {
     return line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
 }
+
+// Only a typed value line can end in a backslash, and then its data goes on.
+bool continued(QStringView line) {
+    if (!line.trimmed().endsWith(QLatin1Char('\\'))) return false;
+    const auto value = parseValueLine(line);
+    return value && value->continues;
+}
+
+// The lines of `text` from `begin` up to `end`, one at a time, each without its "\n".
+class LineWalk {
+  public:
+    LineWalk(QStringView text, qsizetype begin, qsizetype end) : text_(text), pos_(begin), end_(end) {}
+    bool Next(QStringView& line) {
+        if (pos_ >= end_) return false;
+        qsizetype stop = text_.indexOf(QLatin1Char('\n'), pos_);
+        if (stop < 0 || stop >= end_) stop = end_;
+        line = text_.sliced(pos_, stop - pos_);
+        pos_ = stop + 1;
+        return true;
+    }
+    qsizetype Position() const { return std::min(pos_, end_); }
+
+  private:
+    QStringView text_;
+    qsizetype pos_;
+    qsizetype end_;
+};
 
 }  // namespace
 
 RegistryHive RegistryHive::Parse(const QString& text) {
     RegistryHive hive;
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    hive.text_ = text;
+    const QStringView all(hive.text_);
+    LineWalk walk(all, 0, all.size());
+    // Room for the lines that may start a key, so that a hive of many keys is not moved
+    // again and again while it grows (bounded: a file of brackets alone takes no more).
+    const qsizetype expected = std::min(all.count(QStringLiteral("\n[")) + 1, all.size() / 32 + 16);
+    hive.keys_.reserve(static_cast<size_t>(expected));
+    hive.byPath_.reserve(expected);
     HiveKey* current = nullptr;
     bool headerSeen = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString raw = lines[i];
-        const QString line = stripCr(raw);
+    QStringView raw;
+    // Only the keys are found here; their lines are read when a key is looked up.
+    while (walk.Next(raw)) {
+        const QStringView line = stripCr(raw);
         if (!headerSeen && current == nullptr && hive.preamble_.isEmpty() && line.trimmed() == kHeader) {
             headerSeen = true;
             continue;
         }
         if (isBlank(line)) continue;
         if (auto path = keyPath(line)) {
-            current = hive.FindKey(*path);
-            if (current == nullptr) {
-                hive.keys_.push_back(HiveKey{*path, line, {}});
-                hive.index(hive.keys_.size() - 1);
+            QString lower = folded(*path);
+            const auto found = hive.byPath_.constFind(lower);
+            if (found == hive.byPath_.constEnd()) {
+                const QString name = path->toString();
+                const bool plain = line.size() == name.size() + 2;  // nothing around the brackets
+                hive.keys_.push_back(HiveKey{name, plain ? QString() : line.toString(), {}, {}});
+                hive.index(hive.keys_.size() - 1, std::move(lower));
                 current = &hive.keys_.back();
+            } else {
+                current = &hive.keys_[*found];
             }
+            current->unread.emplace_back(walk.Position(), walk.Position());
             continue;
         }
-        HiveEntry entry;
-        auto value = current != nullptr ? parseValueLine(line) : std::nullopt;
-        if (value) {
-            entry.isValue = true;
-            entry.name = value->name;
-            entry.isString = value->isString;
-            entry.text = value->text;
-            entry.lines << line;
-            bool continues = value->continues;
-            while (continues && i + 1 < lines.size()) {
-                const QString next = stripCr(lines[++i]);
-                entry.lines << next;
-                continues = next.trimmed().endsWith(QLatin1Char('\\'));
-            }
-        } else {
-            entry.lines << raw;
+        if (current == nullptr) {
+            hive.preamble_ << raw.toString();
+            continue;
         }
-        if (current != nullptr)
-            current->entries.push_back(entry);
-        else
-            hive.preamble_ << raw;
+        // A continued value takes the lines after it, whatever they hold.
+        bool continues = continued(line);
+        while (continues && walk.Next(raw)) continues = stripCr(raw).trimmed().endsWith(QLatin1Char('\\'));
+        current->unread.back().second = walk.Position();
     }
     return hive;
+}
+
+void RegistryHive::readEntries(HiveKey& key) const {
+    const QStringView all(text_);
+    for (const auto& [begin, end] : key.unread) {
+        LineWalk walk(all, begin, end);
+        QStringView raw;
+        while (walk.Next(raw)) {
+            const QStringView line = stripCr(raw);
+            if (isBlank(line)) continue;
+            HiveEntry entry;
+            if (auto value = parseValueLine(line)) {
+                entry.isValue = true;
+                entry.name = value->name;
+                entry.isString = value->isString;
+                entry.text = value->text;
+                entry.lines << line.toString();
+                bool continues = value->continues;
+                while (continues && walk.Next(raw)) {
+                    const QStringView next = stripCr(raw);
+                    entry.lines << next.toString();
+                    continues = next.trimmed().endsWith(QLatin1Char('\\'));
+                }
+            } else {
+                entry.lines << raw.toString();
+            }
+            key.entries.push_back(entry);
+        }
+    }
+    key.unread.clear();
 }
 
 QString RegistryHive::Format() const {
     qsizetype size = kHeader.size() + 2;
     for (const QString& line : preamble_) size += line.size() + 1;
     for (const HiveKey& key : keys_) {
-        size += key.headerLine.size() + 2;
+        size += key.path.size() + 4;
+        size += key.headerLine.size();
         for (const HiveEntry& e : key.entries)
             for (const QString& line : e.lines) size += line.size() + 1;
+        for (const auto& [begin, end] : key.unread) size += end - begin;
     }
     QString out;
     out.reserve(size + 2);
@@ -194,35 +269,75 @@ QString RegistryHive::Format() const {
         out += newline;
     }
     for (const HiveKey& key : keys_) {
-        out += key.headerLine;
+        if (key.headerLine.isEmpty())
+            out += QLatin1Char('['), out += key.path, out += QLatin1Char(']');
+        else
+            out += key.headerLine;
         out += newline;
         for (const HiveEntry& e : key.entries)
             for (const QString& line : e.lines) out += line, out += newline;
+        appendUnread(out, key);
         out += newline;
     }
     return out;
 }
 
-void RegistryHive::index(size_t at) {
-    QString folded = keys_[at].path.toCaseFolded();
-    byPath_.insert(folded, at);
-    for (qsizetype slash = folded.lastIndexOf(QLatin1Char('\\')); slash > 0;
-         slash = folded.lastIndexOf(QLatin1Char('\\'), slash - 1)) {
-        folded.truncate(slash);
-        if (parents_.contains(folded)) break;  // and so are all of its own parents
-        parents_.insert(folded);
+// The lines of a key not read yet, written as reading and writing them would: blank
+// lines dropped, and the "\r" of a CR LF file taken off value lines (other lines keep
+// what they had).
+void RegistryHive::appendUnread(QString& out, const HiveKey& key) const {
+    const QStringView all(text_);
+    for (const auto& [begin, end] : key.unread) {
+        LineWalk walk(all, begin, end);
+        QStringView raw;
+        while (walk.Next(raw)) {
+            const QStringView line = stripCr(raw);
+            if (isBlank(line)) continue;
+            bool continues = false;
+            if (raw.size() != line.size() || line.trimmed().endsWith(QLatin1Char('\\'))) {
+                const auto value = parseValueLine(line);
+                out += value ? line : raw;
+                continues = value && value->continues;
+            } else {
+                out += raw;
+            }
+            out += QLatin1Char('\n');
+            while (continues && walk.Next(raw)) {
+                const QStringView next = stripCr(raw);
+                out += next;
+                out += QLatin1Char('\n');
+                continues = next.trimmed().endsWith(QLatin1Char('\\'));
+            }
+        }
+    }
+}
+
+void RegistryHive::index(size_t at, QString lower) {
+    if (lower.isNull()) lower = folded(keys_[at].path);
+    byPath_.insert(lower, at);
+    const qsizetype last = lower.lastIndexOf(QLatin1Char('\\'));
+    if (last > 0 && QStringView(lower).left(last) == lastParent_) return;  // and its parents too
+    if (last > 0) lastParent_ = lower.left(last);
+    for (qsizetype slash = last; slash > 0; slash = lower.lastIndexOf(QLatin1Char('\\'), slash - 1)) {
+        lower.truncate(slash);
+        if (parents_.contains(lower)) break;  // and so are all of its own parents
+        parents_.insert(lower);
     }
 }
 
 void RegistryHive::reindex() {
     byPath_.clear();
     parents_.clear();
+    lastParent_.clear();
     for (size_t i = 0; i < keys_.size(); ++i) index(i);
 }
 
 HiveKey* RegistryHive::FindKey(const QString& path) {
-    const auto found = byPath_.constFind(path.toCaseFolded());
-    return found == byPath_.constEnd() ? nullptr : &keys_[*found];
+    const auto found = byPath_.constFind(folded(path));
+    if (found == byPath_.constEnd()) return nullptr;
+    HiveKey& key = keys_[*found];
+    if (!key.unread.empty()) readEntries(key);
+    return &key;
 }
 
 const HiveKey* RegistryHive::FindKey(const QString& path) const {
@@ -231,14 +346,14 @@ const HiveKey* RegistryHive::FindKey(const QString& path) const {
 
 HiveKey& RegistryHive::AddKey(const QString& path) {
     if (HiveKey* existing = FindKey(path)) return *existing;
-    keys_.push_back(HiveKey{path, QLatin1Char('[') + path + QLatin1Char(']'), {}});
+    keys_.push_back(HiveKey{path, QLatin1Char('[') + path + QLatin1Char(']'), {}, {}});
     index(keys_.size() - 1);
     return keys_.back();
 }
 
 bool RegistryHive::HasKey(const QString& path) const {
-    const QString folded = path.toCaseFolded();
-    return byPath_.contains(folded) || parents_.contains(folded);
+    const QString lower = folded(path);
+    return byPath_.contains(lower) || parents_.contains(lower);
 }
 
 bool RegistryHive::RemoveKeyTree(const QString& path) {

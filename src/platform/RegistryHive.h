@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
+#include <utility>
 #include <vector>
 
 // One registry root kept as a REGEDIT4 text file: the parsed form of the file and
@@ -20,9 +22,13 @@ struct HiveEntry {
 };
 
 struct HiveKey {
-    QString path;  // between the brackets, e.g. HKEY_LOCAL_MACHINE\SOFTWARE\Morvane
-    QString headerLine;
+    QString path;        // between the brackets, e.g. HKEY_LOCAL_MACHINE\SOFTWARE\Morvane
+    QString headerLine;  // as read; empty when it is "[" + path + "]"
     std::vector<HiveEntry> entries;
+    // Where the key's lines stand in the parsed text, read into `entries` only when the
+    // key is first looked up: a hive of many keys opens at the cost of finding its keys.
+    // (More than one range for a key written twice.)
+    QVarLengthArray<std::pair<qsizetype, qsizetype>, 1> unread;
 };
 
 class RegistryHive {
@@ -48,14 +54,20 @@ class RegistryHive {
     static QString FormatStringValue(const QString& name, const QString& value);
 
   private:
-    void index(size_t at);
+    // Reads the key's lines into its entries, once.
+    void readEntries(HiveKey& key) const;
+    void appendUnread(QString& out, const HiveKey& key) const;
+    // `lower`: the key's path without letter case, when the caller has it already.
+    void index(size_t at, QString lower = QString());
     void reindex();
 
+    QString text_;          // the parsed text, for the keys not read yet
     QStringList preamble_;  // lines before the first key other than the header and blanks
     std::vector<HiveKey> keys_;
     // Case-folded paths: of every key (to its place in keys_), and of every key's parents.
     QHash<QString, size_t> byPath_;
     QSet<QString> parents_;
+    QString lastParent_;  // of the key indexed last: keys of one folder come together
 };
 
 }  // namespace platform

@@ -94,7 +94,16 @@ void FailWritesAfter(qint64 bytes) {
 
 namespace {
 
-void replaceWhole(const QString& localPath, const QString& shownName, const QByteArray& bytes) {
+// A symbolic link is followed: the file it names is the one replaced, and the link stays.
+QString replacedFile(const QString& localPath) {
+    const QFileInfo link(localPath);
+    if (!link.isSymLink()) return localPath;
+    const QString target = link.canonicalFilePath();
+    return target.isEmpty() ? localPath : target;
+}
+
+void replaceWhole(const QString& givenPath, const QString& shownName, const QByteArray& bytes) {
+    const QString localPath = replacedFile(givenPath);
     const QFileInfo info(localPath);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     TemporaryFile temp;
@@ -109,6 +118,14 @@ void replaceWhole(const QString& localPath, const QString& shownName, const QByt
     // Whatever a write, the flush to the disk or the close reports is the reason:
     // a full disk may show only at fsync or close.
     const QString write = QStringLiteral("write");
+    // The owner and group stay too, where the process may keep them (a group that shares
+    // the file keeps it); where it may not, the file is the writer's, as any new file.
+    // Before the mode: a change of owner clears the set-id bits.
+    struct stat old {};
+    if (::stat(target.constData(), &old) == 0 && ::fchown(temp.fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(temp.fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // Neither may be kept: the writer's own, like a file made anew.
+    }
     if (::fchmod(temp.fd, modeFor(localPath)) != 0) failErrno(write, shownName, errno);
     if (!writeAll(temp.fd, bytes.constData(), bytes.size())) failErrno(write, shownName, errno);
     if (::fsync(temp.fd) != 0) failErrno(write, shownName, errno);

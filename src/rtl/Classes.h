@@ -75,7 +75,8 @@ class TStrings : public TObject {
     int IndexOf(const QString& s) const;
     void AddStrings(const TStrings& other);
     void Assign(const TStrings& other);
-    void Assign(const QStringList& lines);
+    // Every line at once (storages that fill faster in one go override it).
+    virtual void Assign(const QStringList& lines);
     // Every line at once (storages that walk faster in one go override it).
     virtual QStringList ToStringList() const;
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <QByteArray>
+#include <csignal>
 #include <string>
 
 #include "db/RowStore.h"
@@ -144,6 +148,69 @@ TEST(RowStore, EditsBetweenSpilledRowsKeepTheOrder) {
     for (int i = 0; i < 2000; ++i) addRow(rows, i);
     EXPECT_EQ(*rows.Value(0, 1), big);
     expectRow(rows, 1, expected[0]);
+}
+
+// The temporary folder missing, or the disk full part-way through a block: the blocks
+// that could not go to the file stay in memory, and every row comes back as written,
+// those spilled before the failure too.
+class FileSizeLimit {
+  public:
+    // Writes past `bytes` fail with EFBIG instead of stopping the process.
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &before_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = before_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &before_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+  private:
+    rlimit before_{};
+    void (*handler_)(int) = nullptr;
+};
+
+TEST(RowStore, ASpillFileThatFailsLosesNoRow) {
+    SmallBlocks small;
+    const int n = 6000;
+    {
+        const bool wasSet = qEnvironmentVariableIsSet("TMPDIR");
+        const QByteArray tmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", "/nonexistent/zorvantic-tmp");
+        RowStore rows(2);
+        for (int i = 0; i < n; ++i) addRow(rows, i);
+        if (wasSet)
+            qputenv("TMPDIR", tmp);
+        else
+            qunsetenv("TMPDIR");
+        EXPECT_EQ(rows.BytesSpilled(), 0u);
+        for (int r = 0; r < n; ++r) expectRow(rows, r, r);
+    }
+    // Full after ten blocks and a part of the eleventh.
+    for (const rlim_t room : {rlim_t(0), rlim_t(100), rlim_t(10 * 4096 + 1000)}) {
+        SCOPED_TRACE(room);
+        RowStore rows(2);
+        {
+            FileSizeLimit full(room);
+            for (int i = 0; i < n; ++i) addRow(rows, i);
+            for (int r = n - 1; r >= 0; r -= 3) expectRow(rows, r, r);
+        }
+        EXPECT_LE(rows.BytesSpilled(), size_t(room));
+        if (room > 4096) {
+            EXPECT_GT(rows.BytesSpilled(), 0u) << "nothing went to the file before it was full";
+        }
+        for (int r = 0; r < n; ++r) expectRow(rows, r, r);
+        // Rows edited afterwards are kept as well.
+        rows.BeginRow();
+        rows.AddValue("edited");
+        rows.AddNull();
+        rows.EndRowReplacing(7);
+        EXPECT_EQ(*rows.Value(7, 0), "edited");
+        expectRow(rows, 8, 8);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include "ExportTestSupport.h"
@@ -31,8 +33,8 @@ class MultiFile : public exporttest::WindowTest<TFMultiFileEksport> {
     MultiFile() {
         QDir().mkpath(local("c:\\Export"));
         src.exec(
-            "CREATE TABLE t (ord INTEGER, code VARCHAR(10), name VARCHAR(20), fname VARCHAR(20), "
-            "dir VARCHAR(10))");
+            "CREATE TABLE t (ord INTEGER, code VARCHAR(10), name VARCHAR(20), fname VARCHAR(300), "
+            "dir VARCHAR(300))");
         set("CODE", "FNAME", "DIR", "2", ";", "'");
     }
     void set(const QString& group, const QString& file, const QString& folder, const QString& n,
@@ -129,7 +131,7 @@ TEST_P(MultiFile, ColumnsLeftOutSeparatorAndDelimiterRules) {
 }
 
 TEST_P(MultiFile, PathsAsWindowsWritesThem) {
-    rows({"'A', 'x', 'sub\\f.txt', 'A'", "'B', 'y', 'g.txt', ''", "'C', 'z', 'up.txt', '..\\B'",
+    rows({"'A', 'x', 'sub\\f.txt', 'A'", "'B', 'y', 'g.txt', ''", "'C', 'z', 'up.txt', '..\\Export\\C'",
           "'D', 'w', 'd.txt', 'X'"});
     QDir().mkpath(local("c:\\Export\\A\\sub"));
     set("CODE", "FNAME", "DIR", "3", ";", "");
@@ -138,8 +140,8 @@ TEST_P(MultiFile, PathsAsWindowsWritesThem) {
     EXPECT_EQ(FileBytes("c:\\Export\\A\\sub\\f.txt"), "CODE\r\nA\r\n");
     // An empty folder value names the base path itself.
     EXPECT_EQ(FileBytes("c:\\Export\\g.txt"), "CODE\r\nB\r\n");
-    // A folder value that climbs out of the base folder is written where it points.
-    EXPECT_EQ(FileBytes("c:\\B\\up.txt"), "CODE\r\nC\r\n");
+    // A folder value that climbs out of the base folder and back into it stays inside.
+    EXPECT_EQ(FileBytes("c:\\Export\\C\\up.txt"), "CODE\r\nC\r\n");
 
     // Without a trailing backslash the base path runs into the folder value.
     form->EPath->SetText("c:\\Export");
@@ -150,6 +152,66 @@ TEST_P(MultiFile, PathsAsWindowsWritesThem) {
     exportQuery("WHERE code = 'B'");
     EXPECT_EQ(FileBytes(testenv::Root() + "/out/g.txt"), "CODE\r\nB\r\n");
     EXPECT_EQ(boxes().last(), "Eksport zakonczyl sie");
+}
+
+// Folder and file names come from the data: none may lead outside the folder the base
+// path names, whether by "..", an absolute path or a symbolic link. The export stops at
+// such a row with an error naming the value and the row; nothing is made for that row
+// and the files finished before it stay as written.
+TEST_P(MultiFile, NamesFromTheDataCannotLeadOutsideTheBaseFolder) {
+    const QString outside = QDir::cleanPath(testenv::Root() + "/../outside");
+    QDir().mkpath(outside);
+    testenv::WriteFile(outside + "/victim.txt", "mine");
+    QDir().mkpath(local("c:\\Export\\In"));
+    QFile::link(outside, local("c:\\Export\\Out"));
+    QFile::link(local("c:\\Export\\In"), local("c:\\Export\\Link"));
+    QDir().mkpath(local("c:\\Export\\F"));
+    QFile::link(outside + "/victim.txt", local("c:\\Export\\F\\f.txt"));
+    QFile::link(outside + "/new.txt", local("c:\\Export\\F\\dangling.txt"));
+    struct Case {
+        QString group, file, folder, leaving;
+    };
+    const QList<Case> cases = {
+        {"'P'", "'.profile'", "'..\\..\\..\\..\\..\\..\\..\\..'", "..\\..\\..\\..\\..\\..\\..\\.."},
+        {"'Q'", "'..\\..\\q.txt'", "'In'", "..\\..\\q.txt"},
+        {"'R'", "'r.txt'", "'Out'", "Out"},
+        {"'S'", "'f.txt'", "'F'", "f.txt"},
+        {"'T'", "'dangling.txt'", "'F'", "dangling.txt"},
+        {"'U'", "'u.txt'", "'In/../../..'", "In/../../.."},
+    };
+    rows({"'A', 'x', 'a.txt', 'In'", "'B', 'y', 'b.txt', 'Link'"});
+    int ord = 10;
+    for (const Case& c : cases)
+        src.exec(
+            QString("INSERT INTO t VALUES (%1, %2, 'v', %3, %4)").arg(++ord).arg(c.group, c.file, c.folder));
+    set("CODE", "FNAME", "DIR", "2", ";", "");
+    ord = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.leaving.toStdString());
+        // Two good runs first, then the bad one as the third row.
+        exportQuery(QString("WHERE ord < 3 OR ord = %1 ORDER BY ord").arg(++ord));
+        const QString box = boxes().last();
+        EXPECT_TRUE(box.contains("Row 3") && box.contains('"' + c.leaving + '"')) << box.toStdString();
+        EXPECT_FALSE(form->Query->ControlsDisabled());
+        EXPECT_EQ(FileBytes("c:\\Export\\In\\a.txt"), "CODE;NAME\r\nA;x\r\n");
+        // A link that stays inside the base folder is followed.
+        EXPECT_EQ(FileBytes("c:\\Export\\In\\b.txt"), "CODE;NAME\r\nB;y\r\n");
+    }
+    EXPECT_EQ(testenv::ReadFile(outside + "/victim.txt"), "mine");
+    EXPECT_EQ(QDir(outside).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"victim.txt"});
+    EXPECT_FALSE(QFileInfo::exists(local("c:\\q.txt")));
+    EXPECT_FALSE(QFileInfo::exists(local("c:\\Export\\In\\u.txt")));
+
+    // An absolute folder value where the base path is empty (the current folder).
+    form->EPath->SetText("");
+    src.exec("INSERT INTO t VALUES (30, 'W', 'w', 'w.txt', '" + outside + "')");
+    exportQuery("WHERE ord = 30");
+    EXPECT_TRUE(boxes().last().contains(outside)) << boxes().last().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(outside + "/w.txt"));
+    // A subfolder of the current folder still works.
+    src.exec("INSERT INTO t VALUES (31, 'V', 'v', 'v.txt', 'sub')");
+    exportQuery("WHERE ord = 31");
+    EXPECT_EQ(FileBytes(testenv::Root() + "/sub/v.txt"), "CODE;NAME\r\nV;v\r\n");
 }
 
 TEST_P(MultiFile, BadInputStopsWithTheErrorAndLeavesFinishedFilesAsWritten) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <cerrno>
 #include <cstring>
@@ -114,4 +115,66 @@ TEST(TextFiles, RealFullDiskKeepsTheOldFile) {
     EXPECT_EQ(testenv::ReadFile(path), QByteArray(400 * 1024, 'o'));
     EXPECT_EQ(filesIn(mount), QStringList{QStringLiteral("settings.reg")});
     QProcess::execute(QStringLiteral("umount"), {mount});
+}
+
+namespace {
+
+struct Owner {
+    uid_t uid;
+    gid_t gid;
+};
+
+Owner ownerOf(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return {st.st_uid, st.st_gid};
+}
+
+}  // namespace
+
+// Whatever permissions a replaced file had, it keeps: owner-only stays owner-only, a
+// shared or executable file stays so, in the settings folder as elsewhere. A link is
+// followed: the file it names is replaced and the link stays a link.
+TEST(TextFiles, AReplacedFileKeepsItsPermissionsOwnerAndLinks) {
+    QDir().mkpath(ConfigFolder());
+    const QString own = ConfigFolder() + QStringLiteral("/own.reg");
+    testenv::WriteFile(own, "x");
+    ::chmod(QFile::encodeName(own).constData(), 0600);
+    ReplaceFile(own, "y");
+    EXPECT_EQ(modeOf(own), mode_t(0600));
+    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0755), mode_t(0444), mode_t(0604)}) {
+        const QString path = testenv::Root() + QStringLiteral("/f%1.txt").arg(mode, 0, 8);
+        testenv::WriteFile(path, "old");
+        ::chmod(QFile::encodeName(path).constData(), mode);
+        WriteTextFile(path, QStringLiteral("new"));
+        EXPECT_EQ(modeOf(path), mode) << std::oct << mode;
+        EXPECT_EQ(testenv::ReadFile(path), QByteArray("new"));
+    }
+    // A new file outside the settings folder gets the user's default.
+    const mode_t mask = ::umask(022);
+    ReplaceFile(testenv::Root() + QStringLiteral("/fresh.txt"), "x");
+    ::umask(mask);
+    EXPECT_EQ(modeOf(testenv::Root() + QStringLiteral("/fresh.txt")), mode_t(0644));
+
+    const QString real = testenv::Root() + QStringLiteral("/real.txt");
+    const QString link = testenv::Root() + QStringLiteral("/link.txt");
+    testenv::WriteFile(real, "old");
+    ::chmod(QFile::encodeName(real).constData(), 0640);
+    QFile::link(real, link);
+    ReplaceFile(link, "through the link");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(testenv::ReadFile(real), QByteArray("through the link"));
+    EXPECT_EQ(modeOf(real), mode_t(0640));
+
+    // A group that shares a file keeps it (only root may hand a file to another group
+    // it is not in, so the test needs root to set one up).
+    if (::geteuid() != 0) return;
+    const QString shared = testenv::Root() + QStringLiteral("/group.txt");
+    testenv::WriteFile(shared, "x");
+    ::chmod(QFile::encodeName(shared).constData(), 0660);
+    ASSERT_EQ(::chown(QFile::encodeName(shared).constData(), 65534, 65534), 0);
+    ReplaceFile(shared, "y");
+    EXPECT_EQ(ownerOf(shared).uid, uid_t(65534));
+    EXPECT_EQ(ownerOf(shared).gid, gid_t(65534));
+    EXPECT_EQ(modeOf(shared), mode_t(0660));
 }

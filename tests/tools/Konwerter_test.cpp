@@ -72,6 +72,46 @@ TEST_F(Converter, TypedCodesAndCharactersKeepTheirPartnerInStep) {
     EXPECT_EQ(k()->KodDocelowy[5]->Text(), "");
 }
 
+// Both code columns at the limits of the range, typed as the user types them, and the
+// characters of the highest codes typed back into their character fields.
+TEST_F(Converter, CodeFieldsAtTheLimitsOfTheirRange) {
+    const QString ff = QString(QChar(0x02D9));
+    const QString fe = QString(QChar(0x0163));
+    const QList<QPair<QString, QString>> cases = {
+        {"0", ""},         {"1", QString(QChar(1))},
+        {"254", fe},       {"255", ff},
+        {"256", "<błąd>"}, {"-1", ff},
+        {"-256", ""},      {"$FF", ff},
+        {"0xFE", fe},      {"x100", "<błąd>"},
+        {"$FFFFFFFF", ff}, {"2147483648", "<błąd>"},
+    };
+    int row = 0;
+    for (const auto& [code, character] : cases) {
+        row = row % 12 + 1;
+        typeInto(k()->KodZrodlowy[row], code);
+        EXPECT_EQ(k()->ZnakZrodlowy[row]->Text(), character) << code.toStdString();
+        typeInto(k()->KodDocelowy[row], code);
+        EXPECT_EQ(k()->ZnakDocelowy[row]->Text(), character) << code.toStdString();
+    }
+    typeInto(k()->ZnakZrodlowy[1], ff);
+    EXPECT_EQ(k()->KodZrodlowy[1]->Text(), "255");
+    typeInto(k()->ZnakDocelowy[1], fe);
+    EXPECT_EQ(k()->KodDocelowy[1]->Text(), "254");
+    // A rule made of typed codes at the top of the range converts like one of characters.
+    typeInto(k()->KodZrodlowy[2], "$FF");
+    typeInto(k()->KodDocelowy[2], "254");
+    const QString src = testenv::Root() + "/limits.bin";
+    testenv::WriteFile(src, QByteArray("\xFF\x01\xFE", 3));
+    for (int r = 3; r <= 12; ++r) {
+        k()->ZnakZrodlowy[r]->SetText("");
+        k()->ZnakDocelowy[r]->SetText("");
+    }
+    k()->ZnakZrodlowy[1]->SetText("");
+    files(src, src + ".out");
+    convert();
+    EXPECT_EQ(testenv::ReadFile(src + ".out"), QByteArray("\xFE\x01\xFE", 3));
+}
+
 TEST_F(Converter, ConvertsWithChainedActiveRulesAndEmptiesTheScan) {
     QByteArray source(3000, 'x');
     source[0] = 'a';

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "WorkbenchFixture.h"
@@ -193,6 +194,30 @@ TEST(MainWindowStart, BrokenAliasFileIsReportedAndTheWindowStillOpens) {
     EXPECT_EQ(wb.main()->DatabaseName->Items().Count(), 0);
     EXPECT_TRUE(splash.isNull()) << "the start-up went on: the splash is gone";
     EXPECT_EQ(FIntro, nullptr);
+}
+
+// A long alias file fills the alias box once, in one insertion of every name in file
+// order, with nothing picked; a refresh replaces the list whole.
+TEST(MainWindowStart, ALongAliasFileFillsTheBoxInOneStep) {
+    Workbench wb(Backend::Sqlite);
+    QByteArray conf;
+    QStringList names;
+    for (int i = 0; i < 3000; ++i) {
+        names << QString("A%1").arg(2999 - i);
+        conf += "[" + names.last().toUtf8() + "]\nTYPE=SQLITE\nPATH=c:\\db" + QByteArray::number(i) + "\n";
+    }
+    testenv::WriteFile(testenv::Root() + "/../config/zorvantic/aliases.conf", conf);
+    QSignalSpy inserted(wb.main()->DatabaseName->Combo()->model(), &QAbstractItemModel::rowsInserted);
+    wb.show();
+    EXPECT_EQ(inserted.count(), 1);
+    EXPECT_EQ(wb.main()->DatabaseName->Items().ToStringList(), names);
+    EXPECT_EQ(wb.main()->DatabaseName->ItemIndex(), -1);
+    wb.main()->DatabaseName->SetItemIndex(5);
+    wb.main()->BRefreshBDEAliasesClick(nullptr);
+    EXPECT_EQ(inserted.count(), 2);
+    EXPECT_EQ(wb.main()->DatabaseName->Items().Count(), 3000);
+    EXPECT_EQ(wb.main()->DatabaseName->ItemIndex(), -1);
+    EXPECT_TRUE(testenv::Dialogs().boxes.empty());
 }
 
 }  // namespace
