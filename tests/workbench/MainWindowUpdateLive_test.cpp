@@ -22,16 +22,15 @@ void execute(Workbench& wb, const QString& table) {
 
 class UpdateLive : public wbtest::WorkbenchTest {};
 
-TEST_P(UpdateLive, ARowsThatCannotBeWrittenBackSayWhyAtOnce) {
+// The table box holds a table's name: a table with an alias names no table and opens
+// nothing (one error box), the table itself opens live with no box.
+TEST_P(UpdateLive, ATableBoxTextThatNamesNoTableOpensNothing) {
     wb.seed("CREATE TABLE people (id INTEGER)");
     wb.seed("INSERT INTO people VALUES (1)");
     wb.connect();
     execute(wb, "people p");
-    ASSERT_TRUE(m->QueryAktualizacja->Active());
+    EXPECT_FALSE(m->QueryAktualizacja->Active());
     ASSERT_EQ(testenv::Dialogs().boxTexts().size(), 1);
-    EXPECT_TRUE(
-        testenv::Dialogs().boxTexts()[0].contains("the table name people p cannot be written back safely"))
-        << testenv::Dialogs().boxTexts()[0].toStdString();
     execute(wb, "people");
     EXPECT_TRUE(m->QueryAktualizacja->CanModify());
     EXPECT_EQ(testenv::Dialogs().boxTexts().size(), 1);
