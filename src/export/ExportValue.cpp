@@ -27,6 +27,12 @@ ExportValue::ExportValue(const TField* field) : field_(field), form_(Form::Text)
         form_ = Form::Float;
     else if (separator < 0x80 && t == typeid(TBCDField))
         form_ = Form::Decimal;
+    else if (t == typeid(TDateTimeField))
+        form_ = Form::DateTime;
+    else if (t == typeid(TDateField))
+        form_ = Form::Date;
+    else if (t == typeid(TTimeField))
+        form_ = Form::Time;
 }
 
 bool ExportValue::Read() {
@@ -61,6 +67,15 @@ bool ExportValue::Read() {
             bytes_ = std::string_view(number_, raw->size());
             return !bytes_.empty();
         }
+        case Form::DateTime:
+            bytes_ = DateTimeText(*raw, dateTime_);
+            return !bytes_.empty();
+        case Form::Date:
+            bytes_ = DateText(*raw);
+            return !bytes_.empty();
+        case Form::Time:
+            bytes_ = TimeText(*raw);
+            return !bytes_.empty();
         case Form::Text:
             break;
     }

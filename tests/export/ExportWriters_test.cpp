@@ -349,6 +349,45 @@ TEST_P(ExportedValues, EveryFieldClassIsWrittenAsItsText) {
     }
 }
 
+// Dates and times are written from their cached bytes: the date alone at midnight, no
+// fraction of a second, a text that is no date as it stands.
+TEST_P(ExportedValues, DatesAndTimesAreWrittenAsShown) {
+    exporttest::Source src(GetParam());
+    const bool pg = GetParam() == Backend::Postgres;
+    src.exec(pg ? "CREATE TABLE w (k INTEGER, d DATE, ts TIMESTAMP, t TIME)"
+                : "CREATE TABLE w (k INTEGER, d DATE, ts DATETIME, t TIME)");
+    src.exec("INSERT INTO w VALUES (1, '2001-02-03', '2001-02-03 04:05:06', '04:05:06')");
+    src.exec(pg ? "INSERT INTO w VALUES (2, NULL, '2001-02-03 00:00:00.5', '04:05:00')"
+                : "INSERT INTO w VALUES (2, 'not a date', '2001-02-03 00:00:00.5', '4:05')");
+    src.exec(pg ? "INSERT INTO w VALUES (3, '1999-12-31', '2001-02-03 00:00:00', '23:59:59.75')"
+                : "INSERT INTO w VALUES (3, '1999-12-31 00:00:00.000', '2001-02-03T07:08:09.123', "
+                  "'23:59:59.75')");
+    src.open("SELECT d, ts, t FROM w ORDER BY k");
+    std::vector<ExportColumn> cols = {{"d", "d"}, {"ts", "ts"}, {"t", "t"}};
+    const QString second = pg ? ",2001-02-03 00:00:00,04:05:00" : "not a date,2001-02-03 00:00:00,4:05";
+    const QString third = pg ? "1999-12-31,2001-02-03,23:59:59" : "1999-12-31,2001-02-03 07:08:09,23:59:59";
+    WriteTextExport(*src.query(), cols, {"w.txt", ",", "", false});
+    EXPECT_EQ(FileBytes("w.txt"),
+              Cp("d,ts,t\r\n2001-02-03,2001-02-03 04:05:06,04:05:06\r\n" + second + "\r\n" + third + "\r\n"));
+    SqlExportOptions o;
+    o.fileName = "w.sql";
+    o.tableName = "T";
+    o.lineBreakCount = "0";
+    o.emptyValue = "NULL";
+    o.separator = ",";
+    o.createTable = false;
+    WriteSqlScript(*src.query(), cols, {{"d", "", "<", ">"}, {"ts", "", "<", ">"}, {"t", "", "<", ">"}}, o);
+    EXPECT_EQ(FileBytes("w.sql"),
+              Cp("INSERT INTO T (d,ts,t) VALUES (<2001-02-03>,<2001-02-03 04:05:06>,<04:05:06>);\r\n"
+                 "INSERT INTO T (d,ts,t) VALUES (" +
+                 QString(pg ? "NULL,<2001-02-03 00:00:00>,<04:05:00>"
+                            : "<not a date>,<2001-02-03 00:00:00>,<4:05>") +
+                 ");\r\nINSERT INTO T (d,ts,t) VALUES (" +
+                 QString(pg ? "<1999-12-31>,<2001-02-03>,<23:59:59>"
+                            : "<1999-12-31>,<2001-02-03 07:08:09>,<23:59:59>") +
+                 ");\r\n"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ExportedValues, testing::Values(Backend::Sqlite, Backend::Postgres),
                          exporttest::ParamName);
 
