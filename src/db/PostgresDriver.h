@@ -67,7 +67,8 @@ class PostgresConnection : public SqlConnection {
     [[noreturn]] void FailCursor(const PGresult* result, bool ownTransaction);
 
   private:
-    void makeIdle();  // every open result reads its remaining rows into its buffer
+    void makeIdle();           // every open result reads its remaining rows into its buffer
+    bool prefetching() const;  // a cursor's next batch is on its way
     std::unique_ptr<SqlResult> openCursor(const QByteArray& sql);
     std::unique_ptr<SqlResult> openStreaming(const QByteArray& sql);
     PgResult run(const QString& sql, const std::vector<const char*>& params = {},

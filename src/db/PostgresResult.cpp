@@ -1,6 +1,7 @@
 #include "db/PostgresResult.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace {
 
@@ -132,6 +133,9 @@ PostgresResult::~PostgresResult() {
 }
 
 void PostgresResult::ReleaseSession() {
+    // The session is closing: a FETCH on its way ends first; its rows are not wanted.
+    if (inflight_.valid()) inflight_.wait();
+    inflight_ = {};
     batch_.reset();
     open_ = false;
     pending_ = false;
@@ -154,16 +158,29 @@ void PostgresResult::sendFetch() {
     fetching_ = nextBatch_;
     nextBatch_ = std::min(nextBatch_ * 4, kLargestBatch);
     const QByteArray sql = "FETCH FORWARD " + QByteArray::number(fetching_) + " FROM " + cursor_->name;
-    if (!PQsendQueryParams(conn_->Handle(), sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
-        failed(nullptr);
+    // No result (a FETCH that could not be sent) reads as a failed one, with the
+    // session's error message.
+    auto fetch = [conn = conn_->Handle(), sql] {
+        if (!PQsendQueryParams(conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+            return PgResult{};
+        PgResult result{PQgetResult(conn)};
+        DiscardPostgresResults(conn);
+        return result;
+    };
+    try {
+        inflight_ = std::async(std::launch::async, fetch);
+    } catch (const std::system_error&) {
+        // No thread to be had: the FETCH runs now, in this one.
+        std::promise<PgResult> done;
+        done.set_value(fetch());
+        inflight_ = done.get_future();
+    }
     pending_ = true;
 }
 
 PgResult PostgresResult::receive() {
     pending_ = false;
-    PgResult result{PQgetResult(conn_->Handle())};
-    DiscardPostgresResults(conn_->Handle());
-    return result;
+    return inflight_.get();
 }
 
 bool PostgresResult::pullFromCursor() {
@@ -216,11 +233,7 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
     while (added < maxRows) {
         if (batchWaiting()) {
             const int n = std::min(maxRows - added, PQntuples(batch_.get()) - batchNext_);
-            for (int i = 0; i < n; ++i) {
-                addRow(rows, batchNext_++);
-                // Taking in what the server has sent of the next batch lets it go on.
-                if (pending_ && batchNext_ % 512 == 0) PQconsumeInput(conn_->Handle());
-            }
+            for (int i = 0; i < n; ++i) addRow(rows, batchNext_++);
             added += n;
             continue;
         }
