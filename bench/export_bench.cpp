@@ -70,7 +70,7 @@ void printRatio(const char* label, const Series& ours, const Series& peer) {
 struct Table {
     std::string name;
     std::vector<std::array<QString, 4>> columns;  // name, type, prefix, suffix
-    std::string sqliteCreate;  // `rows` stands for the row count
+    std::string sqliteCreate;                     // "@ROWS@" stands for the row count
     std::string postgresCreate;
 };
 
