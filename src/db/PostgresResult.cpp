@@ -1,6 +1,7 @@
 #include "db/PostgresResult.h"
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 
 namespace {
@@ -137,6 +138,7 @@ void PostgresResult::ReleaseSession() {
     if (inflight_.valid()) inflight_.wait();
     inflight_ = {};
     batch_.reset();
+    ahead_.reset();
     open_ = false;
     pending_ = false;
 }
@@ -232,12 +234,19 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
     int added = 0;
     while (added < maxRows) {
         if (batchWaiting()) {
-            const int n = std::min(maxRows - added, PQntuples(batch_.get()) - batchNext_);
-            for (int i = 0; i < n; ++i) addRow(rows, batchNext_++);
-            added += n;
+            while (added < maxRows && batchWaiting()) {
+                addRow(rows, batchNext_++);
+                ++added;
+                if (batchNext_ % 512 == 0) takeAhead();
+            }
             continue;
         }
         batch_.reset();
+        if (ahead_) {
+            batch_ = std::move(ahead_);
+            batchNext_ = 0;
+            continue;
+        }
         if (bufferNext_ < buffer_.Count()) {
             rows.BeginRow();
             for (int c = 0; c < buffer_.Columns(); ++c) {
@@ -256,12 +265,22 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
             buffer_.Reset(buffer_.Columns());
             bufferNext_ = 0;
         }
+        // An error is raised where it happened: the rows before it go to the reader
+        // first, and the error at the next call.
         if (failure_) {
+            if (added > 0) break;
             const EDatabaseError error = *failure_;
             failure_.reset();
             throw error;
         }
-        if (!open_ || !pull()) break;
+        if (!open_) break;
+        try {
+            if (!pull()) break;
+        } catch (const EDatabaseError& e) {
+            if (added == 0) throw;
+            failure_ = e;
+            break;
+        }
     }
     return batchWaiting() || bufferNext_ < buffer_.Count() || open_ || failure_.has_value();
 }
@@ -284,6 +303,32 @@ bool PostgresResult::batchWaiting() const {
 void PostgresResult::bufferBatch() {
     while (batchWaiting()) addRow(buffer_, batchNext_++);
     batch_.reset();
+    if (!ahead_) return;
+    batch_ = std::move(ahead_);
+    batchNext_ = 0;
+    while (batchWaiting()) addRow(buffer_, batchNext_++);
+    batch_.reset();
+}
+
+// The FETCH on its way, once it is back, waits aside and the next one goes out at
+// once, so that the server goes on while the rows before it are read. A failure, of
+// the FETCH or of the cursor's end, is raised where it happened: after those rows.
+void PostgresResult::takeAhead() {
+    if (!pending_ || ahead_ || inflight_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    const int wanted = fetching_;
+    PgResult r = receive();
+    try {
+        if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) failed(r.get());
+        const int n = PQntuples(r.get());
+        if (n > 0) ahead_ = std::move(r);
+        if (n < wanted)
+            endCursor(true);
+        else
+            sendFetch();
+    } catch (const EDatabaseError& e) {
+        failure_ = e;  // raised after the rows of batch_ and ahead_
+    }
 }
 
 void PostgresResult::addRow(RowStore& rows, int row) {
