@@ -27,8 +27,9 @@ constexpr Oid kBool = 16, kBytea = 17, kChar = 18, kName = 19, kInt8 = 20, kInt2
               kDate = 1082, kTime = 1083, kTimestamp = 1114, kTimestamptz = 1184, kTimetz = 1266,
               kNumeric = 1700;
 
-// Rows per FETCH grow from the first batch to this, fewer round trips for long results.
-constexpr int kLargestBatch = 8192;
+// Rows per FETCH grow from the first batch to this: fewer round trips for long results,
+// each of which leaves the server idle a while.
+constexpr int kLargestBatch = 32768;
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

@@ -172,8 +172,8 @@ TEST_F(PostgresBatches, AFailureMetWhileReadingAheadIsRaisedAgainWhereItHappened
 }
 
 // A reader that pauses lets the next batch come back while it still reads the one
-// before (batches of 100, 400, 1600, 6400 and then 8192 rows: the sixth ends at row
-// 24884): the rows still come once each and in order, also when another statement
+// before (batches of 100, 400, 1600, 6400 and then 25600 rows: the fourth ends at row
+// 8500): the rows still come once each and in order, also when another statement
 // needs the session meanwhile, and a failing batch is raised only after every row
 // before it.
 TEST_F(PostgresBatches, ABatchBackWhileTheOneBeforeIsReadWaitsItsTurn) {
@@ -181,9 +181,9 @@ TEST_F(PostgresBatches, ABatchBackWhileTheOneBeforeIsReadWaitsItsTurn) {
     q->Open();
     int expected = 1;
     for (; !q->Eof(); q->Next(), ++expected) {
-        if (expected == 17000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (expected == 4000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
         // Another statement needs the session: the rows waiting aside are kept too.
-        if (expected == 17600) s.exec("INSERT INTO T VALUES (0)");
+        if (expected == 4600) s.exec("INSERT INTO T VALUES (0)");
         ASSERT_EQ(q->Fields(0)->AsString(), QString::number(expected));
     }
     EXPECT_EQ(expected, 50001);
@@ -201,12 +201,12 @@ TEST_F(PostgresBatches, ABatchFailingWhileTheOneBeforeIsReadIsRaisedAfterItsRows
     EXPECT_THAT(
         [&] {
             for (; !q->Eof(); q->Next()) {
-                if (++rows == 17000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                if (++rows == 4000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
             }
         },
         ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
-    EXPECT_EQ(rows, 24884);
-    EXPECT_EQ(q->Fields(0)->AsString(), QString::number(100000 / (30000 - 24884)));
+    EXPECT_EQ(rows, 8500);
+    EXPECT_EQ(q->Fields(0)->AsString(), QString::number(100000 / (30000 - 8500)));
     EXPECT_FALSE(s.db().InTransaction());
     s.exec("INSERT INTO T VALUES (0)");
     EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
