@@ -5,9 +5,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "db/DataSet.h"
+#include "db/FieldText.h"
 #include "rtl/Exception.h"
 #include "rtl/SysUtils.h"
 
@@ -234,13 +236,28 @@ QByteArray TBooleanField::ParseText(const QString& text) const {
 // Dates and times ------------------------------------------------------------------
 // Stored values that are not ISO dates (a text in an SQLite date column) show as they are.
 
+std::string_view DateTimeText(std::string_view raw, char (&scratch)[kDateTimeTextMax]) {
+    if (!hasDateTime(raw)) return raw;
+    if (raw.substr(11, 8) == "00:00:00" && !hasFraction(raw)) return raw.substr(0, 10);
+    std::memcpy(scratch, raw.data(), 10);
+    scratch[10] = ' ';
+    std::memcpy(scratch + 11, raw.data() + 11, 8);
+    return std::string_view(scratch, kDateTimeTextMax);
+}
+
+std::string_view DateText(std::string_view raw, char (&scratch)[kDateTimeTextMax]) {
+    // A time that an SQLite date column holds all the same is shown, never hidden.
+    if (hasDate(raw) && raw.size() == 10) return raw;
+    return DateTimeText(raw, scratch);
+}
+
+std::string_view TimeText(std::string_view raw) {
+    return hasTime(raw, 0) ? raw.substr(0, 8) : raw;
+}
+
 QString TDateTimeField::FormatValue(std::string_view raw) const {
-    if (hasDateTime(raw)) {
-        if (raw.substr(11, 8) == "00:00:00" && !hasFraction(raw)) return fromUtf8(raw.substr(0, 10));
-        return fromUtf8(raw.substr(0, 10)) + QChar(u' ') + fromUtf8(raw.substr(11, 8));
-    }
-    if (hasDate(raw) && raw.size() == 10) return fromUtf8(raw);
-    return fromUtf8(raw);
+    char scratch[kDateTimeTextMax];
+    return fromUtf8(DateTimeText(raw, scratch));
 }
 
 QVariant TDateTimeField::ToVariant(std::string_view raw) const {
@@ -266,9 +283,8 @@ QByteArray TDateTimeField::ParseText(const QString& text) const {
 }
 
 QString TDateField::FormatValue(std::string_view raw) const {
-    // A time that an SQLite date column holds all the same is shown, never hidden.
-    if (hasDate(raw) && raw.size() == 10) return fromUtf8(raw);
-    return TDateTimeField::FormatValue(raw);
+    char scratch[kDateTimeTextMax];
+    return fromUtf8(DateText(raw, scratch));
 }
 
 QVariant TDateField::ToVariant(std::string_view raw) const {
@@ -290,7 +306,7 @@ QByteArray TDateField::ParseText(const QString& text) const {
 }
 
 QString TTimeField::FormatValue(std::string_view raw) const {
-    return hasTime(raw, 0) ? fromUtf8(raw.substr(0, 8)) : fromUtf8(raw);
+    return fromUtf8(TimeText(raw));
 }
 
 QVariant TTimeField::ToVariant(std::string_view raw) const {

@@ -6,12 +6,10 @@
 #include <optional>
 #include <vector>
 
+#include "db/Driver.h"
 #include "db/Field.h"
 
-class SqlConnection;
 class RowStore;
-
-struct LiveColumn;
 
 // Writes the edits of a live result back to its one table: each posted or deleted row
 // becomes one INSERT, UPDATE or DELETE that finds the row by its key's original values,

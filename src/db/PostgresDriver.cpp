@@ -166,7 +166,16 @@ PostgresConnection::~PostgresConnection() {
 }
 
 bool PostgresConnection::Broken() const {
+    // While a cursor's next batch is on its way the session is another thread's; a lost
+    // session shows when that batch is asked for.
+    if (prefetching()) return false;
     return PQstatus(conn_.get()) == CONNECTION_BAD;
+}
+
+bool PostgresConnection::prefetching() const {
+    for (SqlResult* r : OpenResults())
+        if (static_cast<PostgresResult*>(r)->Prefetching()) return true;
+    return false;
 }
 
 void PostgresConnection::makeIdle() {
@@ -449,15 +458,14 @@ int PostgresConnection::ExecuteWith(const QString& sql, const std::vector<std::o
 }
 
 bool PostgresConnection::InTransaction() const {
+    // A cursor's next batch is on its way (the session is busy with it): the cursor
+    // lives in the user's transaction or in the driver's own.
+    if (prefetching()) return !cursorTransaction_;
     switch (PQtransactionStatus(conn_.get())) {
         case PQTRANS_INTRANS:
         case PQTRANS_INERROR:
             return !cursorTransaction_;
         case PQTRANS_ACTIVE: {
-            // A cursor's next batch is on its way: the cursor lives in the user's
-            // transaction or in the driver's own.
-            for (SqlResult* r : OpenResults())
-                if (static_cast<PostgresResult*>(r)->Prefetching()) return !cursorTransaction_;
             // A result is streaming; ask again once it is read.
             const_cast<PostgresConnection*>(this)->makeIdle();
             const auto s = PQtransactionStatus(conn_.get());

@@ -89,7 +89,8 @@ class PostgresConnection : public SqlConnection {
     static void SetStatementSavepoints(bool on);
 
   private:
-    void makeIdle();  // every open result reads its remaining rows into its buffer
+    void makeIdle();           // every open result reads its remaining rows into its buffer
+    bool prefetching() const;  // a cursor's next batch is on its way
     // Readies the session for a statement: idle, and whether the statement runs under a
     // savepoint of its own (inside the user's transaction, and not itself one that
     // begins, ends or marks a transaction).

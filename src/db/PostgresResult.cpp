@@ -1,6 +1,8 @@
 #include "db/PostgresResult.h"
 
 #include <algorithm>
+#include <chrono>
+#include <system_error>
 
 namespace {
 
@@ -25,8 +27,9 @@ constexpr Oid kBool = 16, kBytea = 17, kChar = 18, kName = 19, kInt8 = 20, kInt2
               kDate = 1082, kTime = 1083, kTimestamp = 1114, kTimestamptz = 1184, kTimetz = 1266,
               kNumeric = 1700;
 
-// Rows per FETCH grow from the first batch to this, fewer round trips for long results.
-constexpr int kLargestBatch = 8192;
+// Rows per FETCH grow from the first batch to this: fewer round trips for long results,
+// each of which leaves the server idle a while.
+constexpr int kLargestBatch = 32768;
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -138,7 +141,11 @@ PostgresResult::~PostgresResult() {
 }
 
 void PostgresResult::ReleaseSession() {
+    // The session is closing: a FETCH on its way ends first; its rows are not wanted.
+    if (inflight_.valid()) inflight_.wait();
+    inflight_ = {};
     batch_.reset();
+    ahead_.reset();
     open_ = false;
     pending_ = false;
 }
@@ -157,16 +164,29 @@ void PostgresResult::sendFetch() {
     fetching_ = nextBatch_;
     nextBatch_ = std::min(nextBatch_ * 4, kLargestBatch);
     const QByteArray sql = "FETCH FORWARD " + QByteArray::number(fetching_) + " FROM " + cursor_->name;
-    if (!PQsendQueryParams(conn_->Handle(), sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
-        failed(nullptr);
+    // No result (a FETCH that could not be sent) reads as a failed one, with the
+    // session's error message.
+    auto fetch = [conn = conn_->Handle(), sql] {
+        if (!PQsendQueryParams(conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+            return PgResult{};
+        PgResult result{PQgetResult(conn)};
+        DiscardPostgresResults(conn);
+        return result;
+    };
+    try {
+        inflight_ = std::async(std::launch::async, fetch);
+    } catch (const std::system_error&) {
+        // No thread to be had: the FETCH runs now, in this one.
+        std::promise<PgResult> done;
+        done.set_value(fetch());
+        inflight_ = done.get_future();
+    }
     pending_ = true;
 }
 
 PgResult PostgresResult::receive() {
     pending_ = false;
-    PgResult result{PQgetResult(conn_->Handle())};
-    DiscardPostgresResults(conn_->Handle());
-    return result;
+    return inflight_.get();
 }
 
 bool PostgresResult::pullFromCursor() {
@@ -220,16 +240,19 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
     int added = 0;
     while (added < maxRows) {
         if (batchWaiting()) {
-            const int n = std::min(maxRows - added, PQntuples(batch_.get()) - batchNext_);
-            for (int i = 0; i < n; ++i) {
+            while (added < maxRows && batchWaiting()) {
                 addRow(rows, batchNext_++);
-                // Taking in what the server has sent of the next batch lets it go on.
-                if (pending_ && batchNext_ % 512 == 0) PQconsumeInput(conn_->Handle());
+                ++added;
+                if (batchNext_ % 512 == 0) takeAhead();
             }
-            added += n;
             continue;
         }
         batch_.reset();
+        if (ahead_) {
+            batch_ = std::move(ahead_);
+            batchNext_ = 0;
+            continue;
+        }
         if (bufferNext_ < buffer_.Count()) {
             rows.BeginRow();
             for (int c = 0; c < buffer_.Columns(); ++c) {
@@ -248,12 +271,22 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
             buffer_.Reset(buffer_.Columns());
             bufferNext_ = 0;
         }
+        // An error is raised where it happened: the rows before it go to the reader
+        // first, and the error at the next call.
         if (failure_) {
+            if (added > 0) break;
             const EDatabaseError error = *failure_;
             failure_.reset();
             throw error;
         }
-        if (!open_ || !pull()) break;
+        if (!open_) break;
+        try {
+            if (!pull()) break;
+        } catch (const EDatabaseError& e) {
+            if (added == 0) throw;
+            failure_ = e;
+            break;
+        }
     }
     return batchWaiting() || bufferNext_ < buffer_.Count() || open_ || failure_.has_value();
 }
@@ -276,6 +309,32 @@ bool PostgresResult::batchWaiting() const {
 void PostgresResult::bufferBatch() {
     while (batchWaiting()) addRow(buffer_, batchNext_++);
     batch_.reset();
+    if (!ahead_) return;
+    batch_ = std::move(ahead_);
+    batchNext_ = 0;
+    while (batchWaiting()) addRow(buffer_, batchNext_++);
+    batch_.reset();
+}
+
+// The FETCH on its way, once it is back, waits aside and the next one goes out at
+// once, so that the server goes on while the rows before it are read. A failure, of
+// the FETCH or of the cursor's end, is raised where it happened: after those rows.
+void PostgresResult::takeAhead() {
+    if (!pending_ || ahead_ || inflight_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    const int wanted = fetching_;
+    PgResult r = receive();
+    try {
+        if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) failed(r.get());
+        const int n = PQntuples(r.get());
+        if (n > 0) ahead_ = std::move(r);
+        if (n < wanted)
+            endCursor(true);
+        else
+            sendFetch();
+    } catch (const EDatabaseError& e) {
+        failure_ = e;  // raised after the rows of batch_ and ahead_
+    }
 }
 
 void PostgresResult::addRow(RowStore& rows, int row) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <future>
 #include <optional>
 
 #include "db/PostgresDriver.h"
@@ -7,7 +8,9 @@
 
 // Rows of one PostgreSQL statement. They come either from a cursor, FETCHed in batches
 // that grow from a few rows (a quick first row) to some thousands, the next batch asked
-// for before the rows of the last one are read, so that the server works meanwhile; or,
+// for and taken in by a thread of its own while the rows of the last one are read (and
+// the one after it as soon as it is back), so that the server and libpq work meanwhile;
+// or,
 // for a statement
 // no cursor can hold (SHOW, INSERT ... RETURNING), from a single-row stream. Rows the
 // server has sent wait in `batch_`; rows read ahead because the session was needed for
@@ -31,7 +34,8 @@ class PostgresResult : public SqlResult {
     // Reads every row still on the server into the buffer, freeing the session. An error
     // on the way is raised now and again when the reader reaches it.
     void Drain();
-    // A FETCH is on its way while the rows before it are read (the session is busy).
+    // A FETCH is on its way while the rows before it are read: the session belongs to
+    // the thread taking it in until its rows are asked for.
     bool Prefetching() const { return pending_; }
 
   protected:
@@ -50,6 +54,7 @@ class PostgresResult : public SqlResult {
     bool pullFromStream();
     void endCursor(bool complete);
     [[noreturn]] void failed(const PGresult* result);
+    void takeAhead();           // the FETCH on its way into ahead_, when it is back
     bool batchWaiting() const;  // rows of batch_ not yet read
     void bufferBatch();         // the rest of batch_ into buffer_
     void addRow(RowStore& rows, int row);
@@ -63,10 +68,12 @@ class PostgresResult : public SqlResult {
     int nextBatch_;     // rows the next FETCH asks for
     int fetching_ = 0;  // rows the FETCH on its way asks for
     bool pending_ = false;
+    std::future<PgResult> inflight_;  // the FETCH on its way
     std::vector<ColumnInfo> columns_;
     std::vector<Oid> kinds_;
     PgResult batch_;
     int batchNext_ = 0;
+    PgResult ahead_;  // a batch come back while batch_ is read, rows next after it
     RowStore buffer_;
     int bufferNext_ = 0;
     std::optional<EDatabaseError> failure_;

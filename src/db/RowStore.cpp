@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "rtl/Exception.h"
 
@@ -119,10 +120,10 @@ void RowStore::BeginRow() {
 }
 
 void RowStore::AddValue(const char* data, size_t length) {
-    const size_t at = building_.size();
-    building_.resize(at + varintSize(length + 1) + length);
-    char* p = putVarint(building_.data() + at, length + 1);
-    if (length) std::memcpy(p, data, length);
+    // Appended, not resized, so the bytes are not zeroed first.
+    char header[10];
+    building_.insert(building_.end(), header, putVarint(header, length + 1));
+    building_.insert(building_.end(), data, data + length);
 }
 
 // ---- blocks in memory and in the file --------------------------------------------------
@@ -239,6 +240,16 @@ const char* RowStore::rowBytes(Place p) {
     }
     lastRow_ = p;
     lastRowBytes_ = bytes;
+    // Where each value of the row starts, so that reading its columns one by one does
+    // not walk the values before each.
+    const char* v = bytes;
+    getVarint(v);  // the row's length
+    lastColumns_.resize(static_cast<size_t>(columns_));
+    for (Column& c : lastColumns_) {
+        c.header = getVarint(v);
+        c.data = v;
+        if (c.header) v += c.header - 1;
+    }
     return bytes;
 }
 
@@ -331,14 +342,10 @@ void RowStore::Remove(int row) {
 }
 
 std::optional<std::string_view> RowStore::Value(int row, int col) const {
+    if (col < 0 || col >= columns_) throw std::out_of_range("RowStore column");
     // Reading may bring a block back from the file; the rows themselves do not change.
-    const char* p = const_cast<RowStore*>(this)->rowBytes(place(row));
-    getVarint(p);  // the row's length
-    for (int c = 0; c < col; ++c) {
-        const size_t h = getVarint(p);
-        if (h) p += h - 1;
-    }
-    const size_t h = getVarint(p);
-    if (!h) return std::nullopt;
-    return std::string_view(p, h - 1);
+    const_cast<RowStore*>(this)->rowBytes(place(row));
+    const Column& c = lastColumns_[static_cast<size_t>(col)];
+    if (!c.header) return std::nullopt;
+    return std::string_view(c.data, c.header - 1);
 }

@@ -89,7 +89,13 @@ class RowStore {
     size_t fileEnd_ = 0;
     bool fileFailed_ = false;
     std::vector<char> building_;
-    // The row read last, so that reading its columns one by one finds it at once.
+    // The row read last and where its values start, so that reading its columns one by
+    // one finds each at once.
+    struct Column {
+        size_t header;  // 0 for NULL, otherwise length + 1
+        const char* data;
+    };
     Place lastRow_{UINT32_MAX, 0};
     const char* lastRowBytes_ = nullptr;
+    std::vector<Column> lastColumns_;
 };

@@ -3,6 +3,7 @@
 #include <QString>
 #include <string_view>
 
+#include "db/FieldText.h"
 #include "rtl/SysUtils.h"
 
 class ExportFile;
@@ -10,8 +11,9 @@ class TField;
 
 // A column's value on the dataset's current record as the exports write it: the
 // field's text, taken from the cached bytes directly where that text is those bytes
-// (character, memo and integer fields) or a number formatted from them (floating-point
-// and decimal fields), and through the field's own text otherwise.
+// (character, memo and integer fields), a number formatted from them (floating-point
+// and decimal fields) or their date and time part (date and time fields), and through
+// the field's own text otherwise.
 class ExportValue {
   public:
     explicit ExportValue(const TField* field);
@@ -29,7 +31,7 @@ class ExportValue {
     QString Text() const;
 
   private:
-    enum class Form { Utf8, Float, Decimal, Text };
+    enum class Form { Utf8, Float, Decimal, DateTime, Date, Time, Text };
 
     const TField* field_;
     Form form_;
@@ -39,4 +41,5 @@ class ExportValue {
     bool isText_ = false;
     QString text_;
     char number_[kFloatTextMax];
+    char dateTime_[kDateTimeTextMax];
 };

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "DbTestSupport.h"
 #include "db/Aliases.h"
 #include "db/Driver.h"
@@ -164,6 +167,47 @@ TEST_F(PostgresBatches, AFailureMetWhileReadingAheadIsRaisedAgainWhereItHappened
     // Rows come in batches: those of the batches before the failing one.
     EXPECT_GT(rows, 1000);
     EXPECT_LT(rows, 30000);
+    s.exec("INSERT INTO T VALUES (0)");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
+}
+
+// A reader that pauses lets the next batch come back while it still reads the one
+// before (batches of 100, 400, 1600, 6400 and then 25600 rows: the fourth ends at row
+// 8500): the rows still come once each and in order, also when another statement
+// needs the session meanwhile, and a failing batch is raised only after every row
+// before it.
+TEST_F(PostgresBatches, ABatchBackWhileTheOneBeforeIsReadWaitsItsTurn) {
+    TQuery* q = s.query("SELECT g AS X FROM generate_series(1, 50000) g");
+    q->Open();
+    int expected = 1;
+    for (; !q->Eof(); q->Next(), ++expected) {
+        if (expected == 4000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Another statement needs the session: the rows waiting aside are kept too.
+        if (expected == 4600) s.exec("INSERT INTO T VALUES (0)");
+        ASSERT_EQ(q->Fields(0)->AsString(), QString::number(expected));
+    }
+    EXPECT_EQ(expected, 50001);
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
+    EXPECT_FALSE(s.db().InTransaction());
+    EXPECT_EQ(q->RecordCount(), 50000);
+    q->SetRecNo(30000);
+    EXPECT_EQ(q->Fields(0)->AsString(), "30000");
+}
+
+TEST_F(PostgresBatches, ABatchFailingWhileTheOneBeforeIsReadIsRaisedAfterItsRows) {
+    TQuery* q = s.query("SELECT 100000 / (30000 - g) AS X FROM generate_series(1, 50000) g");
+    q->Open();
+    int rows = 0;
+    EXPECT_THAT(
+        [&] {
+            for (; !q->Eof(); q->Next()) {
+                if (++rows == 4000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            }
+        },
+        ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
+    EXPECT_EQ(rows, 8500);
+    EXPECT_EQ(q->Fields(0)->AsString(), QString::number(100000 / (30000 - 8500)));
+    EXPECT_FALSE(s.db().InTransaction());
     s.exec("INSERT INTO T VALUES (0)");
     EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
 }

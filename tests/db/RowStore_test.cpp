@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <csignal>
+#include <stdexcept>
 #include <string>
 
 #include "db/RowStore.h"
@@ -80,6 +81,59 @@ TEST(RowStore, KeepsNullsEmptiesAndLargeValuesApartAndEditsInPlace) {
     EXPECT_FALSE(rows.Value(0, 0).has_value());
     // Compact: small rows share blocks (well under the size of one block per row).
     EXPECT_LT(rows.BytesReserved(), size_t(4) << 20);
+}
+
+// The columns of a row read in any order, alternating between rows that sit in
+// different blocks at the same slot, and a row evicted in between.
+TEST(RowStore, ColumnsReadInAnyOrderAcrossRowsAndBlocks) {
+    SmallBlocks small;
+    RowStore rows(4);
+    const int n = 3000;
+    for (int i = 0; i < n; ++i) {
+        rows.BeginRow();
+        rows.AddValue(std::to_string(i));
+        if (i % 5 == 0)
+            rows.AddNull();
+        else
+            rows.AddValue(text(i));
+        rows.AddValue("", 0);
+        rows.AddValue("c" + std::to_string(i));
+        rows.EndRow();
+    }
+    ASSERT_GT(rows.BytesSpilled(), 0u);
+    auto expectValue = [&](int row, int col) {
+        const auto v = rows.Value(row, col);
+        switch (col) {
+            case 0:
+                EXPECT_EQ(*v, std::to_string(row)) << row;
+                break;
+            case 1:
+                if (row % 5 == 0)
+                    EXPECT_FALSE(v.has_value()) << row;
+                else
+                    EXPECT_EQ(*v, text(row)) << row;
+                break;
+            case 2:
+                ASSERT_TRUE(v.has_value()) << row;
+                EXPECT_TRUE(v->empty()) << row;
+                break;
+            default:
+                EXPECT_EQ(*v, "c" + std::to_string(row)) << row;
+        }
+    };
+    for (int k = 0; k < 400; ++k) {
+        const int a = (k * 7919) % n, b = (k * 104729 + 11) % n;
+        for (int col = 3; col >= 0; --col) {
+            expectValue(a, col);
+            expectValue(b, col);
+        }
+        expectValue(n - 1 - a, 1);
+        expectValue(a, 3);
+        expectValue((a + 1) % n, 3);
+        expectValue(a, 0);
+    }
+    EXPECT_THROW(rows.Value(0, 4), std::out_of_range);
+    EXPECT_THROW(rows.Value(0, -1), std::out_of_range);
 }
 
 TEST(RowStore, MemoryStaysBoundedAndEveryRowComesBackFromTheFile) {

@@ -407,6 +407,95 @@ TEST_P(ExportedValues, ValuesWrittenWithoutQuotesMustBeNumbers) {
     }
 }
 
+// Dates and times are written from their cached bytes: the date alone at midnight, no
+// fraction of a second, a text that is no date as it stands.
+TEST_P(ExportedValues, DatesAndTimesAreWrittenAsShown) {
+    exporttest::Source src(GetParam());
+    const bool pg = GetParam() == Backend::Postgres;
+    src.exec(pg ? "CREATE TABLE w (k INTEGER, d DATE, ts TIMESTAMP, t TIME)"
+                : "CREATE TABLE w (k INTEGER, d DATE, ts DATETIME, t TIME)");
+    src.exec("INSERT INTO w VALUES (1, '2001-02-03', '2001-02-03 04:05:06', '04:05:06')");
+    src.exec(pg ? "INSERT INTO w VALUES (2, NULL, '2001-02-03 00:00:00.5', '04:05:00')"
+                : "INSERT INTO w VALUES (2, 'not a date', '2001-02-03 00:00:00.5', '4:05')");
+    src.exec(pg ? "INSERT INTO w VALUES (3, '1999-12-31', '2001-02-03 00:00:00', '23:59:59.75')"
+                : "INSERT INTO w VALUES (3, '1999-12-31 00:00:00.000', '2001-02-03T07:08:09.123', "
+                  "'23:59:59.75')");
+    src.open("SELECT d, ts, t FROM w ORDER BY k");
+    std::vector<ExportColumn> cols = {{"d", "d"}, {"ts", "ts"}, {"t", "t"}};
+    const QString second = pg ? ",2001-02-03 00:00:00,04:05:00" : "not a date,2001-02-03 00:00:00,4:05";
+    const QString third = pg ? "1999-12-31,2001-02-03,23:59:59" : "1999-12-31,2001-02-03 07:08:09,23:59:59";
+    WriteTextExport(*src.query(), cols, {"w.txt", ",", "", false});
+    EXPECT_EQ(FileBytes("w.txt"),
+              Cp("d,ts,t\r\n2001-02-03,2001-02-03 04:05:06,04:05:06\r\n" + second + "\r\n" + third + "\r\n"));
+    SqlExportOptions o;
+    o.fileName = "w.sql";
+    o.tableName = "T";
+    o.lineBreakCount = "0";
+    o.emptyValue = "NULL";
+    o.separator = ",";
+    o.createTable = false;
+    WriteSqlScript(*src.query(), cols, {{"d", "", "<", ">"}, {"ts", "", "<", ">"}, {"t", "", "<", ">"}}, o);
+    EXPECT_EQ(FileBytes("w.sql"),
+              Cp("INSERT INTO T (d,ts,t) VALUES (<2001-02-03>,<2001-02-03 04:05:06>,<04:05:06>);\r\n"
+                 "INSERT INTO T (d,ts,t) VALUES (" +
+                 QString(pg ? "NULL,<2001-02-03 00:00:00>,<04:05:00>"
+                            : "<not a date>,<2001-02-03 00:00:00>,<4:05>") +
+                 ");\r\nINSERT INTO T (d,ts,t) VALUES (" +
+                 QString(pg ? "<1999-12-31>,<2001-02-03>,<23:59:59>"
+                            : "<1999-12-31>,<2001-02-03 07:08:09>,<23:59:59>") +
+                 ");\r\n"));
+}
+
+// Floating-point numbers are written from their digits where they are short enough:
+// the text must be the one the field shows, in every notation and at every edge.
+TEST_P(ExportedValues, FloatingPointNumbersAreWrittenAsShown) {
+    exporttest::Source src(GetParam());
+    const bool pg = GetParam() == Backend::Postgres;
+    src.exec(pg ? "CREATE TABLE f (k INTEGER, v DOUBLE PRECISION)" : "CREATE TABLE f (k INTEGER, v REAL)");
+    const QStringList values = {"1.37",
+                                "-0.5",
+                                "0",
+                                "-0.0",
+                                "1e20",
+                                "1e-5",
+                                "0.0001",
+                                "0.00012345",
+                                "123456789012345",
+                                "1234567890123456",
+                                "1e14",
+                                "1e15",
+                                "99999999999999.9",
+                                "999999999999999.9",
+                                "0.1",
+                                "1.05",
+                                "100",
+                                "1.5e-300",
+                                "2.5e300",
+                                "1.7e308",
+                                "4.9e-324",
+                                "123456789.125",
+                                "0.30000000000000004",
+                                "-1234.5e-7",
+                                "7e-4",
+                                "12345678901234500000"};
+    for (int i = 0; i < values.size(); ++i)
+        src.exec(QStringLiteral("INSERT INTO f VALUES (%1, %2)").arg(i).arg(values[i]));
+    src.exec(pg ? "INSERT INTO f VALUES (100, 'NaN'), (101, '-Infinity')"
+                : "INSERT INTO f VALUES (100, NULL)");
+    src.open("SELECT v FROM f ORDER BY k");
+    TQuery* q = src.query();
+    for (const QChar point : {QChar('.'), QChar(',')}) {
+        SetDecimalSeparator(point);
+        QString expected = "v\r\n";
+        for (q->First(); !q->Eof(); q->Next()) expected += q->Fields(0)->AsString() + "\r\n";
+        WriteTextExport(*q, {{"v", "v"}}, {"f.txt", ",", "", false});
+        EXPECT_EQ(FileBytes("f.txt"), Cp(expected)) << "separator " << int(point.unicode());
+    }
+    EXPECT_THAT(QString::fromLatin1(FileBytes("f.txt")).split("\r\n"),
+                testing::IsSupersetOf({QString("1,37"), QString("1E20"), QString("1E-5"), QString("1E15"),
+                                       QString("100000000000000")}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ExportedValues, testing::Values(Backend::Sqlite, Backend::Postgres),
                          exporttest::ParamName);
 
