@@ -56,8 +56,8 @@ class WindowGrid : public ::testing::TestWithParam<Backend> {
     int page() const { return view->viewport()->height() / 20; }
 
     dbtest::Scratch s{GetParam()};
+    TDataSource source;  // outlives the form, whose grid lets go of it when destroyed
     TForm form{nullptr};
-    TDataSource source;
     TQuery* query = nullptr;
     TDBGrid* grid = nullptr;
     QTableView* view = nullptr;
