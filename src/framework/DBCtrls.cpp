@@ -118,6 +118,12 @@ void TDBNavigator::updateButtons() {
 void TDBNavigator::BtnClick(TNavigateBtn button) {
     TDataSet* ds = source_ != nullptr ? source_->DataSet() : nullptr;
     if (ds == nullptr || !ds->Active()) return;
+    // The buttons show what the action left, also when it failed: a cell editor it
+    // closed has left its grid only now, after the dataset told of its new state.
+    struct RefreshAfter {
+        TDBNavigator* navigator;
+        ~RefreshAfter() { navigator->updateButtons(); }
+    } refresh{this};
     // A value typed into a grid's cell belongs to the row before anything is done with it.
     if (button == TNavigateBtn::nbCancel)
         TDBGrid::DiscardEdits(source_);

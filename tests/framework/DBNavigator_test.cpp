@@ -146,6 +146,8 @@ TEST_P(NavigatorAndGrid, PostTakesTheValueLeftInTheOpenCellEditor) {
     EXPECT_EQ(boxes(), 0);
     EXPECT_EQ(row(1), "Ann/Gdynia");
     EXPECT_FALSE(grid->Editing()) << "the editor has closed";
+    QApplication::processEvents();
+    EXPECT_EQ(enabled(), "--NLIDE--") << "browsing again";
 }
 
 TEST_P(NavigatorAndGrid, EveryOtherButtonAndClosingTheWindowTakeTheOpenEditorsValueFirst) {
