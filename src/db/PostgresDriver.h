@@ -119,8 +119,8 @@ class PostgresConnection : public SqlConnection {
     std::optional<QSet<QString>> keywords_;  // those a bare name may not be; read once
     bool cursorTransaction_ = false;         // a transaction the driver began for a cursor is open
     bool savepoint_ = false;                 // a statement's savepoint is set and not yet ended
-    bool userTransaction_ = false;  // the user's transaction was open when the last statement began
-    int cursors_ = 0;               // cursors declared so far (their names)
+    bool userTransaction_ = false;           // the user's transaction was open when the last statement began
+    int cursors_ = 0;                        // cursors declared so far (their names)
 };
 
 // Column types by type OID (see the table in PostgresResult.cpp).

@@ -4,8 +4,8 @@
 
 #include "common/MessageBoxes.h"
 #include "db/Query.h"
-#include "framework/BusyCursor.h"
 #include "framework/Application.h"
+#include "framework/BusyCursor.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"

@@ -1,7 +1,7 @@
-#include <cerrno>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <QFile>
+#include <cerrno>
 #include <csignal>
 
 #include "WorkbenchFixture.h"
@@ -186,7 +186,8 @@ TEST_F(CommandLineExport, AnExportOntoAFullDiskSaysSo) {
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, previous);
     EXPECT_EQ(testenv::Dialogs().boxTexts(),
-              QStringList({"Cannot write file \"" + testenv::Root() + "/big.sql\": " + testenv::FileDeviceReason(EFBIG) + "."}));
+              QStringList({"Cannot write file \"" + testenv::Root() +
+                           "/big.sql\": " + testenv::FileDeviceReason(EFBIG) + "."}));
 }
 
 TEST_F(CommandLineExport, ExportStatementExpandsItsAbbreviationBeforeItRuns) {

@@ -17,8 +17,8 @@
 #include "platform/Launcher.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
-#include "rtl/Exception.h"
 #include "platform/TextFiles.h"
+#include "rtl/Exception.h"
 
 using wbtest::Backend;
 using wbtest::Workbench;
