@@ -81,6 +81,11 @@ void skipBlanks(QStringView line, qsizetype& pos) {
     while (pos < line.size() && (line[pos] == QLatin1Char(' ') || line[pos] == QLatin1Char('\t'))) ++pos;
 }
 
+// Neither a blank of any kind nor a line break.
+bool isPrintableAscii(QChar c) {
+    return c.unicode() > u' ' && c.unicode() < 0x7f;
+}
+
 bool isBlank(QStringView line) {
     return line.trimmed().isEmpty();
 }
@@ -148,6 +153,15 @@ bool continued(QStringView line) {
     return value && value->continues;
 }
 
+// How many lines may start a key: a plain loop the compiler turns into vector code,
+// many times faster on a large hive than searching for the two characters.
+qsizetype keyLinesAtMost(QStringView text) {
+    const char16_t* p = text.utf16();
+    qsizetype count = 1;
+    for (qsizetype i = 1; i < text.size(); ++i) count += (p[i] == u'[') & (p[i - 1] == u'\n');
+    return count;
+}
+
 // The lines of `text` from `begin` up to `end`, one at a time, each without its "\n".
 class LineWalk {
   public:
@@ -177,7 +191,7 @@ RegistryHive RegistryHive::Parse(const QString& text) {
     LineWalk walk(all, 0, all.size());
     // Room for the lines that may start a key, so that a hive of many keys is not moved
     // again and again while it grows (bounded: a file of brackets alone takes no more).
-    const qsizetype expected = std::min(all.count(QStringLiteral("\n[")) + 1, all.size() / 32 + 16);
+    const qsizetype expected = std::min(keyLinesAtMost(all), all.size() / 32 + 16);
     hive.keys_.reserve(static_cast<size_t>(expected));
     hive.byPath_.reserve(expected);
     HiveKey* current = nullptr;
@@ -190,18 +204,24 @@ RegistryHive RegistryHive::Parse(const QString& text) {
             headerSeen = true;
             continue;
         }
-        if (isBlank(line)) continue;
-        if (auto path = keyPath(line)) {
+        // Most lines are values: a first character that starts neither a blank nor a key
+        // line says so without trimming the line.
+        const bool plainValue = !line.isEmpty() && isPrintableAscii(line.front()) && line.front() != u'[';
+        if (!plainValue && isBlank(line)) continue;
+        if (auto path = plainValue ? std::nullopt : keyPath(line)) {
             QString lower = folded(*path);
-            const auto found = hive.byPath_.constFind(lower);
-            if (found == hive.byPath_.constEnd()) {
+            // One look-up finds a key written before or makes the place of a new one.
+            const qsizetype known = hive.byPath_.size();
+            size_t& at = hive.byPath_[lower];
+            if (hive.byPath_.size() != known) {
+                at = hive.keys_.size();
                 const QString name = path->toString();
                 const bool plain = line.size() == name.size() + 2;  // nothing around the brackets
                 hive.keys_.push_back(HiveKey{name, plain ? QString() : line.toString(), {}, {}});
-                hive.index(hive.keys_.size() - 1, std::move(lower));
+                hive.indexParents(std::move(lower));
                 current = &hive.keys_.back();
             } else {
-                current = &hive.keys_[*found];
+                current = &hive.keys_[at];
             }
             current->unread.emplace_back(walk.Position(), walk.Position());
             continue;
@@ -211,7 +231,7 @@ RegistryHive RegistryHive::Parse(const QString& text) {
             continue;
         }
         // A continued value takes the lines after it, whatever they hold.
-        bool continues = continued(line);
+        bool continues = !(isPrintableAscii(line.back()) && line.back() != u'\\') && continued(line);
         while (continues && walk.Next(raw)) continues = stripCr(raw).trimmed().endsWith(QLatin1Char('\\'));
         current->unread.back().second = walk.Position();
     }
@@ -315,6 +335,10 @@ void RegistryHive::appendUnread(QString& out, const HiveKey& key) const {
 void RegistryHive::index(size_t at, QString lower) {
     if (lower.isNull()) lower = folded(keys_[at].path);
     byPath_.insert(lower, at);
+    indexParents(std::move(lower));
+}
+
+void RegistryHive::indexParents(QString lower) {
     const qsizetype last = lower.lastIndexOf(QLatin1Char('\\'));
     if (last > 0 && QStringView(lower).left(last) == lastParent_) return;  // and its parents too
     if (last > 0) lastParent_ = lower.left(last);

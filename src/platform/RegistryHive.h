@@ -59,6 +59,7 @@ class RegistryHive {
     void appendUnread(QString& out, const HiveKey& key) const;
     // `lower`: the key's path without letter case, when the caller has it already.
     void index(size_t at, QString lower = QString());
+    void indexParents(QString lower);
     void reindex();
 
     QString text_;          // the parsed text, for the keys not read yet

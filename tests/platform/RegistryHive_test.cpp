@@ -69,4 +69,25 @@ TEST(RegistryHive, KeysReadWhenLookedUpFormatAsTheyWereWritten) {
     EXPECT_EQ(hive.Format(), expected);
 }
 
+// Blanks around a key line or after the backslash of a continued value change nothing
+// of what the lines mean, however the parser skips over the plain lines.
+TEST(RegistryHive, BlanksAroundKeyLinesAndContinuationsKeepTheirMeaning) {
+    const QString text = QStringLiteral(
+        "REGEDIT4\n\n"
+        "\t [HKEY_CURRENT_USER\\Indented]  \n"
+        "\"H\"=hex:01,\\ \t\n"
+        "[HKEY_CURRENT_USER\\NotAKey]\n"
+        "\"N\"=\"v\"\n");
+    RegistryHive hive = RegistryHive::Parse(text);
+    EXPECT_FALSE(hive.HasKey("HKEY_CURRENT_USER\\NotAKey"));
+    const platform::HiveKey* key = hive.FindKey("HKEY_CURRENT_USER\\indented");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(RegistryHive::ValueNames(*key), QStringList({"H", "N"}));
+    EXPECT_EQ(hive.Format(), QStringLiteral("REGEDIT4\n\n"
+                                            "\t [HKEY_CURRENT_USER\\Indented]  \n"
+                                            "\"H\"=hex:01,\\ \t\n"
+                                            "[HKEY_CURRENT_USER\\NotAKey]\n"
+                                            "\"N\"=\"v\"\n\n"));
+}
+
 }  // namespace
