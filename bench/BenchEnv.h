@@ -28,6 +28,20 @@ inline bool writeAliases(const QByteArray& sections) {
     return file.open(QIODevice::WriteOnly) && file.write(sections) == sections.size();
 }
 
+// The scratch home of an unattended-run benchmark: the alias BENCH over the SQLite file
+// `dbFile`, BENCHPG over the PostgreSQL server `pg` when one is given, and a settings hive
+// that already holds the program's version, so no first-run box stops the program.
+inline bool writeUnattendedSettings(const QString& root, const QString& dbFile, const QString& pg) {
+    QByteArray aliases = "[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n";
+    if (!pg.isEmpty()) aliases += "[BENCHPG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() + "\n";
+    if (!writeAliases(aliases)) return false;
+    QFile hive(root + "/config/zorvantic/HKEY_LOCAL_MACHINE.reg");
+    const QByteArray text =
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\r\n\"Version\"=\"09.01."
+        "2002\"\r\n";
+    return hive.open(QIODevice::WriteOnly) && hive.write(text) == text.size();
+}
+
 // The Qt application of a benchmark that makes windows, named as the program is, with
 // every message box and dialog answered by `dialogs`. Made after useScratchHome.
 struct BenchApplication {

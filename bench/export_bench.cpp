@@ -234,15 +234,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
 
     const QString dbFile = root + "/bench.db";
-    QByteArray aliases = "[BENCH]\nTYPE=SQLITE\nPATH=" + dbFile.toUtf8() + "\n";
-    if (!pg.isEmpty()) aliases += "[BENCHPG]\nTYPE=POSTGRESQL\nSERVER NAME=" + pg.toUtf8() + "\n";
-    if (!writeAliases(aliases)) return 1;
-    QFile hive(root + "/config/zorvantic/HKEY_LOCAL_MACHINE.reg");
-    if (!hive.open(QIODevice::WriteOnly)) return 1;
-    hive.write(
-        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Zorvantic]\r\n\"Version\"=\"09.01."
-        "2002\"\r\n");
-    hive.close();
+    if (!writeUnattendedSettings(root, dbFile, pg)) return 1;
     const std::string binDir = QCoreApplication::applicationDirPath().toStdString();
     const std::string program = binDir + "/../zorvantic";
     const std::string textDriver = binDir + "/export_text_driver";
