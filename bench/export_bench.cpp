@@ -12,9 +12,11 @@
 // and the largest peak memory (the process's own maxrss) of each.
 //
 //   export_bench [--rows 1000000,4000000] [--runs 3] [--tables wide,narrow]
-//                [--backends sqlite,pg] [--memory-20m]
+//                [--backends sqlite,pg] [--memory-20m] [--keep]
 // PostgreSQL through $ZV_BENCH_PG or $ZV_TEST_PG (a libpq connection string); without
 // one only SQLite is measured. --memory-20m adds one run of each at 20,000,000 rows.
+// --keep leaves the scratch folder, tables and settings in place and prints the command
+// lines, to run one export again by hand (under a profiler, say).
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -203,6 +205,7 @@ int main(int argc, char** argv) {
     std::vector<long> sizes = {1000000, 4000000};
     int runs = 3;
     bool memory20m = false;
+    bool keep = false;
     QStringList tables = {"wide", "narrow"};
     QStringList backendNames = {"sqlite", "pg"};
     for (int i = 1; i < argc; ++i) {
@@ -217,10 +220,12 @@ int main(int argc, char** argv) {
             backendNames = parseList(argv[++i]);
         else if (a == "--memory-20m")
             memory20m = true;
+        else if (a == "--keep")
+            keep = true;
         else {
             std::fprintf(stderr,
                          "usage: export_bench [--rows N,N...] [--runs R] [--tables wide,narrow] "
-                         "[--backends sqlite,pg] [--memory-20m]\n");
+                         "[--backends sqlite,pg] [--memory-20m] [--keep]\n");
             return 2;
         }
     }
@@ -228,6 +233,7 @@ int main(int argc, char** argv) {
     if (pg.isEmpty()) pg = qEnvironmentVariable("ZV_TEST_PG");
 
     QTemporaryDir dir(QDir::tempPath() + "/zvexportbench-XXXXXX");
+    dir.setAutoRemove(!keep);
     const QString root = dir.path();
     useScratchHome(root);
     QDir::setCurrent(root);
@@ -266,6 +272,16 @@ int main(int argc, char** argv) {
                                                             "EXPORT=" + select + ";" + cfg.toStdString()};
                 const std::vector<std::string> textExport = {textDriver, b.alias.toStdString(), select,
                                                              textOut.toStdString()};
+                if (keep) {
+                    std::printf("  HOME=%s/home XDG_CONFIG_HOME=%s/config XDG_DATA_HOME=%s/data "
+                                "QT_QPA_PLATFORM=offscreen\n",
+                                qPrintable(root), qPrintable(root), qPrintable(root));
+                    for (const auto* argv : {&sqlExport, &textExport}) {
+                        std::printf(" ");
+                        for (const std::string& a : *argv) std::printf(" '%s'", a.c_str());
+                        std::printf("\n");
+                    }
+                }
                 Series sql, shellSql, text, shellCsv;
                 for (int r = 0; r < (memoryOnly ? 1 : runs); ++r) {
                     sql.add(runOurs(sqlExport, root + "/zorvantic.log"));
@@ -287,7 +303,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    if (!pg.isEmpty())
+    if (!pg.isEmpty() && !keep)
         runProgram(
             {"psql", pg.toStdString(), "-q", "-c", "DROP TABLE IF EXISTS big; DROP TABLE IF EXISTS narrow"});
     return 0;
