@@ -273,9 +273,10 @@ int main(int argc, char** argv) {
                 const std::vector<std::string> textExport = {textDriver, b.alias.toStdString(), select,
                                                              textOut.toStdString()};
                 if (keep) {
-                    std::printf("  HOME=%s/home XDG_CONFIG_HOME=%s/config XDG_DATA_HOME=%s/data "
-                                "QT_QPA_PLATFORM=offscreen\n",
-                                qPrintable(root), qPrintable(root), qPrintable(root));
+                    std::printf(
+                        "  HOME=%s/home XDG_CONFIG_HOME=%s/config XDG_DATA_HOME=%s/data "
+                        "QT_QPA_PLATFORM=offscreen\n",
+                        qPrintable(root), qPrintable(root), qPrintable(root));
                     for (const auto* argv : {&sqlExport, &textExport}) {
                         std::printf(" ");
                         for (const std::string& a : *argv) std::printf(" '%s'", a.c_str());

@@ -67,15 +67,34 @@ int openScratchFile() {
 
 }  // namespace
 
-struct RowStore::Block {
-    std::unique_ptr<char[]> data;  // nullptr while the block is in the file only
-    size_t capacity = 0;
-    size_t used = 0;
-    uint32_t rows = 0;
-    std::vector<uint32_t> checkpoints;  // offset of every kCheckpointEvery-th row
-    int64_t fileOffset = -1;
-    uint64_t lastUse = 0;
-};
+void RowBlock::Append(const std::vector<char>& row) {
+    const uint32_t slot = rows++;
+    if (slot % kCheckpointEvery == 0) checkpoints.push_back(static_cast<uint32_t>(used));
+    char* p = putVarint(data.get() + used, row.size());
+    if (!row.empty()) std::memcpy(p, row.data(), row.size());
+    used += varintSize(row.size()) + row.size();
+}
+
+namespace {
+
+// Bytes for a block, not zeroed first.
+std::shared_ptr<char[]> blockBytes(size_t capacity) {
+    return std::shared_ptr<char[]>(new char[std::max<size_t>(capacity, 1)]);
+}
+
+// Room a row of `length` bytes takes in a block, its length included.
+size_t rowSize(size_t length) {
+    return varintSize(length) + length;
+}
+
+void appendValue(std::vector<char>& row, const char* data, size_t length) {
+    // Appended, not resized, so the bytes are not zeroed first.
+    char header[10];
+    row.insert(row.end(), header, putVarint(header, length + 1));
+    row.insert(row.end(), data, data + length);
+}
+
+}  // namespace
 
 struct RowStore::Segment {
     uint32_t block;
@@ -87,6 +106,10 @@ RowStore::Limits RowStore::SetLimits(Limits limits) {
     const Limits before = defaultLimits();
     defaultLimits() = limits;
     return before;
+}
+
+RowStore::Limits RowStore::CurrentLimits() {
+    return defaultLimits();
 }
 
 RowStore::RowStore(int columns) : limits_(defaultLimits()), columns_(columns) {}
@@ -111,6 +134,7 @@ void RowStore::Reset(int columns) {
     fileEnd_ = 0;
     fileFailed_ = false;
     building_.clear();
+    takenBytes_ = nullptr;
     lastRow_ = {UINT32_MAX, 0};
     lastRowBytes_ = nullptr;
 }
@@ -120,10 +144,7 @@ void RowStore::BeginRow() {
 }
 
 void RowStore::AddValue(const char* data, size_t length) {
-    // Appended, not resized, so the bytes are not zeroed first.
-    char header[10];
-    building_.insert(building_.end(), header, putVarint(header, length + 1));
-    building_.insert(building_.end(), data, data + length);
+    appendValue(building_, data, length);
 }
 
 // ---- blocks in memory and in the file --------------------------------------------------
@@ -181,7 +202,7 @@ void RowStore::load(uint32_t index) {
     b.lastUse = ++clock_;
     if (b.data) return;
     makeRoom(b.used, index);
-    auto data = std::make_unique<char[]>(std::max<size_t>(b.used, 1));
+    auto data = blockBytes(b.used);
     size_t done = 0;
     while (done < b.used) {
         const ssize_t n = ::pread(file_, data.get() + done, b.used - done,
@@ -201,8 +222,7 @@ void RowStore::load(uint32_t index) {
 // Writes the row just built into a block; a row larger than a quarter block gets one
 // of its own, so that the blocks of ordinary rows stay full.
 RowStore::Place RowStore::store() {
-    const size_t length = building_.size();
-    const size_t total = varintSize(length) + length;
+    const size_t total = rowSize(building_.size());
     const bool large = total > limits_.blockSize / 4;
     uint32_t index;
     if (!large && fill_ >= 0 && blocks_[static_cast<size_t>(fill_)].used + total <= limits_.blockSize) {
@@ -212,7 +232,7 @@ RowStore::Place RowStore::store() {
         if (!large) fill_ = -1;  // the full block may go to the file from now on
         makeRoom(capacity, UINT32_MAX);
         Block b;
-        b.data = std::make_unique<char[]>(capacity);
+        b.data = blockBytes(capacity);
         b.capacity = capacity;
         resident_ += capacity;
         blocks_.push_back(std::move(b));
@@ -221,11 +241,8 @@ RowStore::Place RowStore::store() {
     }
     Block& b = blocks_[index];
     b.lastUse = ++clock_;
-    const uint32_t slot = b.rows++;
-    if (slot % kCheckpointEvery == 0) b.checkpoints.push_back(static_cast<uint32_t>(b.used));
-    char* p = putVarint(b.data.get() + b.used, length);
-    if (length) std::memcpy(p, building_.data(), length);
-    b.used += total;
+    const uint32_t slot = b.rows;
+    b.Append(building_);
     return {index, slot};
 }
 
@@ -276,19 +293,23 @@ void RowStore::restart(size_t from) {
     lastSegment_ = 0;
 }
 
+void RowStore::appendRun(uint32_t block, uint32_t firstSlot, uint32_t count) {
+    if (!segments_.empty()) {
+        Segment& last = segments_.back();
+        if (last.block == block && last.firstSlot + last.count == firstSlot) {
+            last.count += count;
+            count_ += static_cast<int>(count);
+            return;
+        }
+    }
+    segments_.push_back({block, firstSlot, count});
+    segmentStart_.push_back(count_);
+    count_ += static_cast<int>(count);
+}
+
 void RowStore::insertPlace(int at, Place p) {
     if (at < 0 || at >= count_) {
-        if (!segments_.empty()) {
-            Segment& last = segments_.back();
-            if (last.block == p.block && last.firstSlot + last.count == p.slot) {
-                ++last.count;
-                ++count_;
-                return;
-            }
-        }
-        segments_.push_back({p.block, p.slot, 1});
-        segmentStart_.push_back(count_);
-        ++count_;
+        appendRun(p.block, p.slot, 1);
         return;
     }
     place(at);
@@ -326,6 +347,41 @@ void RowStore::removeRow(int row) {
     restart(i);
 }
 
+int RowStore::Take(RowBatch& batch, int maxRows) {
+    int taken = 0;
+    while (taken < maxRows && batch.part_ < batch.parts_.size()) {
+        const RowBlock& part = batch.parts_[batch.part_];
+        // The part taken from last is a block of this store already, unless it went to
+        // the file: its bytes there are the same, but read back they are a copy.
+        const bool goOn = takenBytes_ == part.data.get() && takenBlock_ < blocks_.size() &&
+                          (blocks_[takenBlock_].data == part.data || blocks_[takenBlock_].fileOffset >= 0);
+        if (!goOn) {
+            makeRoom(part.capacity, UINT32_MAX);
+            Block b;
+            b.data = part.data;
+            b.capacity = part.capacity;
+            b.used = part.used;
+            b.rows = part.rows;
+            b.checkpoints = part.checkpoints;
+            b.lastUse = ++clock_;
+            resident_ += b.capacity;
+            blocks_.push_back(std::move(b));
+            takenBytes_ = part.data.get();
+            takenBlock_ = static_cast<uint32_t>(blocks_.size() - 1);
+        }
+        const auto n = std::min<uint32_t>(static_cast<uint32_t>(maxRows - taken), part.rows - batch.slot_);
+        appendRun(takenBlock_, batch.slot_, n);
+        batch.slot_ += n;
+        batch.taken_ += static_cast<int>(n);
+        taken += static_cast<int>(n);
+        if (batch.slot_ == part.rows) {
+            ++batch.part_;
+            batch.slot_ = 0;
+        }
+    }
+    return taken;
+}
+
 void RowStore::EndRow(int at) {
     insertPlace(at, store());
 }
@@ -348,4 +404,35 @@ std::optional<std::string_view> RowStore::Value(int row, int col) const {
     const Column& c = lastColumns_[static_cast<size_t>(col)];
     if (!c.header) return std::nullopt;
     return std::string_view(c.data, c.header - 1);
+}
+
+// ---- batches ------------------------------------------------------------------------------
+
+void RowBatch::AddValue(const char* data, size_t length) {
+    appendValue(building_, data, length);
+}
+
+void RowBatch::EndRow() {
+    const size_t total = rowSize(building_.size());
+    // As in a store: a row larger than a quarter block has a block of its own.
+    const bool large = total > blockSize_ / 4;
+    if (large || parts_.empty() || parts_.back().capacity < blockSize_ ||
+        !parts_.back().Fits(total, blockSize_)) {
+        RowBlock b;
+        b.capacity = large ? total : blockSize_;
+        b.data = blockBytes(b.capacity);
+        parts_.push_back(std::move(b));
+    }
+    parts_.back().Append(building_);
+    ++count_;
+}
+
+void RowBatch::Finish() {
+    if (parts_.empty()) return;
+    RowBlock& last = parts_.back();
+    if (last.used >= last.capacity / 2) return;
+    auto fitted = blockBytes(last.used);
+    std::memcpy(fitted.get(), last.data.get(), last.used);
+    last.data = std::move(fitted);
+    last.capacity = std::max<size_t>(last.used, 1);
 }

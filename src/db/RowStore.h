@@ -17,6 +17,24 @@
 // others move to an unlinked temporary file and come back when a row of theirs is read.
 // Written rows never change (an edited row is written anew), so a block goes to the
 // file at most once. Should the file fail, blocks simply stay in memory.
+class RowBatch;
+
+// A run of rows in the store's form: per row its length, then its values. Its bytes may
+// be shared: by the batch that built them and the stores that took rows from it.
+struct RowBlock {
+    std::shared_ptr<char[]> data;  // nullptr while the block is in the file only
+    size_t capacity = 0;
+    size_t used = 0;
+    uint32_t rows = 0;
+    std::vector<uint32_t> checkpoints;  // offset of every 16th row
+    int64_t fileOffset = -1;
+    uint64_t lastUse = 0;
+    // Whether a row taking `rowBytes` (its length included) still fits.
+    bool Fits(size_t rowBytes, size_t blockSize) const { return used + rowBytes <= blockSize; }
+    // Writes a row (its values as built) at the end; the caller made sure it fits.
+    void Append(const std::vector<char>& row);
+};
+
 class RowStore {
   public:
     explicit RowStore(int columns = 0);
@@ -38,6 +56,10 @@ class RowStore {
     // Replaces a row by the row just built (EndRow is not called then).
     void EndRowReplacing(int row);
     void Remove(int row);
+    // Appends up to maxRows rows of `batch`, from where it was taken last, sharing its
+    // bytes rather than copying them; returns how many. Rows taken by several stores
+    // stay valid in each.
+    int Take(RowBatch& batch, int maxRows);
 
     // A view of the value in the store. It stays valid until a value of a row in another
     // block is read or the store changes; the values of one row stay valid together.
@@ -55,9 +77,10 @@ class RowStore {
         size_t residentBytes;
     };
     static Limits SetLimits(Limits limits);  // returns the limits before
+    static Limits CurrentLimits();
 
   private:
-    struct Block;
+    using Block = RowBlock;
     struct Segment;
     struct Place {
         uint32_t block;
@@ -71,6 +94,7 @@ class RowStore {
     bool spill(Block& b);
     Place store();
     void insertPlace(int at, Place p);
+    void appendRun(uint32_t block, uint32_t firstSlot, uint32_t count);
     void removeRow(int row);
     void restart(size_t from);
 
@@ -89,6 +113,9 @@ class RowStore {
     size_t fileEnd_ = 0;
     bool fileFailed_ = false;
     std::vector<char> building_;
+    // The block sharing the bytes of the batch part taken from last, to go on with it.
+    const char* takenBytes_ = nullptr;
+    uint32_t takenBlock_ = 0;
     // The row read last and where its values start, so that reading its columns one by
     // one finds each at once.
     struct Column {
@@ -98,4 +125,34 @@ class RowStore {
     Place lastRow_{UINT32_MAX, 0};
     const char* lastRowBytes_ = nullptr;
     std::vector<Column> lastColumns_;
+};
+
+// Rows built apart from any store, in the stores' own form, for stores to take without
+// copying them (RowStore::Take): a reader on another thread fills one while the rows
+// before it are read. Built rows never change.
+class RowBatch {
+  public:
+    explicit RowBatch(size_t blockSize = RowStore::CurrentLimits().blockSize) : blockSize_(blockSize) {}
+
+    // Building one row as in RowStore: BeginRow, a value or NULL per column, EndRow.
+    void BeginRow() { building_.clear(); }
+    void AddNull() { building_.push_back(0); }
+    void AddValue(const char* data, size_t length);
+    void AddValue(std::string_view v) { AddValue(v.data(), v.size()); }
+    void EndRow();
+    // Lets go of the room the last block did not fill; no row is added after it.
+    void Finish();
+
+    int Count() const { return count_; }
+    int Left() const { return count_ - taken_; }  // rows no store has taken yet
+
+  private:
+    friend class RowStore;
+    size_t blockSize_;
+    std::vector<RowBlock> parts_;
+    std::vector<char> building_;
+    int count_ = 0;
+    int taken_ = 0;
+    size_t part_ = 0;  // where the next take starts
+    uint32_t slot_ = 0;
 };

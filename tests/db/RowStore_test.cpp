@@ -268,3 +268,103 @@ TEST(RowStore, ASpillFileThatFailsLosesNoRow) {
 }
 
 }  // namespace
+
+namespace {
+
+void addRow(RowBatch& batch, int i) {
+    batch.BeginRow();
+    batch.AddValue(std::to_string(i));
+    if (i % 3 == 0)
+        batch.AddNull();
+    else
+        batch.AddValue(text(i));
+    batch.EndRow();
+}
+
+}  // namespace
+
+// Rows built apart and taken in small pieces, the way a reader asks for them, by a
+// store that spills, by a second store, and by one emptied between takes; rows edited
+// in the store afterwards go where they belong and the batch's rows stay unchanged.
+TEST(RowStore, BatchRowsTakenInPiecesByStoresThatSpillAndEmpty) {
+    SmallBlocks small;
+    RowBatch batch;
+    const int n = 6000;
+    for (int i = 0; i < n; ++i) addRow(batch, i);
+    batch.Finish();
+    ASSERT_EQ(batch.Count(), n);
+
+    RowStore rows(2);
+    rows.BeginRow();
+    rows.AddValue("-1");
+    rows.AddNull();
+    rows.EndRow();
+    int taken = 0;
+    for (int piece = 1; taken < 4000; piece = piece % 97 + 13)
+        taken += rows.Take(batch, std::min(piece, 4000 - taken));
+    EXPECT_EQ(rows.Count(), 4001);
+    EXPECT_EQ(batch.Left(), n - 4000);
+    EXPECT_GT(rows.BytesSpilled(), 0u);
+    EXPECT_LE(rows.BytesReserved(), size_t(8 * 4096));
+
+    // The rest go to another store, then one that is emptied between its takes.
+    RowStore other(2);
+    EXPECT_EQ(other.Take(batch, 1000), 1000);
+    RowStore emptied(2);
+    EXPECT_EQ(emptied.Take(batch, 500), 500);
+    emptied.Reset(2);
+    EXPECT_EQ(emptied.Take(batch, 10000), 500);
+    EXPECT_EQ(batch.Left(), 0);
+    EXPECT_EQ(rows.Take(batch, 10), 0);
+
+    EXPECT_EQ(*rows.Value(0, 0), "-1");
+    for (int r = 1; r < rows.Count(); r += 3) expectRow(rows, r, r - 1);
+    for (int r = rows.Count() - 1; r > 0; r -= 7) expectRow(rows, r, r - 1);
+    for (int r = 0; r < other.Count(); ++r) expectRow(other, r, 4000 + r);
+    ASSERT_EQ(emptied.Count(), 500);
+    for (int r = 0; r < emptied.Count(); ++r) expectRow(emptied, r, 5500 + r);
+
+    // Edits in the store: the new row is the store's own, the batch's rows around it stay.
+    rows.BeginRow();
+    rows.AddValue("new");
+    rows.AddNull();
+    rows.EndRow(2);
+    rows.Remove(10);
+    EXPECT_EQ(*rows.Value(2, 0), "new");
+    expectRow(rows, 3, 1);
+    expectRow(rows, 10, 9);
+    expectRow(rows, rows.Count() - 1, 3999);
+
+    // A row removed from the end of a piece stays removed when the next piece follows.
+    RowBatch more;
+    for (int i = 0; i < 200; ++i) addRow(more, 10000 + i);
+    EXPECT_EQ(rows.Take(more, 100), 100);
+    rows.Remove(rows.Count() - 1);
+    EXPECT_EQ(rows.Take(more, 1), 1);
+    expectRow(rows, rows.Count() - 2, 10098);
+    expectRow(rows, rows.Count() - 1, 10100);
+}
+
+// A row larger than a quarter block gets a part of its own in a batch too, and a batch
+// with room left over lets go of it when finished.
+TEST(RowStore, BatchKeepsLargeRowsApartAndFinishesSmall) {
+    // Small blocks, all of them kept in memory.
+    const RowStore::Limits before = RowStore::SetLimits({4096, size_t(1) << 20});
+    RowBatch batch;
+    const std::string big(3 * 4096, 'L');
+    addRow(batch, 1);
+    batch.BeginRow();
+    batch.AddValue("big");
+    batch.AddValue(big);
+    batch.EndRow();
+    addRow(batch, 2);
+    batch.Finish();
+    RowStore rows(2);
+    EXPECT_EQ(rows.Take(batch, 3), 3);
+    expectRow(rows, 0, 1);
+    EXPECT_EQ(rows.Value(1, 1)->size(), big.size());
+    expectRow(rows, 2, 2);
+    EXPECT_EQ(rows.BytesSpilled(), 0u);
+    EXPECT_LT(rows.BytesReserved(), big.size() + 4096 + 100);
+    RowStore::SetLimits(before);
+}
