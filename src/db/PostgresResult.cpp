@@ -4,6 +4,8 @@
 #include <chrono>
 #include <system_error>
 
+#include "db/PostgresBinary.h"
+
 namespace {
 
 // Type mapping by type OID:
@@ -31,11 +33,94 @@ constexpr Oid kBool = 16, kBytea = 17, kChar = 18, kName = 19, kInt8 = 20, kInt2
 // each of which leaves the server idle a while.
 constexpr int kLargestBatch = 32768;
 
+// FETCHes sent and not yet read, the one on its way included: the rows read ahead stay
+// a few batches however slowly the reader goes.
+constexpr size_t kFetchesAhead = 2;
+
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// The server sends bytea as "\x" and hexadecimal digits; the cache keeps the bytes.
+template <class Rows>
+void addBytea(Rows& rows, const char* v, size_t len, std::vector<char>& scratch) {
+    scratch.clear();
+    if (len >= 2 && v[0] == '\\' && v[1] == 'x') {
+        for (size_t i = 2; i + 1 < len; i += 2)
+            scratch.push_back(static_cast<char>(hexDigit(v[i]) * 16 + hexDigit(v[i + 1])));
+    } else {
+        size_t n = 0;
+        const std::unique_ptr<unsigned char, decltype(&PQfreemem)> bytes(
+            PQunescapeBytea(reinterpret_cast<const unsigned char*>(v), &n), &PQfreemem);
+        if (bytes) scratch.assign(bytes.get(), bytes.get() + n);
+    }
+    rows.AddValue(scratch.data(), scratch.size());
+}
+
+// Money comes in the server's monetary format ("$1,234.50", "-$3.00"); the cache keeps
+// the plain number.
+template <class Rows>
+void addMoney(Rows& rows, const char* v, size_t len, std::vector<char>& scratch) {
+    scratch.clear();
+    bool negative = false;
+    for (size_t i = 0; i < len; ++i) {
+        const char ch = v[i];
+        if (ch == '-' || ch == '(') negative = true;
+        if ((ch >= '0' && ch <= '9') || ch == '.') scratch.push_back(ch);
+    }
+    if (negative) scratch.insert(scratch.begin(), '-');
+    rows.AddValue(scratch.data(), scratch.size());
+}
+
+[[noreturn]] void unexpectedValue(Oid type) {
+    throw EDatabaseError(
+        QStringLiteral("The server sent a value of type %1 in a form this program does not know").arg(type));
+}
+
+// Row `row` of a result into a RowStore or a RowBatch, values in the cache's form. Rows
+// in binary form (`binary`) have only the types PostgresBinaryReadable takes.
+template <class Rows>
+void addRow(Rows& rows, const PGresult* r, int row, const std::vector<Oid>& kinds, bool binary,
+            std::vector<char>& scratch) {
+    rows.BeginRow();
+    const int n = static_cast<int>(kinds.size());
+    for (int c = 0; c < n; ++c) {
+        if (PQgetisnull(r, row, c)) {
+            rows.AddNull();
+            continue;
+        }
+        const char* v = PQgetvalue(r, row, c);
+        const auto len = static_cast<size_t>(PQgetlength(r, row, c));
+        const Oid kind = kinds[static_cast<size_t>(c)];
+        if (binary) {
+            if (PostgresBinaryIsBytes(kind)) {
+                rows.AddValue(v, len);
+            } else {
+                if (!PostgresBinaryText(kind, v, len, scratch)) unexpectedValue(kind);
+                rows.AddValue(scratch.data(), scratch.size());
+            }
+            continue;
+        }
+        switch (kind) {
+            case kBytea:
+                addBytea(rows, v, len, scratch);
+                break;
+            case kMoney:
+                addMoney(rows, v, len, scratch);
+                break;
+            default:
+                rows.AddValue(v, len);
+        }
+    }
+    rows.EndRow();
+}
+
+// Whether a result's rows are in binary form.
+bool binaryRows(const PGresult* r) {
+    return PQnfields(r) > 0 && PQfformat(r, 0) == 1;
 }
 
 }  // namespace
@@ -90,7 +175,7 @@ ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod) {
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, Cursor cursor)
     : SqlResult(conn), conn_(&conn), cursor_(std::move(cursor)), open_(true), nextBatch_(4 * kFirstBatch) {
     describe(first.get());
-    takeCursorBatch(std::move(first), kFirstBatch);
+    takeFirstBatch(std::move(first), kFirstBatch);
 }
 
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool inTransactionBlock)
@@ -111,18 +196,21 @@ void PostgresResult::describe(const PGresult* r) {
         columns_.push_back(PostgresColumn(QString::fromUtf8(PQfname(r, c)), PQftype(r, c), PQfmod(r, c)));
         kinds_.push_back(PQftype(r, c));
     }
+    binaryFetch_ = n > 0 && std::all_of(kinds_.begin(), kinds_.end(), PostgresBinaryReadable);
     buffer_.Reset(n);
 }
 
 PostgresResult::~PostgresResult() {
-    if (!open_ || Detached()) return;
+    if (Detached()) return;
     try {
         if (cursor_) {
             // Closed before its end: a cursor closes without disturbing a transaction.
-            if (pending_) receive();
-            endCursor(false);
+            // A FETCH on its way comes back first; what it says may end the cursor.
+            pump(true, false);
+            if (open_) endCursor(false);
             return;
         }
+        if (!open_) return;
         // A stream closed before its end: outside a transaction block the server is asked
         // to stop sending; inside one the statement is read to its end instead, since a
         // cancelled statement would abort the block and its COMMIT would roll back.
@@ -141,72 +229,134 @@ PostgresResult::~PostgresResult() {
 }
 
 void PostgresResult::ReleaseSession() {
-    // The session is closing: a FETCH on its way ends first; its rows are not wanted.
-    if (inflight_.valid()) inflight_.wait();
-    inflight_ = {};
+    // The session is closing: FETCHes on their way end first; their rows are not wanted.
+    for (SentFetch& f : fetches_)
+        if (f.done.valid()) f.done.wait();
+    fetches_.clear();
     batch_.reset();
-    ahead_.reset();
+    current_ = RowBatch();
     open_ = false;
-    pending_ = false;
+    needFetch_ = false;
 }
 
 void PostgresResult::failed(const PGresult* result) {
     open_ = false;
+    needFetch_ = false;
     conn_->FailCursor(result, cursor_ && cursor_->ownTransaction);
 }
 
 void PostgresResult::endCursor(bool complete) {
     open_ = false;
+    needFetch_ = false;
     conn_->EndCursor(cursor_->name, cursor_->ownTransaction, complete);
 }
 
-void PostgresResult::sendFetch() {
-    fetching_ = nextBatch_;
-    nextBatch_ = std::min(nextBatch_ * 4, kLargestBatch);
-    const QByteArray sql = "FETCH FORWARD " + QByteArray::number(fetching_) + " FROM " + cursor_->name;
-    // No result (a FETCH that could not be sent) reads as a failed one, with the
-    // session's error message.
-    auto fetch = [conn = conn_->Handle(), sql] {
-        if (!PQsendQueryParams(conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
-            return PgResult{};
-        PgResult result{PQgetResult(conn)};
-        DiscardPostgresResults(conn);
-        return result;
-    };
-    try {
-        inflight_ = std::async(std::launch::async, fetch);
-    } catch (const std::system_error&) {
-        // No thread to be had: the FETCH runs now, in this one.
-        std::promise<PgResult> done;
-        done.set_value(fetch());
-        inflight_ = done.get_future();
-    }
-    pending_ = true;
-}
-
-PgResult PostgresResult::receive() {
-    pending_ = false;
-    return inflight_.get();
-}
-
-bool PostgresResult::pullFromCursor() {
-    if (!pending_) sendFetch();
-    const int wanted = fetching_;
-    PgResult r = receive();
-    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) failed(r.get());
-    return takeCursorBatch(std::move(r), wanted);
-}
-
-bool PostgresResult::takeCursorBatch(PgResult rows, int wanted) {
+void PostgresResult::takeFirstBatch(PgResult rows, int wanted) {
     const int n = PQntuples(rows.get());
     batch_ = std::move(rows);
     batchNext_ = 0;
     // Fewer rows than asked for: the cursor is at its end.
-    if (n < wanted)
+    if (n < wanted) {
         endCursor(true);
-    else
-        sendFetch();
-    return n > 0;
+        return;
+    }
+    needFetch_ = true;
+    pump(false);
+}
+
+void PostgresResult::sendFetch() {
+    const int wanted = nextBatch_;
+    nextBatch_ = std::min(nextBatch_ * 4, kLargestBatch);
+    const QByteArray sql = "FETCH FORWARD " + QByteArray::number(wanted) + " FROM " + cursor_->name;
+    auto received = std::make_shared<std::promise<int>>();
+    // No result (a FETCH that could not be sent) reads as a failed one, with the
+    // session's error message. The session is free once the count is told; the rows are
+    // put in form after that, while the next FETCH may already be on its way.
+    auto fetch = [conn = conn_->Handle(), sql, received, kinds = kinds_, binary = binaryFetch_,
+                  blockSize = RowStore::CurrentLimits().blockSize] {
+        PgResult result;
+        if (PQsendQueryParams(conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, binary ? 1 : 0)) {
+            result.reset(PQgetResult(conn));
+            DiscardPostgresResults(conn);
+        }
+        const bool ok = PQresultStatus(result.get()) == PGRES_TUPLES_OK;
+        const int n = ok ? PQntuples(result.get()) : -1;
+        received->set_value(n);
+        Fetched fetched{PgResult(), RowBatch(blockSize)};
+        if (!ok) {
+            fetched.failure = std::move(result);
+            return fetched;
+        }
+        std::vector<char> scratch;
+        const bool inBinary = binaryRows(result.get());
+        for (int row = 0; row < n; ++row) addRow(fetched.rows, result.get(), row, kinds, inBinary, scratch);
+        fetched.rows.Finish();
+        return fetched;
+    };
+    SentFetch f;
+    f.wanted = wanted;
+    f.received = received->get_future().share();
+    try {
+        f.done = std::async(std::launch::async, fetch);
+    } catch (const std::system_error&) {
+        // No thread to be had: the FETCH runs now, in this one.
+        std::promise<Fetched> done;
+        done.set_value(fetch());
+        f.done = done.get_future();
+    }
+    fetches_.push_back(std::move(f));
+    needFetch_ = false;
+}
+
+void PostgresResult::pump(bool wait, bool sendNext) {
+    if (!fetches_.empty() && !fetches_.back().seen) {
+        SentFetch& last = fetches_.back();
+        if (!wait && last.received.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+        last.seen = true;
+        const int n = last.received.get();
+        // A failure, of the FETCH or of the cursor's end, is raised where it happened:
+        // after the rows before it.
+        try {
+            if (n < 0) {
+                Fetched fetched = last.done.get();
+                failed(fetched.failure.get());
+            }
+            if (n < last.wanted)
+                endCursor(true);
+            else
+                needFetch_ = true;
+        } catch (const EDatabaseError& e) {
+            last.after = e;
+        }
+    }
+    if (sendNext && needFetch_ && open_ && fetches_.size() < kFetchesAhead) sendFetch();
+}
+
+bool PostgresResult::takeFetch() {
+    if (fetches_.empty()) return false;
+    SentFetch& f = fetches_.front();
+    if (!f.seen) pump(true);  // the oldest not seen is the one on its way
+    if (f.done.valid()) current_ = std::move(f.done.get().rows);
+    afterCurrent_ = std::move(f.after);
+    fetches_.pop_front();
+    pump(false);
+    if (current_.Left() == 0) raiseAfterCurrent();
+    return current_.Left() > 0;
+}
+
+void PostgresResult::raiseAfterCurrent() {
+    if (!afterCurrent_) return;
+    const EDatabaseError error = *afterCurrent_;
+    afterCurrent_.reset();
+    throw error;
+}
+
+bool PostgresResult::pullFromCursor() {
+    if (fetches_.empty()) {
+        needFetch_ = true;
+        pump(false);
+    }
+    return takeFetch();
 }
 
 bool PostgresResult::pullFromStream() {
@@ -239,19 +389,32 @@ bool PostgresResult::pull() {
 bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
     int added = 0;
     while (added < maxRows) {
-        if (batchWaiting()) {
-            while (added < maxRows && batchWaiting()) {
-                addRow(rows, batchNext_++);
-                ++added;
-                if (batchNext_ % 512 == 0) takeAhead();
+        // An error is raised where it happened: the rows before it go to the reader
+        // first, and the error at the next call.
+        try {
+            if (current_.Left() > 0) {
+                added += rows.Take(current_, maxRows - added);
+                pump(false);
+                if (current_.Left() == 0) raiseAfterCurrent();
+                continue;
             }
-            continue;
-        }
-        batch_.reset();
-        if (ahead_) {
-            batch_ = std::move(ahead_);
-            batchNext_ = 0;
-            continue;
+            if (batchWaiting()) {
+                while (added < maxRows && batchWaiting()) {
+                    addRow(rows, batch_.get(), batchNext_++, kinds_, binaryRows(batch_.get()), scratch_);
+                    ++added;
+                }
+                pump(false);
+                continue;
+            }
+            batch_.reset();
+            if (!fetches_.empty()) {
+                takeFetch();
+                continue;
+            }
+        } catch (const EDatabaseError& e) {
+            if (added == 0) throw;
+            failure_ = e;
+            break;
         }
         if (bufferNext_ < buffer_.Count()) {
             rows.BeginRow();
@@ -271,8 +434,6 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
             buffer_.Reset(buffer_.Columns());
             bufferNext_ = 0;
         }
-        // An error is raised where it happened: the rows before it go to the reader
-        // first, and the error at the next call.
         if (failure_) {
             if (added > 0) break;
             const EDatabaseError error = *failure_;
@@ -288,14 +449,18 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
             break;
         }
     }
-    return batchWaiting() || bufferNext_ < buffer_.Count() || open_ || failure_.has_value();
+    return current_.Left() > 0 || afterCurrent_.has_value() || batchWaiting() || !fetches_.empty() ||
+           bufferNext_ < buffer_.Count() || open_ || failure_.has_value();
 }
 
 void PostgresResult::Drain() {
-    if (!open_) return;
-    bufferBatch();
+    if (!open_ && !Prefetching()) return;
     try {
-        while (open_ && pull()) bufferBatch();
+        bufferBatch();
+        while (open_ || !fetches_.empty()) {
+            if (!pull() && !open_ && fetches_.empty()) break;
+            bufferBatch();
+        }
     } catch (const EDatabaseError& e) {
         failure_ = e;
         throw;
@@ -307,86 +472,9 @@ bool PostgresResult::batchWaiting() const {
 }
 
 void PostgresResult::bufferBatch() {
-    while (batchWaiting()) addRow(buffer_, batchNext_++);
+    while (batchWaiting())
+        addRow(buffer_, batch_.get(), batchNext_++, kinds_, binaryRows(batch_.get()), scratch_);
     batch_.reset();
-    if (!ahead_) return;
-    batch_ = std::move(ahead_);
-    batchNext_ = 0;
-    while (batchWaiting()) addRow(buffer_, batchNext_++);
-    batch_.reset();
-}
-
-// The FETCH on its way, once it is back, waits aside and the next one goes out at
-// once, so that the server goes on while the rows before it are read. A failure, of
-// the FETCH or of the cursor's end, is raised where it happened: after those rows.
-void PostgresResult::takeAhead() {
-    if (!pending_ || ahead_ || inflight_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        return;
-    const int wanted = fetching_;
-    PgResult r = receive();
-    try {
-        if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) failed(r.get());
-        const int n = PQntuples(r.get());
-        if (n > 0) ahead_ = std::move(r);
-        if (n < wanted)
-            endCursor(true);
-        else
-            sendFetch();
-    } catch (const EDatabaseError& e) {
-        failure_ = e;  // raised after the rows of batch_ and ahead_
-    }
-}
-
-void PostgresResult::addRow(RowStore& rows, int row) {
-    const PGresult* r = batch_.get();
-    rows.BeginRow();
-    const int n = static_cast<int>(columns_.size());
-    for (int c = 0; c < n; ++c) {
-        if (PQgetisnull(r, row, c)) {
-            rows.AddNull();
-            continue;
-        }
-        const char* v = PQgetvalue(r, row, c);
-        const auto len = static_cast<size_t>(PQgetlength(r, row, c));
-        switch (kinds_[static_cast<size_t>(c)]) {
-            case kBytea:
-                addBytea(rows, v, len);
-                break;
-            case kMoney:
-                addMoney(rows, v, len);
-                break;
-            default:
-                rows.AddValue(v, len);
-        }
-    }
-    rows.EndRow();
-}
-
-// The server sends bytea as "\x" and hexadecimal digits; the cache keeps the bytes.
-void PostgresResult::addBytea(RowStore& rows, const char* v, size_t len) {
-    scratch_.clear();
-    if (len >= 2 && v[0] == '\\' && v[1] == 'x') {
-        for (size_t i = 2; i + 1 < len; i += 2)
-            scratch_.push_back(static_cast<char>(hexDigit(v[i]) * 16 + hexDigit(v[i + 1])));
-    } else {
-        size_t n = 0;
-        const std::unique_ptr<unsigned char, decltype(&PQfreemem)> bytes(
-            PQunescapeBytea(reinterpret_cast<const unsigned char*>(v), &n), &PQfreemem);
-        if (bytes) scratch_.assign(bytes.get(), bytes.get() + n);
-    }
-    rows.AddValue(scratch_.data(), scratch_.size());
-}
-
-// Money comes in the server's monetary format ("$1,234.50", "-$3.00"); the cache keeps
-// the plain number.
-void PostgresResult::addMoney(RowStore& rows, const char* v, size_t len) {
-    scratch_.clear();
-    bool negative = false;
-    for (size_t i = 0; i < len; ++i) {
-        const char ch = v[i];
-        if (ch == '-' || ch == '(') negative = true;
-        if ((ch >= '0' && ch <= '9') || ch == '.') scratch_.push_back(ch);
-    }
-    if (negative) scratch_.insert(scratch_.begin(), '-');
-    rows.AddValue(scratch_.data(), scratch_.size());
+    buffer_.Take(current_, current_.Left());
+    raiseAfterCurrent();
 }

@@ -1,20 +1,23 @@
 #pragma once
 
+#include <deque>
 #include <future>
 #include <optional>
 
 #include "db/PostgresDriver.h"
+#include "db/RowStore.h"
 #include "rtl/Exception.h"
 
 // Rows of one PostgreSQL statement. They come either from a cursor, FETCHed in batches
-// that grow from a few rows (a quick first row) to some thousands, the next batch asked
-// for and taken in by a thread of its own while the rows of the last one are read (and
-// the one after it as soon as it is back), so that the server and libpq work meanwhile;
-// or,
-// for a statement
-// no cursor can hold (SHOW, INSERT ... RETURNING), from a single-row stream. Rows the
-// server has sent wait in `batch_`; rows read ahead because the session was needed for
-// another statement wait in `buffer_` (a RowStore, so they do not stay in memory).
+// that grow from a few rows (a quick first row) to some thousands; or, for a statement
+// no cursor can hold (SHOW, INSERT ... RETURNING), from a single-row stream.
+// Each FETCH after the first is asked for, taken in and put in the row cache's form by a
+// thread of its own, and the next one goes out as soon as it is back, while the rows
+// before it are read: the server, libpq and the reader work side by side, and the reader
+// only hands the ready rows on (RowStore::Take shares them, copying nothing).
+// Rows the server has sent wait in `batch_` (the first FETCH, a streamed row) or in
+// `current_` (a later FETCH); rows read ahead because the session was needed for another
+// statement wait in `buffer_` (a RowStore, so they do not stay in memory).
 class PostgresResult : public SqlResult {
   public:
     // Rows of a cursor's first FETCH: few, so the first row comes at once.
@@ -35,45 +38,65 @@ class PostgresResult : public SqlResult {
     // on the way is raised now and again when the reader reaches it.
     void Drain();
     // A FETCH is on its way while the rows before it are read: the session belongs to
-    // the thread taking it in until its rows are asked for.
-    bool Prefetching() const { return pending_; }
+    // the thread taking it in until it is back and seen to.
+    bool Prefetching() const { return !fetches_.empty() && !fetches_.back().seen; }
 
   protected:
     bool FetchRows(RowStore& rows, int maxRows) override;
     void ReleaseSession() override;
 
   private:
+    // A FETCH's rows in the cache's form, or the FETCH's failed result.
+    struct Fetched {
+        PgResult failure;
+        RowBatch rows;
+    };
+    // A FETCH sent: `received` gives its row count (-1 when it failed) once the session
+    // is free again; `done` its rows when they are in form.
+    struct SentFetch {
+        int wanted = 0;
+        std::shared_future<int> received;
+        std::future<Fetched> done;
+        bool seen = false;                    // its count handled: next sent or cursor ended
+        std::optional<EDatabaseError> after;  // raised after its rows
+    };
+
     void describe(const PGresult* result);
-    bool pull();  // next rows from the server into batch_; false at the end
+    bool pull();  // next rows from the server; false at the end
     bool pullFromCursor();
-    // Takes a FETCH's rows and asks for the next ones, or ends a cursor that gave fewer
-    // than `wanted`; false when there were none.
-    bool takeCursorBatch(PgResult rows, int wanted);
+    // Takes the first FETCH's rows and asks for the next ones, or ends a cursor that gave
+    // fewer than `wanted`.
+    void takeFirstBatch(PgResult rows, int wanted);
     void sendFetch();
-    PgResult receive();
+    // Sees to the FETCH sent last once it is back (`wait`: waits for it): the next goes
+    // out, or the cursor ends. `sendNext` false sends nothing more.
+    void pump(bool wait, bool sendNext = true);
+    // The oldest FETCH's rows into current_ (its error after them); false when none.
+    bool takeFetch();
     bool pullFromStream();
     void endCursor(bool complete);
     [[noreturn]] void failed(const PGresult* result);
-    void takeAhead();           // the FETCH on its way into ahead_, when it is back
     bool batchWaiting() const;  // rows of batch_ not yet read
-    void bufferBatch();         // the rest of batch_ into buffer_
-    void addRow(RowStore& rows, int row);
-    void addBytea(RowStore& rows, const char* v, size_t len);
-    void addMoney(RowStore& rows, const char* v, size_t len);
+    void bufferBatch();         // every row read from the server so far into buffer_
+    // The error of the FETCH current_ came from, once its rows are read.
+    void raiseAfterCurrent();
 
     PostgresConnection* conn_;
     std::optional<Cursor> cursor_;
     bool open_ = false;  // rows may still be waiting on the server
     bool inTransactionBlock_ = false;
-    int nextBatch_;     // rows the next FETCH asks for
-    int fetching_ = 0;  // rows the FETCH on its way asks for
-    bool pending_ = false;
-    std::future<PgResult> inflight_;  // the FETCH on its way
+    int nextBatch_;           // rows the next FETCH asks for
+    bool needFetch_ = false;  // the cursor has more: a FETCH goes out when there is room
+    std::deque<SentFetch> fetches_;
     std::vector<ColumnInfo> columns_;
     std::vector<Oid> kinds_;
+    // Later FETCHes ask for binary rows: every column's type reads in binary form, and
+    // the server then spares itself the text of each value (see PostgresBinary.h).
+    bool binaryFetch_ = false;
     PgResult batch_;
     int batchNext_ = 0;
-    PgResult ahead_;  // a batch come back while batch_ is read, rows next after it
+    RowBatch current_;
+    std::optional<EDatabaseError> afterCurrent_;
     RowStore buffer_;
     int bufferNext_ = 0;
     std::optional<EDatabaseError> failure_;
