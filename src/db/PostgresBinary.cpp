@@ -161,11 +161,25 @@ bool onBound(const char* first, const char* last, Float value) {
         }
     int exponent = 0;
     std::from_chars(p + 1 + (p + 1 < last && p[1] == '+' ? 1 : 0), last, exponent);
+    const int power = exponent - (count - 1);
+    // Most digits are ruled out at once: a halfway point is odd * 2^k with an odd part of
+    // one bit more than the mantissa, so digits * 10^power must have as many bits in its
+    // odd part, and with a negative power the digits must take all its fives.
+    uint64_t odd = digits;
+    while (odd != 0 && (odd & 1) == 0) odd >>= 1;
+    if (odd == 0) return false;
+    const int fives = power < 0 ? -power : power;
+    if (fives > 27) return false;
+    uint64_t five = 1;
+    for (int i = 0; i < fives; ++i) five *= 5;
+    if (power < 0 && odd % five != 0) return false;
+    if (power >= 0 && std::log2(static_cast<double>(odd)) + std::log2(static_cast<double>(five)) <
+                          std::numeric_limits<Float>::digits - 2)
+        return false;
     const Float magnitude = std::fabs(value);
     const Dyadic self = dyadicOf(magnitude);
     const Float up = std::nextafter(magnitude, std::numeric_limits<Float>::infinity());
     const Float down = std::nextafter(magnitude, Float(0));
-    const int power = exponent - (count - 1);
     if (up <= std::numeric_limits<Float>::max() && sameNumber(digits, power, halfway(self, dyadicOf(up))))
         return true;
     return down > 0 && sameNumber(digits, power, halfway(self, dyadicOf(down)));

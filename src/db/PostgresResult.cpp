@@ -4,7 +4,7 @@
 #include <chrono>
 #include <system_error>
 
-#include "db/PostgresBinary.h"
+#include "db/PostgresRows.h"
 
 namespace {
 
@@ -28,100 +28,6 @@ constexpr Oid kBool = 16, kBytea = 17, kChar = 18, kName = 19, kInt8 = 20, kInt2
               kOid = 26, kFloat4 = 700, kFloat8 = 701, kMoney = 790, kBpchar = 1042, kVarchar = 1043,
               kDate = 1082, kTime = 1083, kTimestamp = 1114, kTimestamptz = 1184, kTimetz = 1266,
               kNumeric = 1700;
-
-// Rows per FETCH grow from the first batch to this: fewer round trips for long results,
-// each of which leaves the server idle a while.
-constexpr int kLargestBatch = 32768;
-
-// FETCHes sent and not yet read, the one on its way included: the rows read ahead stay
-// a few batches however slowly the reader goes.
-constexpr size_t kFetchesAhead = 2;
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The server sends bytea as "\x" and hexadecimal digits; the cache keeps the bytes.
-template <class Rows>
-void addBytea(Rows& rows, const char* v, size_t len, std::vector<char>& scratch) {
-    scratch.clear();
-    if (len >= 2 && v[0] == '\\' && v[1] == 'x') {
-        for (size_t i = 2; i + 1 < len; i += 2)
-            scratch.push_back(static_cast<char>(hexDigit(v[i]) * 16 + hexDigit(v[i + 1])));
-    } else {
-        size_t n = 0;
-        const std::unique_ptr<unsigned char, decltype(&PQfreemem)> bytes(
-            PQunescapeBytea(reinterpret_cast<const unsigned char*>(v), &n), &PQfreemem);
-        if (bytes) scratch.assign(bytes.get(), bytes.get() + n);
-    }
-    rows.AddValue(scratch.data(), scratch.size());
-}
-
-// Money comes in the server's monetary format ("$1,234.50", "-$3.00"); the cache keeps
-// the plain number.
-template <class Rows>
-void addMoney(Rows& rows, const char* v, size_t len, std::vector<char>& scratch) {
-    scratch.clear();
-    bool negative = false;
-    for (size_t i = 0; i < len; ++i) {
-        const char ch = v[i];
-        if (ch == '-' || ch == '(') negative = true;
-        if ((ch >= '0' && ch <= '9') || ch == '.') scratch.push_back(ch);
-    }
-    if (negative) scratch.insert(scratch.begin(), '-');
-    rows.AddValue(scratch.data(), scratch.size());
-}
-
-[[noreturn]] void unexpectedValue(Oid type) {
-    throw EDatabaseError(
-        QStringLiteral("The server sent a value of type %1 in a form this program does not know").arg(type));
-}
-
-// Row `row` of a result into a RowStore or a RowBatch, values in the cache's form. Rows
-// in binary form (`binary`) have only the types PostgresBinaryReadable takes.
-template <class Rows>
-void addRow(Rows& rows, const PGresult* r, int row, const std::vector<Oid>& kinds, bool binary,
-            std::vector<char>& scratch) {
-    rows.BeginRow();
-    const int n = static_cast<int>(kinds.size());
-    for (int c = 0; c < n; ++c) {
-        if (PQgetisnull(r, row, c)) {
-            rows.AddNull();
-            continue;
-        }
-        const char* v = PQgetvalue(r, row, c);
-        const auto len = static_cast<size_t>(PQgetlength(r, row, c));
-        const Oid kind = kinds[static_cast<size_t>(c)];
-        if (binary) {
-            if (PostgresBinaryIsBytes(kind)) {
-                rows.AddValue(v, len);
-            } else {
-                if (!PostgresBinaryText(kind, v, len, scratch)) unexpectedValue(kind);
-                rows.AddValue(scratch.data(), scratch.size());
-            }
-            continue;
-        }
-        switch (kind) {
-            case kBytea:
-                addBytea(rows, v, len, scratch);
-                break;
-            case kMoney:
-                addMoney(rows, v, len, scratch);
-                break;
-            default:
-                rows.AddValue(v, len);
-        }
-    }
-    rows.EndRow();
-}
-
-// Whether a result's rows are in binary form.
-bool binaryRows(const PGresult* r) {
-    return PQnfields(r) > 0 && PQfformat(r, 0) == 1;
-}
 
 }  // namespace
 
@@ -173,13 +79,13 @@ ColumnInfo PostgresColumn(const QString& name, Oid type, int typmod) {
 }
 
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, Cursor cursor)
-    : SqlResult(conn), conn_(&conn), cursor_(std::move(cursor)), open_(true), nextBatch_(4 * kFirstBatch) {
+    : SqlResult(conn), conn_(&conn), cursor_(std::move(cursor)), open_(true) {
     describe(first.get());
     takeFirstBatch(std::move(first), kFirstBatch);
 }
 
 PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool inTransactionBlock)
-    : SqlResult(conn), conn_(&conn), inTransactionBlock_(inTransactionBlock), nextBatch_(1) {
+    : SqlResult(conn), conn_(&conn), inTransactionBlock_(inTransactionBlock) {
     describe(first.get());
     // A single row: the rest is still coming. A whole result: there is no more.
     open_ = PQresultStatus(first.get()) == PGRES_SINGLE_TUPLE;
@@ -205,8 +111,14 @@ PostgresResult::~PostgresResult() {
     try {
         if (cursor_) {
             // Closed before its end: a cursor closes without disturbing a transaction.
-            // A FETCH on its way comes back first; what it says may end the cursor.
-            pump(true, false);
+            // The FETCH on its way comes back first; what was read may end the cursor.
+            if (reader_) {
+                reader_->Stop();
+                while (auto batch = reader_->Next()) {
+                    if (batch->failed) failed(batch->failure.get());
+                    if (batch->last) endCursor(true);
+                }
+            }
             if (open_) endCursor(false);
             return;
         }
@@ -229,25 +141,21 @@ PostgresResult::~PostgresResult() {
 }
 
 void PostgresResult::ReleaseSession() {
-    // The session is closing: FETCHes on their way end first; their rows are not wanted.
-    for (SentFetch& f : fetches_)
-        if (f.done.valid()) f.done.wait();
-    fetches_.clear();
+    // The session is closing: the FETCH on its way ends first; its rows are not wanted.
+    if (reader_) reader_->Stop();
+    reader_.reset();
     batch_.reset();
     current_ = RowBatch();
     open_ = false;
-    needFetch_ = false;
 }
 
 void PostgresResult::failed(const PGresult* result) {
     open_ = false;
-    needFetch_ = false;
     conn_->FailCursor(result, cursor_ && cursor_->ownTransaction);
 }
 
 void PostgresResult::endCursor(bool complete) {
     open_ = false;
-    needFetch_ = false;
     conn_->EndCursor(cursor_->name, cursor_->ownTransaction, complete);
 }
 
@@ -260,86 +168,37 @@ void PostgresResult::takeFirstBatch(PgResult rows, int wanted) {
         endCursor(true);
         return;
     }
-    needFetch_ = true;
-    pump(false);
-}
-
-void PostgresResult::sendFetch() {
-    const int wanted = nextBatch_;
-    nextBatch_ = std::min(nextBatch_ * 4, kLargestBatch);
-    const QByteArray sql = "FETCH FORWARD " + QByteArray::number(wanted) + " FROM " + cursor_->name;
-    auto received = std::make_shared<std::promise<int>>();
-    // No result (a FETCH that could not be sent) reads as a failed one, with the
-    // session's error message. The session is free once the count is told; the rows are
-    // put in form after that, while the next FETCH may already be on its way.
-    auto fetch = [conn = conn_->Handle(), sql, received, kinds = kinds_, binary = binaryFetch_,
-                  blockSize = RowStore::CurrentLimits().blockSize] {
-        PgResult result;
-        if (PQsendQueryParams(conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, binary ? 1 : 0)) {
-            result.reset(PQgetResult(conn));
-            DiscardPostgresResults(conn);
-        }
-        const bool ok = PQresultStatus(result.get()) == PGRES_TUPLES_OK;
-        const int n = ok ? PQntuples(result.get()) : -1;
-        received->set_value(n);
-        Fetched fetched{PgResult(), RowBatch(blockSize)};
-        if (!ok) {
-            fetched.failure = std::move(result);
-            return fetched;
-        }
-        std::vector<char> scratch;
-        const bool inBinary = binaryRows(result.get());
-        for (int row = 0; row < n; ++row) addRow(fetched.rows, result.get(), row, kinds, inBinary, scratch);
-        fetched.rows.Finish();
-        return fetched;
-    };
-    SentFetch f;
-    f.wanted = wanted;
-    f.received = received->get_future().share();
-    try {
-        f.done = std::async(std::launch::async, fetch);
-    } catch (const std::system_error&) {
-        // No thread to be had: the FETCH runs now, in this one.
-        std::promise<Fetched> done;
-        done.set_value(fetch());
-        f.done = done.get_future();
-    }
-    fetches_.push_back(std::move(f));
-    needFetch_ = false;
-}
-
-void PostgresResult::pump(bool wait, bool sendNext) {
-    if (!fetches_.empty() && !fetches_.back().seen) {
-        SentFetch& last = fetches_.back();
-        if (!wait && last.received.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
-        last.seen = true;
-        const int n = last.received.get();
-        // A failure, of the FETCH or of the cursor's end, is raised where it happened:
-        // after the rows before it.
-        try {
-            if (n < 0) {
-                Fetched fetched = last.done.get();
-                failed(fetched.failure.get());
-            }
-            if (n < last.wanted)
-                endCursor(true);
-            else
-                needFetch_ = true;
-        } catch (const EDatabaseError& e) {
-            last.after = e;
-        }
-    }
-    if (sendNext && needFetch_ && open_ && fetches_.size() < kFetchesAhead) sendFetch();
+    reader_ = std::make_unique<PostgresCursorReader>(conn_->Handle(), cursor_->name, kinds_, binaryFetch_,
+                                                     4 * kFirstBatch);
 }
 
 bool PostgresResult::takeFetch() {
-    if (fetches_.empty()) return false;
-    SentFetch& f = fetches_.front();
-    if (!f.seen) pump(true);  // the oldest not seen is the one on its way
-    if (f.done.valid()) current_ = std::move(f.done.get().rows);
-    afterCurrent_ = std::move(f.after);
-    fetches_.pop_front();
-    pump(false);
+    if (!reader_) return false;
+    std::optional<PostgresCursorReader::Batch> batch = reader_->Next();
+    if (!batch) {
+        reader_.reset();
+        return false;
+    }
+    current_ = std::move(batch->rows);
+    if (batch->unreadable) {
+        // A value the program cannot read ends the result: the reader stops, the cursor
+        // closes (its own transaction undone), and the error comes after the rows before it.
+        reader_.reset();
+        afterCurrent_ = *batch->unreadable;
+        try {
+            endCursor(false);
+        } catch (const EDatabaseError&) {
+        }
+    } else if (batch->last || batch->failed) {
+        // The reader has ended: the cursor's end or its failure comes after these rows.
+        reader_.reset();
+        try {
+            if (batch->failed) failed(batch->failure.get());
+            endCursor(true);
+        } catch (const EDatabaseError& e) {
+            afterCurrent_ = e;
+        }
+    }
     if (current_.Left() == 0) raiseAfterCurrent();
     return current_.Left() > 0;
 }
@@ -352,10 +211,6 @@ void PostgresResult::raiseAfterCurrent() {
 }
 
 bool PostgresResult::pullFromCursor() {
-    if (fetches_.empty()) {
-        needFetch_ = true;
-        pump(false);
-    }
     return takeFetch();
 }
 
@@ -394,20 +249,19 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
         try {
             if (current_.Left() > 0) {
                 added += rows.Take(current_, maxRows - added);
-                pump(false);
                 if (current_.Left() == 0) raiseAfterCurrent();
                 continue;
             }
             if (batchWaiting()) {
                 while (added < maxRows && batchWaiting()) {
-                    addRow(rows, batch_.get(), batchNext_++, kinds_, binaryRows(batch_.get()), scratch_);
+                    pgrows::addRow(rows, batch_.get(), batchNext_++, kinds_, pgrows::binaryRows(batch_.get()),
+                                   scratch_);
                     ++added;
                 }
-                pump(false);
                 continue;
             }
             batch_.reset();
-            if (!fetches_.empty()) {
+            if (reader_) {
                 takeFetch();
                 continue;
             }
@@ -449,18 +303,16 @@ bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {
             break;
         }
     }
-    return current_.Left() > 0 || afterCurrent_.has_value() || batchWaiting() || !fetches_.empty() ||
+    return current_.Left() > 0 || afterCurrent_.has_value() || batchWaiting() || reader_ ||
            bufferNext_ < buffer_.Count() || open_ || failure_.has_value();
 }
 
 void PostgresResult::Drain() {
-    if (!open_ && !Prefetching()) return;
+    if (!open_) return;
     try {
         bufferBatch();
-        while (open_ || !fetches_.empty()) {
-            if (!pull() && !open_ && fetches_.empty()) break;
-            bufferBatch();
-        }
+        if (reader_) reader_->Unbounded();
+        while (open_ && pull()) bufferBatch();
     } catch (const EDatabaseError& e) {
         failure_ = e;
         throw;
@@ -473,7 +325,8 @@ bool PostgresResult::batchWaiting() const {
 
 void PostgresResult::bufferBatch() {
     while (batchWaiting())
-        addRow(buffer_, batch_.get(), batchNext_++, kinds_, binaryRows(batch_.get()), scratch_);
+        pgrows::addRow(buffer_, batch_.get(), batchNext_++, kinds_, pgrows::binaryRows(batch_.get()),
+                       scratch_);
     batch_.reset();
     buffer_.Take(current_, current_.Left());
     raiseAfterCurrent();

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <deque>
-#include <future>
+#include <memory>
 #include <optional>
 
+#include "db/PostgresCursorReader.h"
 #include "db/PostgresDriver.h"
 #include "db/RowStore.h"
 #include "rtl/Exception.h"
@@ -11,10 +11,9 @@
 // Rows of one PostgreSQL statement. They come either from a cursor, FETCHed in batches
 // that grow from a few rows (a quick first row) to some thousands; or, for a statement
 // no cursor can hold (SHOW, INSERT ... RETURNING), from a single-row stream.
-// Each FETCH after the first is asked for, taken in and put in the row cache's form by a
-// thread of its own, and the next one goes out as soon as it is back, while the rows
-// before it are read: the server, libpq and the reader work side by side, and the reader
-// only hands the ready rows on (RowStore::Take shares them, copying nothing).
+// The FETCHes after the first are read ahead by a thread of their own (see
+// PostgresCursorReader): the server, libpq and the reader work side by side, and the
+// reader only hands the ready rows on (RowStore::Take shares them, copying nothing).
 // Rows the server has sent wait in `batch_` (the first FETCH, a streamed row) or in
 // `current_` (a later FETCH); rows read ahead because the session was needed for another
 // statement wait in `buffer_` (a RowStore, so they do not stay in memory).
@@ -37,41 +36,23 @@ class PostgresResult : public SqlResult {
     // Reads every row still on the server into the buffer, freeing the session. An error
     // on the way is raised now and again when the reader reaches it.
     void Drain();
-    // A FETCH is on its way while the rows before it are read: the session belongs to
-    // the thread taking it in until it is back and seen to.
-    bool Prefetching() const { return !fetches_.empty() && !fetches_.back().seen; }
+    // FETCHes are read ahead while the rows before them are read: the session belongs to
+    // the thread reading them until the cursor's end, a failure, or Drain.
+    bool Prefetching() const { return reader_ && reader_->Running(); }
 
   protected:
     bool FetchRows(RowStore& rows, int maxRows) override;
     void ReleaseSession() override;
 
   private:
-    // A FETCH's rows in the cache's form, or the FETCH's failed result.
-    struct Fetched {
-        PgResult failure;
-        RowBatch rows;
-    };
-    // A FETCH sent: `received` gives its row count (-1 when it failed) once the session
-    // is free again; `done` its rows when they are in form.
-    struct SentFetch {
-        int wanted = 0;
-        std::shared_future<int> received;
-        std::future<Fetched> done;
-        bool seen = false;                    // its count handled: next sent or cursor ended
-        std::optional<EDatabaseError> after;  // raised after its rows
-    };
-
     void describe(const PGresult* result);
     bool pull();  // next rows from the server; false at the end
     bool pullFromCursor();
-    // Takes the first FETCH's rows and asks for the next ones, or ends a cursor that gave
-    // fewer than `wanted`.
+    // Takes the first FETCH's rows and reads on ahead, or ends a cursor that gave fewer
+    // than `wanted`.
     void takeFirstBatch(PgResult rows, int wanted);
-    void sendFetch();
-    // Sees to the FETCH sent last once it is back (`wait`: waits for it): the next goes
-    // out, or the cursor ends. `sendNext` false sends nothing more.
-    void pump(bool wait, bool sendNext = true);
-    // The oldest FETCH's rows into current_ (its error after them); false when none.
+    // The next FETCH's rows into current_ (waiting for them), and the cursor's end or
+    // failure after them; false when none came.
     bool takeFetch();
     bool pullFromStream();
     void endCursor(bool complete);
@@ -85,9 +66,7 @@ class PostgresResult : public SqlResult {
     std::optional<Cursor> cursor_;
     bool open_ = false;  // rows may still be waiting on the server
     bool inTransactionBlock_ = false;
-    int nextBatch_;           // rows the next FETCH asks for
-    bool needFetch_ = false;  // the cursor has more: a FETCH goes out when there is room
-    std::deque<SentFetch> fetches_;
+    std::unique_ptr<PostgresCursorReader> reader_;
     std::vector<ColumnInfo> columns_;
     std::vector<Oid> kinds_;
     // Later FETCHes ask for binary rows: every column's type reads in binary form, and

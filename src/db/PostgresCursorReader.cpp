@@ -1,0 +1,180 @@
+#include "db/PostgresCursorReader.h"
+
+#include <algorithm>
+
+#include "db/PostgresRows.h"
+
+namespace {
+
+// Rows per FETCH grow from the first batch to this: fewer round trips for long results,
+// each of which leaves the server idle a while.
+constexpr int kLargestBatch = 32768;
+
+// Rows read ahead and not yet taken before the thread waits: a few batches, so memory
+// stays flat however slowly the rows are read, and the server never waits for a reader
+// that pauses briefly.
+constexpr int kRowsAhead = 4 * kLargestBatch;
+
+}  // namespace
+
+PostgresCursorReader::PostgresCursorReader(PGconn* conn, QByteArray cursor, std::vector<Oid> kinds,
+                                           bool binary, int firstRows)
+    : conn_(conn),
+      cursor_(std::move(cursor)),
+      kinds_(std::move(kinds)),
+      binary_(binary),
+      nextRows_(firstRows) {
+    try {
+        receiver_ = std::thread([this] { receive(); });
+        converter_ = std::thread([this] { convert(); });
+    } catch (const std::system_error&) {
+        // No threads to be had: the rows are read to the end before the caller goes on.
+        unbounded_ = true;
+        if (!receiver_.joinable()) receive();
+        convert();
+    }
+}
+
+PostgresCursorReader::~PostgresCursorReader() {
+    Stop();
+}
+
+bool PostgresCursorReader::send(int rows) {
+    const QByteArray sql = "FETCH FORWARD " + QByteArray::number(rows) + " FROM " + cursor_;
+    return PQsendQueryParams(conn_, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr,
+                             binary_ ? 1 : 0) != 0;
+}
+
+void PostgresCursorReader::pushReceived(Received received) {
+    const std::lock_guard lock(mutex_);
+    rowsAhead_ += received.rows;
+    received_.push_back(std::move(received));
+    changed_.notify_all();
+}
+
+void PostgresCursorReader::receive() {
+    int wanted = 0;
+    bool sent = false;
+    for (;;) {
+        if (!sent) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stop_ || unbounded_ || rowsAhead_ < kRowsAhead; });
+            if (stop_) break;
+            lock.unlock();
+            wanted = nextRows_;
+            nextRows_ = std::min(nextRows_ * 4, kLargestBatch);
+            if (!send(wanted)) {
+                pushReceived({PgResult(), true, false, 0});
+                break;
+            }
+        }
+        PgResult result{PQgetResult(conn_)};
+        DiscardPostgresResults(conn_);
+        sent = false;
+        if (PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
+            pushReceived({std::move(result), true, false, 0});
+            break;
+        }
+        const int n = PQntuples(result.get());
+        const bool last = n < wanted;
+        // The next FETCH goes out at once, unless the reader is far behind or wants the
+        // session back.
+        bool sendFailed = false;
+        if (!last) {
+            const std::lock_guard lock(mutex_);
+            if (!stop_ && (unbounded_ || rowsAhead_ + n < kRowsAhead)) {
+                wanted = nextRows_;
+                nextRows_ = std::min(nextRows_ * 4, kLargestBatch);
+                sent = send(wanted);
+                sendFailed = !sent;
+            }
+        }
+        pushReceived({std::move(result), false, last, n});
+        if (last) break;
+        if (sendFailed) {
+            pushReceived({PgResult(), true, false, 0});
+            break;
+        }
+    }
+    const std::lock_guard lock(mutex_);
+    receiving_ = false;
+    changed_.notify_all();
+}
+
+void PostgresCursorReader::convert() {
+    std::vector<char> scratch;
+    for (;;) {
+        Received next;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !received_.empty() || !receiving_; });
+            if (received_.empty()) break;
+            next = std::move(received_.front());
+            received_.pop_front();
+        }
+        Batch batch;
+        batch.last = next.last;
+        batch.failed = next.failed;
+        if (next.failed) {
+            batch.failure = std::move(next.result);
+        } else {
+            const bool inBinary = pgrows::binaryRows(next.result.get());
+            try {
+                for (int row = 0; row < next.rows; ++row)
+                    pgrows::addRow(batch.rows, next.result.get(), row, kinds_, inBinary, scratch);
+            } catch (const EDatabaseError& e) {
+                batch.unreadable = e;  // the rows before it stay
+            }
+            next.result.reset();
+            batch.rows.Finish();
+        }
+        const std::lock_guard lock(mutex_);
+        ready_.emplace_back(std::move(batch), next.rows);
+        changed_.notify_all();
+    }
+    const std::lock_guard lock(mutex_);
+    converting_ = false;
+    changed_.notify_all();
+}
+
+std::optional<PostgresCursorReader::Batch> PostgresCursorReader::Next() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty() || !converting_; });
+    if (ready_.empty()) return std::nullopt;
+    auto [batch, rows] = std::move(ready_.front());
+    ready_.pop_front();
+    rowsAhead_ -= rows;
+    changed_.notify_all();
+    // A last or failed batch is the reader's last word: the session is free once its
+    // threads end.
+    if (batch.last || batch.failed) {
+        lock.unlock();
+        join();
+    }
+    return std::move(batch);
+}
+
+void PostgresCursorReader::Unbounded() {
+    const std::lock_guard lock(mutex_);
+    unbounded_ = true;
+    changed_.notify_all();
+}
+
+void PostgresCursorReader::Stop() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+        changed_.notify_all();
+    }
+    join();
+}
+
+void PostgresCursorReader::join() {
+    if (receiver_.joinable()) receiver_.join();
+    if (converter_.joinable()) converter_.join();
+}
+
+bool PostgresCursorReader::Running() const {
+    const std::lock_guard lock(mutex_);
+    return receiving_;
+}

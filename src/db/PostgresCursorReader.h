@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "db/PostgresDriver.h"
+#include "db/RowStore.h"
+#include "rtl/Exception.h"
+
+// Reads a cursor ahead on threads of its own: one sends FETCH after FETCH, each as soon
+// as the one before is back, until the cursor's end, a failure, or some batches wait
+// unread; another puts their rows in the cache's form meanwhile. While the first runs
+// the session is its own; Stop gives it back. The cursor's end and failures are the
+// owner's to handle (they need the session), once the threads have ended.
+class PostgresCursorReader {
+  public:
+    struct Batch {
+        RowBatch rows;
+        bool last = false;  // fewer rows than asked for: the cursor is at its end
+        bool failed = false;
+        PgResult failure;  // the failed FETCH's result (none when it could not be sent)
+        // A value that could not be put in form; the rows before it are in `rows`.
+        std::optional<EDatabaseError> unreadable;
+    };
+
+    // Starts reading `cursor` with a FETCH of `firstRows`, in binary form if `binary`.
+    PostgresCursorReader(PGconn* conn, QByteArray cursor, std::vector<Oid> kinds, bool binary, int firstRows);
+    ~PostgresCursorReader();
+    PostgresCursorReader(const PostgresCursorReader&) = delete;
+    PostgresCursorReader& operator=(const PostgresCursorReader&) = delete;
+
+    // The next batch in order, waiting for it; nothing once the thread has ended and
+    // every batch was taken. After a last or failed batch the thread has ended.
+    std::optional<Batch> Next();
+    // Reads on to the cursor's end, however many batches wait.
+    void Unbounded();
+    // Ends the thread after the FETCH on its way; the batches read stay to be taken.
+    void Stop();
+    // The session is the thread's.
+    bool Running() const;
+
+  private:
+    // A FETCH back from the server, its rows not in form yet.
+    struct Received {
+        PgResult result;
+        bool failed = false;
+        bool last = false;
+        int rows = 0;
+    };
+    void receive();  // the thread holding the session
+    void convert();  // the thread putting rows in form
+    // Sends a FETCH of `rows`; false when it could not be sent.
+    bool send(int rows);
+    void pushReceived(Received received);
+    void join();
+
+    PGconn* conn_;
+    QByteArray cursor_;
+    std::vector<Oid> kinds_;
+    bool binary_;
+    int nextRows_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Received> received_;            // back, to be put in form
+    std::deque<std::pair<Batch, int>> ready_;  // in form, with their row counts
+    int rowsAhead_ = 0;                        // rows of both not yet taken
+    bool unbounded_ = false;
+    bool stop_ = false;
+    bool receiving_ = true;  // the session is the receiving thread's
+    bool converting_ = true;
+    std::thread receiver_;
+    std::thread converter_;
+};
