@@ -38,7 +38,10 @@ EncodedText& EncodedText::operator+=(const EncodedText& other) {
 }
 
 ExportFile::ExportFile(const QString& fileName)
-    : shownName_(fileName), buffer_(kBufferSize, Qt::Uninitialized), table_(platform::Cp1250ByteTable()) {
+    : shownName_(fileName),
+      buffer_(new char[kBufferSize]),
+      capacity_(kBufferSize),
+      table_(platform::Cp1250ByteTable()) {
     platform::EnsureDriveRoot(fileName);
     file_.setFileName(platform::MapPath(fileName));
     // The buffer is ours: every write goes to the system, which says why one fails.
@@ -49,18 +52,18 @@ ExportFile::ExportFile(const QString& fileName)
 ExportFile::~ExportFile() {
     // An export stopped by an error keeps what it wrote so far.
     if (file_.isOpen()) {
-        file_.write(buffer_.constData(), used_);
+        file_.write(buffer_.get(), used_);
         file_.close();
     }
 }
 
 void ExportFile::Write(const QString& text, QChar doubled) {
     ensure(2 * text.size());
-    char* out = buffer_.data() + used_;
+    char* out = buffer_.get() + used_;
     const qsizetype bad =
         platform::EncodeCp1250(text, doubled.isNull() ? platform::kDoubleNone : doubled.unicode(), out);
     if (bad >= 0) refuse(platform::CharacterAt(text, bad), QString());
-    used_ = out - buffer_.data();
+    used_ = out - buffer_.get();
 }
 
 void ExportFile::WriteUtf8(std::string_view utf8, char doubled) {
@@ -68,7 +71,7 @@ void ExportFile::WriteUtf8(std::string_view utf8, char doubled) {
     ensure(doubled != 0 ? 2 * size : size);
     const char* p = utf8.data();
     const char* const end = p + utf8.size();
-    char* out = buffer_.data() + used_;
+    char* out = buffer_.get() + used_;
     while (p < end) {
         const char* stop = end;
         if (doubled != 0) {
@@ -100,7 +103,7 @@ void ExportFile::WriteUtf8(std::string_view utf8, char doubled) {
         *out++ = doubled;
         p = stop + 1;
     }
-    used_ = out - buffer_.data();
+    used_ = out - buffer_.get();
 }
 
 void ExportFile::refuse(const QString& character, const QString& place) const {
@@ -118,7 +121,10 @@ void ExportFile::refuseUtf8(std::string_view sequence) const {
 
 void ExportFile::makeRoom(qsizetype bytes) {
     flush();
-    if (bytes > buffer_.size()) buffer_.resize(bytes);
+    if (bytes > capacity_) {
+        buffer_.reset(new char[static_cast<size_t>(bytes)]);
+        capacity_ = bytes;
+    }
 }
 
 void ExportFile::flush() {
@@ -126,7 +132,7 @@ void ExportFile::flush() {
     // A disk that fills takes part of a write without an error; writing the rest then
     // fails with the system's reason ("No space left on device").
     for (qsizetype done = 0; done < used_;) {
-        const qint64 written = file_.write(buffer_.constData() + done, used_ - done);
+        const qint64 written = file_.write(buffer_.get() + done, used_ - done);
         if (written <= 0) fail(QStringLiteral("write"));
         done += written;
     }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 // A fixed text of an export (separator, delimiter, prefix, statement head) in
@@ -47,7 +48,7 @@ class ExportFile {
         if (!text.bad_.isEmpty()) refuse(text.bad_, text.badPlace_);
         const qsizetype n = text.bytes_.size();
         ensure(n);
-        std::memcpy(buffer_.data() + used_, text.bytes_.constData(), static_cast<size_t>(n));
+        std::memcpy(buffer_.get() + used_, text.bytes_.constData(), static_cast<size_t>(n));
         used_ += n;
     }
     // The text with every `doubled` written twice (QChar() doubles nothing).
@@ -57,7 +58,7 @@ class ExportFile {
     // Bytes already in Windows-1250.
     void WriteAscii(const char* bytes, qsizetype length) {
         ensure(length);
-        std::memcpy(buffer_.data() + used_, bytes, static_cast<size_t>(length));
+        std::memcpy(buffer_.get() + used_, bytes, static_cast<size_t>(length));
         used_ += length;
     }
     void WriteAscii(char c) {
@@ -75,7 +76,7 @@ class ExportFile {
   private:
     // Room for `bytes` more bytes at buffer_ + used_.
     void ensure(qsizetype bytes) {
-        if (used_ + bytes > buffer_.size()) makeRoom(bytes);
+        if (used_ + bytes > capacity_) makeRoom(bytes);
     }
     void makeRoom(qsizetype bytes);
     void flush();
@@ -86,7 +87,9 @@ class ExportFile {
 
     QString shownName_;
     QFile file_;
-    QByteArray buffer_;
+    // A plain buffer: the writes of every value go through it.
+    std::unique_ptr<char[]> buffer_;
+    qsizetype capacity_;
     qsizetype used_ = 0;
     const char* table_;
     std::function<QString()> place_;
