@@ -4,7 +4,12 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "db/TableNames.h"
 #include "platform/Paths.h"
@@ -83,22 +88,144 @@ class SqliteResult : public SqlResult {
     }
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
 
+    ~SqliteResult() override { Pause(); }
+
+    // Stops reading ahead: the statement and the session are the caller's again. The
+    // rows read so far stay; reading goes on where it stopped.
+    void Pause() {
+        {
+            const std::lock_guard lock(mutex_);
+            pause_ = true;
+            changed_.notify_all();
+        }
+        if (reader_.joinable()) reader_.join();
+        pause_ = false;
+    }
+
   protected:
+    // The first rows are read here, as they are asked for; from then on a thread of its
+    // own reads some batches ahead (in the cache's form) while the rows before are used,
+    // until another statement needs the session.
     bool FetchRows(RowStore& rows, int maxRows) override {
-        const int n = static_cast<int>(columns_.size());
-        for (int r = 0; r < maxRows && !done_; ++r) {
+        int added = 0;
+        while (added < maxRows) {
+            if (current_.Left() > 0) {
+                added += rows.Take(current_, maxRows - added);
+                continue;
+            }
+            if (failure_) {
+                // Raised after the rows before it; the next call reads that row again.
+                if (added > 0) break;
+                const EDatabaseError error = *failure_;
+                failure_.reset();
+                throw error;
+            }
+            if (takeBatch()) continue;
+            if (done_) break;
+            if (fetched_ >= kRowsBeforeReadingAhead && !readAlone_ && startReader()) continue;
             rows.BeginRow();
+            const int n = static_cast<int>(columns_.size());
             for (int c = 0; c < n; ++c) addValue(rows, c);
             rows.EndRow();
             ++fetched_;
+            ++added;
             step();
         }
-        return !done_;
+        const std::lock_guard lock(mutex_);
+        return current_.Left() > 0 || failure_.has_value() || !ready_.empty() || reading_ || !done_;
     }
 
-    void ReleaseSession() override { stmt_.reset(); }
+    void ReleaseSession() override {
+        Pause();
+        stmt_.reset();
+    }
 
   private:
+    // Rows read ahead, in batches of this many, and how many may wait unread.
+    static constexpr int kRowsBeforeReadingAhead = 2000;
+    static constexpr int kBatchRows = 4096;
+    static constexpr int kRowsAhead = 16 * kBatchRows;
+
+    struct Batch {
+        RowBatch rows;
+        std::optional<EDatabaseError> failure;  // after its rows
+    };
+
+    bool startReader() {
+        {
+            const std::lock_guard lock(mutex_);
+            reading_ = true;
+        }
+        try {
+            reader_ = std::thread([this] { readAhead(); });
+        } catch (const std::system_error&) {
+            reading_ = false;
+            readAlone_ = true;  // no thread to be had: rows are read as they are asked for
+            return false;
+        }
+        return true;
+    }
+
+    // The thread reading ahead: batch after batch, until the end, an error, a pause, or
+    // enough rows waiting.
+    void readAhead() {
+        const int n = static_cast<int>(columns_.size());
+        for (;;) {
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return pause_ || rowsAhead_ < kRowsAhead; });
+                if (pause_) break;
+            }
+            Batch batch;
+            int count = 0;
+            try {
+                while (count < kBatchRows && !done_) {
+                    batch.rows.BeginRow();
+                    for (int c = 0; c < n; ++c) addValue(batch.rows, c);
+                    batch.rows.EndRow();
+                    ++fetched_;
+                    ++count;
+                    step();
+                }
+            } catch (const EDatabaseError& e) {
+                batch.failure = e;
+            }
+            batch.rows.Finish();
+            const bool stop = done_ || batch.failure.has_value();
+            const std::lock_guard lock(mutex_);
+            rowsAhead_ += count;
+            ready_.push_back(std::move(batch));
+            changed_.notify_all();
+            if (stop) break;
+        }
+        const std::lock_guard lock(mutex_);
+        reading_ = false;
+        changed_.notify_all();
+    }
+
+    // The next batch read ahead into current_, waiting for it while the reader runs;
+    // false when there is none.
+    bool takeBatch() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !ready_.empty() || !reading_; });
+        if (ready_.empty()) {
+            lock.unlock();
+            if (reader_.joinable()) reader_.join();
+            return false;
+        }
+        Batch batch = std::move(ready_.front());
+        ready_.pop_front();
+        rowsAhead_ -= batch.rows.Count();
+        changed_.notify_all();
+        current_ = std::move(batch.rows);
+        if (batch.failure) {
+            failure_ = std::move(batch.failure);
+            // A row that cannot be read is read again, here, when it is asked for next.
+            readAlone_ = true;
+        }
+        return true;
+    }
+
     void step() {
         const int rc = sqlite3_step(stmt_.get());
         if (rc == SQLITE_ROW) return;
@@ -106,7 +233,8 @@ class SqliteResult : public SqlResult {
         if (rc != SQLITE_DONE) RaiseSqliteError(db_);
     }
 
-    void addValue(RowStore& rows, int c) {
+    template <class Rows>
+    void addValue(Rows& rows, int c) {
         switch (sqlite3_column_type(stmt_.get(), c)) {
             case SQLITE_NULL:
                 rows.AddNull();
@@ -163,8 +291,20 @@ class SqliteResult : public SqlResult {
     sqlite3* db_;
     SqliteStatement stmt_;
     std::vector<ColumnInfo> columns_;
+    // The statement's place: the reading thread's while it runs, this one's otherwise.
     bool done_ = false;
     int fetched_ = 0;
+
+    RowBatch current_;  // rows read ahead, being handed on
+    std::optional<EDatabaseError> failure_;
+    bool readAlone_ = false;
+    std::thread reader_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Batch> ready_;
+    int rowsAhead_ = 0;
+    bool reading_ = false;
+    bool pause_ = false;
 };
 
 }  // namespace
@@ -253,7 +393,13 @@ SqliteConnection::~SqliteConnection() {
     DetachResults();
 }
 
+void SqliteConnection::pauseReading() const {
+    for (SqlResult* r : OpenResults()) static_cast<SqliteResult*>(r)->Pause();
+}
+
 SqliteStatement SqliteConnection::prepare(const QString& sql) {
+    // Results reading ahead stop first: the session serves one thread at a time.
+    pauseReading();
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
@@ -362,6 +508,8 @@ int SqliteConnection::InsertReturning(const QString& sql, const QString& table,
 }
 
 bool SqliteConnection::InTransaction() const {
+    // A flag only statements that begin or end a transaction change: it may be read while
+    // a result reads ahead.
     return sqlite3_get_autocommit(db_.get()) == 0;
 }
 void SqliteConnection::StartTransaction() {

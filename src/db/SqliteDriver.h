@@ -52,6 +52,7 @@ class SqliteConnection : public SqlConnection {
 
   private:
     SqliteStatement prepare(const QString& sql);
+    void pauseReading() const;
     SqliteHandle db_;
 };
 
