@@ -63,7 +63,14 @@ TApplication::~TApplication() {
 
 void TApplication::Run() {
     if (mainForm_ != nullptr && !terminated_) Dispatch([this] { mainForm_->Show(); });
-    if (!terminated_ && mainForm_ != nullptr && mainForm_->Visible()) QApplication::exec();
+    if (terminated_) {
+        // Ended while the main window came up (an unattended run): the end request comes
+        // before the window's first paint, so a window about to go is never drawn. Events
+        // the handlers posted are still delivered.
+        QCoreApplication::sendPostedEvents();
+        return;
+    }
+    if (mainForm_ != nullptr && mainForm_->Visible()) QApplication::exec();
     QApplication::processEvents();
 }
 

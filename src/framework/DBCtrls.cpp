@@ -59,7 +59,7 @@ TDBNavigator::TDBNavigator(TComponent* owner)
         b->setObjectName(QStringLiteral("Navigator") + QLatin1String(kButtons[i].name));
         b->setAccessibleName(QLatin1String(kButtons[i].name));
         b->setToolTip(QLatin1String(kButtons[i].hint));
-        b->setIcon(Widget()->style()->standardIcon(kButtons[i].icon));
+        b->setIcon(StandardGlyph(kButtons[i].icon));
         layout->addWidget(b);
         buttons_[i] = b;
         const auto which = static_cast<TNavigateBtn>(i);

@@ -227,6 +227,9 @@ void TDBGrid::scrollToEnd() {
 TDBGrid::~TDBGrid() {
     std::erase(liveGrids(), this);
     if (source_ != nullptr) source_->RemoveObserver(follower_.get());
+    // The view goes with the grid: its headers' count changes need no new layout.
+    const QSignalBlocker columns(View()->horizontalHeader());
+    const QSignalBlocker rows(View()->verticalHeader());
     View()->setModel(nullptr);
 }
 

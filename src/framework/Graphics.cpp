@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QHash>
+#include <QIconEngine>
+#include <QPainter>
+#include <QPointer>
 #include <QStringList>
 
 QColor ToQColor(TColor color) {
@@ -74,6 +78,72 @@ QFont FixedsysFont() {
     return f;
 }
 
+namespace {
+
+// The style's icon for each standard pixmap, made once: the style decodes every size of
+// its picture files each time it is asked, and many buttons share a picture.
+QIcon styleIcon(QStyle::StandardPixmap pixmap) {
+    static QPointer<QStyle> cachedFor;
+    static QHash<int, QIcon> icons;
+    QStyle* style = QApplication::style();
+    if (cachedFor != style) {
+        icons.clear();
+        cachedFor = style;
+    }
+    auto it = icons.find(pixmap);
+    if (it == icons.end()) it = icons.insert(pixmap, style->standardIcon(pixmap));
+    return *it;
+}
+
+// Stands for a style icon until it is first drawn or measured, so windows that are
+// built but never shown decode no pictures. Every question goes to the style's icon.
+class StandardGlyphEngine : public QIconEngine {
+  public:
+    explicit StandardGlyphEngine(QStyle::StandardPixmap pixmap) : pixmap_(pixmap) {}
+
+    // Drawn as the style's own (pixmap) icon draws itself: its pixmap at the device's
+    // density. Handing the paint to QIcon::paint instead draws scaled sizes a pixel off.
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal dpr =
+            painter->device() != nullptr ? painter->device()->devicePixelRatio() : qApp->devicePixelRatio();
+        painter->drawPixmap(rect, pixmap(rect.size() * dpr, mode, state));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    void addPixmap(const QPixmap& pixmap, QIcon::Mode mode, QIcon::State state) override {
+        icon().addPixmap(pixmap, mode, state);
+    }
+    void addFile(const QString& fileName, const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        icon().addFile(fileName, size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    QString iconName() override { return icon().name(); }
+    bool isNull() override { return icon().isNull(); }
+    QString key() const override { return QStringLiteral("StandardGlyphEngine"); }
+    QIconEngine* clone() const override { return new StandardGlyphEngine(*this); }
+
+  private:
+    QIcon& icon() {
+        if (!resolved_) {
+            icon_ = styleIcon(pixmap_);
+            resolved_ = true;
+        }
+        return icon_;
+    }
+
+    QStyle::StandardPixmap pixmap_;
+    bool resolved_ = false;
+    QIcon icon_;
+};
+
+}  // namespace
+
 QIcon StandardGlyph(QStyle::StandardPixmap pixmap) {
-    return QApplication::style()->standardIcon(pixmap);
+    return QIcon(new StandardGlyphEngine(pixmap));
 }

@@ -40,5 +40,6 @@ QFont DesignFont(const QString& family, int pixelHeight);
 // The fixed-pitch font of the script editors ("Fixedsys" where it exists).
 QFont FixedsysFont();
 
-// The desktop style's picture for a standard action, as a button's glyph.
+// The desktop style's picture for a standard action, as a button's glyph. Its pictures are
+// read when it is first drawn or measured, once a process for each standard pixmap.
 QIcon StandardGlyph(QStyle::StandardPixmap pixmap);

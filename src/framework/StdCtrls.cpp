@@ -182,6 +182,18 @@ QStringList TMemoLines::ToStringList() const {
     return lines;
 }
 
+void TMemoLines::Assign(const QStringList& lines) {
+    BeginUpdate();
+    memo_->Editor()->clear();
+    if (!lines.isEmpty()) {
+        // The document Add would build line by line: each line followed by a break.
+        QTextCursor c(docOf(memo_));
+        c.insertText(lines.join(QChar('\n')) + QChar('\n'));
+    }
+    NotifyChanged();
+    EndUpdate();
+}
+
 QString TMemoLines::Text() const {
     return TStrings::Text();
 }

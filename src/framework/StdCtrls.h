@@ -59,6 +59,10 @@ class TMemoLines : public TStrings {
     void SetText(const QString& text) override;
     // One walk over the editor's blocks, not a search per line.
     QStringList ToStringList() const override;
+    // Every line in one edit of the editor, not one insertion (and relayout) a line; the
+    // memo's OnChange runs once.
+    using TStrings::Assign;
+    void Assign(const QStringList& lines) override;
 
   private:
     TMemo* memo_;

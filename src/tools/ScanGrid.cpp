@@ -46,14 +46,15 @@ class ScanGridModel : public QAbstractTableModel {
 
 TScanGrid::TScanGrid(TComponent* owner) : TWinControl(owner, new QTableView), model_(new ScanGridModel) {
     QTableView* view = View();
-    view->setModel(model_.get());
     view->horizontalHeader()->hide();
     view->verticalHeader()->hide();
-    // Fixed section sizes: no cell is ever measured.
+    // Fixed section sizes: no cell is ever measured. Set before the model comes, so its
+    // 2,050 columns are neither measured nor resized once more.
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->horizontalHeader()->setDefaultSectionSize(18);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(20);
+    view->setModel(model_.get());
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }

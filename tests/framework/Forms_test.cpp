@@ -10,6 +10,7 @@
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dispatch.h"
+#include "framework/EventHook.h"
 #include "framework/StdCtrls.h"
 #include "rtl/Exception.h"
 
@@ -53,6 +54,28 @@ TEST_F(FormsTest, CloseHooksRunEvenWhenTheCloseIsCancelled) {
     form->Show();
     form->Close();
     EXPECT_TRUE(app.Terminated());
+}
+
+// An end request made while the main window comes up (the unattended run) is served
+// before the window's first paint: it is shown, never drawn, and what the show handler
+// posted still arrives.
+TEST_F(FormsTest, EndingWhileTheMainWindowComesUpSkipsItsFirstPaint) {
+    auto* form = app.CreateForm<TForm>();
+    int paints = 0;
+    bool posted = false;
+    new EventHook(form->Widget(), [&](QObject*, QEvent* e) {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    });
+    form->OnShow = [&](TObject*) {
+        QMetaObject::invokeMethod(
+            qApp, [&] { posted = true; }, Qt::QueuedConnection);
+        app.Terminate();
+    };
+    app.Run();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(posted);
+    EXPECT_EQ(paints, 0);
 }
 
 TEST_F(FormsTest, EscapingErrorShowsDefaultErrorBoxWithTitle) {

@@ -96,6 +96,36 @@ TEST_F(ControlsTest, MemoLinesIgnoreTheFinalBreakAndAppendOnNewLines) {
     EXPECT_EQ(memo->Text(), "first\r\nmid\r\ny\r\n");
 }
 
+// Filling a memo in one go gives the document that adding the lines one by one gives.
+TEST_F(ControlsTest, MemoAssignBuildsWhatAddingLineByLineBuilds) {
+    auto* byAdd = new TMemo(form);
+    auto* byAssign = new TMemo(form);
+    int changes = 0;
+    byAssign->OnChange = [&](TObject*) { ++changes; };
+    for (const QStringList& lines :
+         {QStringList{"a", "", "b\r\nc", "d\r", "", ""}, QStringList{""}, QStringList(513, QString())}) {
+        byAdd->SetText("old");
+        byAssign->SetText("old");
+        changes = 0;
+        byAdd->Lines().Clear();
+        for (const QString& line : lines) byAdd->Lines().Add(line);
+        byAssign->Lines().Assign(lines);
+        EXPECT_EQ(byAssign->Text(), byAdd->Text());
+        EXPECT_EQ(byAssign->Lines().Count(), byAdd->Lines().Count());
+        EXPECT_EQ(byAssign->Lines().ToStringList(), byAdd->Lines().ToStringList());
+        EXPECT_EQ(byAssign->Modified(), byAdd->Modified());
+        EXPECT_GE(changes, 1);
+        EXPECT_LE(changes, 2) << "the memo changes once, not once a line";
+    }
+    // Another string list goes the same way; nothing at all empties the memo.
+    TStringList list({"x", "y"});
+    byAssign->Lines().Assign(list);
+    EXPECT_EQ(byAssign->Text(), "x\r\ny\r\n");
+    byAssign->Lines().Assign(QStringList());
+    EXPECT_EQ(byAssign->Lines().Count(), 0);
+    EXPECT_EQ(byAssign->Text(), "");
+}
+
 TEST_F(ControlsTest, MemoSetTextClearsModifiedOnlyWhenTheTextDiffers) {
     auto* memo = new TMemo(form);
     memo->SetText("abc");

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QHeaderView>
+#include <QTableView>
 #include <QTest>
+#include <algorithm>
 
 #include "ToolsFixture.h"
 #include "framework/Buttons.h"
@@ -138,6 +141,20 @@ TEST_F(Converter, ConvertsWithChainedActiveRulesAndEmptiesTheScan) {
     EXPECT_EQ(testenv::ReadFile("out.txt"), expected);
     EXPECT_EQ(testenv::Dialogs().boxTexts(), QStringList({"OK"}));
     for (int col : {0, 1, 2048, 2049}) EXPECT_EQ(k()->Scan->Cells(col, 0), "") << col;
+}
+
+// The scan row: every one of its cells narrow (18 pixels, or the style's least width),
+// fixed, with no headers.
+TEST_F(Converter, TheScanCellsKeepTheirFixedSize) {
+    QTableView* view = k()->Scan->View();
+    ASSERT_EQ(view->model()->columnCount(), TScanGrid::kColumns);
+    const int width = std::max(18, view->horizontalHeader()->minimumSectionSize());
+    for (int col : {0, 1, 2048, 2049}) EXPECT_EQ(view->columnWidth(col), width) << col;
+    EXPECT_EQ(view->rowHeight(0), std::max(20, view->verticalHeader()->minimumSectionSize()));
+    EXPECT_EQ(view->horizontalHeader()->sectionResizeMode(2049), QHeaderView::Fixed);
+    EXPECT_EQ(view->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+    EXPECT_TRUE(view->horizontalHeader()->isHidden());
+    EXPECT_TRUE(view->verticalHeader()->isHidden());
 }
 
 TEST_F(Converter, TheSourceAsDestinationIsRefusedAndKept) {
