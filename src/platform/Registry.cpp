@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 
-#include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/RegistryHive.h"
 #include "platform/TextFiles.h"
@@ -69,7 +68,7 @@ Loaded& load(RootKey root) {
     c.loaded = Loaded();
     if (stamp.exists) {
         try {
-            c.loaded.hive = RegistryHive::Parse(FromCp1250(ReadLocalFile(path)));
+            c.loaded.hive = RegistryHive::ParseBytes(ReadLocalFile(path));
         } catch (const EInOutError&) {
             c.loaded.readable = false;
         }
@@ -92,7 +91,7 @@ bool store(RootKey root, QString* why = nullptr) {
                                  : QStringLiteral("File \"%1\" could not be read").arg(c.path);
     if (written) {
         try {
-            ReplaceFile(c.path, ToCp1250(c.loaded.hive.Format()));
+            ReplaceFile(c.path, c.loaded.hive.FormatBytes());
         } catch (const EInOutError& e) {
             written = false;
             if (why != nullptr) *why = e.Message();

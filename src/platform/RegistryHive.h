@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QHash>
-#include <QSet>
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <QVarLengthArray>
-#include <utility>
+#include <cstdint>
+#include <deque>
 #include <vector>
+
+#include "platform/FoldedPathIndex.h"
 
 // One registry root kept as a REGEDIT4 text file: the parsed form of the file and
 // its text again. Whatever the parser does not understand is kept line for line,
@@ -21,18 +23,21 @@ struct HiveEntry {
     QStringList lines;  // the lines as written (several for a continued hex value)
 };
 
+// A key as the program sees it once it has looked it up or added it.
 struct HiveKey {
     QString path;        // between the brackets, e.g. HKEY_LOCAL_MACHINE\SOFTWARE\Morvane
     QString headerLine;  // as read; empty when it is "[" + path + "]"
     std::vector<HiveEntry> entries;
-    // Where the key's lines stand in the parsed text, read into `entries` only when the
-    // key is first looked up: a hive of many keys opens at the cost of finding its keys.
-    // (More than one range for a key written twice.)
-    QVarLengthArray<std::pair<qsizetype, qsizetype>, 1> unread;
 };
 
 class RegistryHive {
   public:
+    // The file's bytes, Windows-1250. Only the keys are found here: a key's lines are
+    // read (and converted) when it is first looked up, and a key never looked up is
+    // written back from the bytes it was read from.
+    static RegistryHive ParseBytes(QByteArray bytes);
+    QByteArray FormatBytes() const;
+    // The same through a text (a character outside the code page is written as "?").
     static RegistryHive Parse(const QString& text);
     QString Format() const;
 
@@ -54,21 +59,52 @@ class RegistryHive {
     static QString FormatStringValue(const QString& name, const QString& value);
 
   private:
-    // Reads the key's lines into its entries, once.
-    void readEntries(HiveKey& key) const;
-    void appendUnread(QString& out, const HiveKey& key) const;
-    // `lower`: the key's path without letter case, when the caller has it already.
-    void index(size_t at, QString lower = QString());
-    void indexParents(QString lower);
+    // A stretch of a key's lines in bytes_, not read yet; several for a key written
+    // more than once, chained in stretches_.
+    struct Stretch {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+        int32_t next = -1;
+    };
+    // Every key in the order of the file, new keys last.
+    struct KeyRecord {
+        qsizetype line = -1;      // its key line in bytes_; -1 for a key added since
+        Stretch body;             // its first lines
+        uint32_t lineLength = 0;  // without a "\r"
+        uint32_t pathOffset = 0;  // within the line
+        uint32_t pathLength = 0;
+        int32_t lastStretch = -1;  // the last of its further stretches
+        int32_t loaded = -1;       // in loaded_, once looked up or added
+    };
+    // A parent of listed keys: the first `length` units of a key's path.
+    struct ParentRecord {
+        uint32_t key;
+        uint32_t length;
+    };
+
+    struct Scan;
+    // Lists the key lines from `begin` (a line start) up to `end`.
+    static void scan(QByteArrayView all, qsizetype begin, qsizetype end, Scan& out);
+    // Reads the key's lines into a HiveKey, once.
+    HiveKey& load(uint32_t at);
+    void appendUnread(QByteArray& out, const KeyRecord& key) const;
+    void foldedPath(const KeyRecord& key, FoldedUnits& out) const;
+    // Whether the first `length` units of the key's path (all of them: -1) are `units`.
+    bool samePath(const KeyRecord& key, qsizetype length, const char16_t* units, qsizetype count) const;
+    int64_t findKey(const FoldedUnits& units) const;
+    // Lists the parents of the key at `at`, whose folded path is `units`.
+    void indexParents(uint32_t at, const FoldedUnits& units);
     void reindex();
 
-    QString text_;          // the parsed text, for the keys not read yet
-    QStringList preamble_;  // lines before the first key other than the header and blanks
-    std::vector<HiveKey> keys_;
-    // Case-folded paths: of every key (to its place in keys_), and of every key's parents.
-    QHash<QString, size_t> byPath_;
-    QSet<QString> parents_;
-    QString lastParent_;  // of the key indexed last: keys of one folder come together
+    QByteArray bytes_;            // the parsed file, for the keys not read yet
+    QList<QByteArray> preamble_;  // lines before the first key other than the header and blanks
+    std::vector<KeyRecord> keys_;
+    std::vector<Stretch> stretches_;
+    std::deque<HiveKey> loaded_;  // a deque: a key found stays where it is
+    FlatIndex byPath_;            // keys_ by folded path
+    FlatIndex byParent_;          // parents_ by folded path
+    std::vector<ParentRecord> parents_;
+    FoldedUnits lastParent_;  // of the key indexed last: keys of one folder come together
 };
 
 }  // namespace platform
