@@ -325,6 +325,9 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
     }
     starts.push_back(all.size());
     std::vector<Scan> parts(starts.size() - 1);
+    // The first part's list takes the others' after it: room for them all.
+    parts[0].keys.reserve(static_cast<size_t>(all.size() / 96 + 16));
+    parts[0].listed.reserve(static_cast<size_t>(all.size() / 96 + 16));
     {
         std::vector<std::thread> helpers;
         std::vector<std::exception_ptr> failures(parts.size());
