@@ -325,9 +325,6 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
     }
     starts.push_back(all.size());
     std::vector<Scan> parts(starts.size() - 1);
-    // The first part's list takes the others' after it: room for them all.
-    parts[0].keys.reserve(static_cast<size_t>(all.size() / 96 + 16));
-    parts[0].listed.reserve(static_cast<size_t>(all.size() / 96 + 16));
     {
         std::vector<std::thread> helpers;
         std::vector<std::exception_ptr> failures(parts.size());
@@ -354,51 +351,108 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
         scan(all, 0, all.size(), parts[0]);
     }
     hive.preamble_ = std::move(parts[0].preamble);
-    hive.keys_ = std::move(parts[0].keys);
-    std::vector<Scan::Listed> listed = std::move(parts[0].listed);
-    for (size_t i = 1; i < parts.size(); ++i) {
-        if (parts[i].keys.empty()) continue;
-        // The lines of the last key so far run up to this part's first key line.
-        if (!hive.keys_.empty()) hive.keys_.back().body.end = parts[i].keys.front().line;
-        hive.keys_.insert(hive.keys_.end(), parts[i].keys.begin(), parts[i].keys.end());
-        listed.insert(listed.end(), parts[i].listed.begin(), parts[i].listed.end());
+    // The lines of each part's last key run up to the next part's first key line.
+    std::vector<size_t> firsts;
+    size_t count = 0;
+    Scan* before = nullptr;
+    for (Scan& part : parts) {
+        firsts.push_back(count);
+        count += part.keys.size();
+        if (part.keys.empty()) continue;
+        if (before != nullptr) before->keys.back().body.end = part.keys.front().line;
+        before = &part;
     }
-    if (!hive.keys_.empty()) hive.keys_.back().body.end = all.size();
+    if (before != nullptr) before->keys.back().body.end = all.size();
+    std::vector<std::vector<KeyRecord>> lists;
+    for (Scan& part : parts) lists.push_back(std::move(part.keys));
+    hive.keys_.Assign(std::move(lists));
 
-    // The keys go into the index in the order of the file, after looking through it: looking
-    // each key up while the file streams through the cache would wait for memory at every
-    // key. A key written again is one more stretch of lines of the first; the keys before
-    // the one entered are entered already, so the list closes up in place.
-    hive.byPath_.Reserve(listed.size());
-    FoldedUnits units;
-    size_t kept = 0;
-    for (size_t i = 0; i < listed.size(); ++i) {
-        const KeyRecord key = hive.keys_[i];
-        const QByteArrayView path = all.sliced(key.line + key.pathOffset, key.pathLength);
-        const auto fresh = static_cast<uint32_t>(kept);
-        const uint32_t at = hive.byPath_.FindOrAdd(listed[i].hash, fresh, [&](uint32_t k) {
-            FoldCp1250(path, units);
-            return hive.samePath(hive.keys_[k], -1, units.data(), units.size());
-        });
-        if (at == fresh) {
-            hive.keys_[kept++] = key;
-            // Keys of one folder come together: the folder of the key before, written
-            // the same, has its parents listed already.
-            if (!listed[i].folderAsBefore) {
-                FoldCp1250(path, units);
+    // The keys go into the index after looking through the file: looking each key up
+    // while the file streams through the cache would wait for memory at every key. Each
+    // shard takes its keys in the order of the file, so the first of a key written twice
+    // is the one entered; the second's lines become a stretch of the first's.
+    for (FlatIndex& shard : hive.byPath_) shard.Reserve(count / hive.byPath_.size() + 16);
+    std::array<std::vector<std::pair<uint32_t, uint32_t>>, 4> again;
+    {
+        std::vector<std::thread> helpers;
+        std::vector<std::exception_ptr> failures(hive.byPath_.size());
+        const size_t first = parts.size() > 1 ? 1 : hive.byPath_.size();
+        for (size_t shard = first; shard < hive.byPath_.size(); ++shard)
+            helpers.emplace_back([&, shard] {
+                try {
+                    hive.enterShard(shard, parts, firsts, again[shard]);
+                } catch (...) {
+                    failures[shard] = std::current_exception();
+                }
+            });
+        for (size_t shard = 0; shard < first; ++shard) hive.enterShard(shard, parts, firsts, again[shard]);
+        // The parents meanwhile: every key's, a key written twice has the same.
+        FoldedUnits units;
+        for (size_t p = 0; p < parts.size(); ++p)
+            for (size_t i = 0; i < parts[p].listed.size(); ++i) {
+                if (parts[p].listed[i].folderAsBefore) continue;
+                const auto at = static_cast<uint32_t>(firsts[p] + i);
+                hive.foldedPath(hive.keys_[at], units);
                 hive.indexParents(at, units);
             }
-            continue;
-        }
-        KeyRecord& first = hive.keys_[at];
+        for (std::thread& helper : helpers) helper.join();
+        for (const std::exception_ptr& failure : failures)
+            if (failure) std::rethrow_exception(failure);
+    }
+    std::vector<std::pair<uint32_t, uint32_t>> written;
+    for (const auto& shard : again) written.insert(written.end(), shard.begin(), shard.end());
+    std::sort(written.begin(), written.end());
+    for (const auto& [at, firstAt] : written) {
+        KeyRecord& key = hive.keys_[at];
+        KeyRecord& first = hive.keys_[firstAt];
+        key.merged = true;
         const auto stretch = static_cast<int32_t>(hive.stretches_.size());
         hive.stretches_.push_back(key.body);
         (first.lastStretch < 0 ? first.body : hive.stretches_[static_cast<size_t>(first.lastStretch)]).next =
             stretch;
         first.lastStretch = stretch;
     }
-    hive.keys_.resize(kept);
     return hive;
+}
+
+void RegistryHive::enterShard(size_t shard, const std::vector<Scan>& parts, const std::vector<size_t>& firsts,
+                              std::vector<std::pair<uint32_t, uint32_t>>& again) {
+    FlatIndex& index = byPath_[shard];
+    const QByteArrayView all(bytes_);
+    FoldedUnits units;
+    for (size_t p = 0; p < parts.size(); ++p) {
+        const std::vector<Scan::Listed>& listed = parts[p].listed;
+        for (size_t i = 0; i < listed.size(); ++i) {
+            const uint32_t hash = listed[i].hash;
+            if (shardOf(hash) != shard) continue;
+            const auto at = static_cast<uint32_t>(firsts[p] + i);
+            const uint32_t found = index.FindOrAdd(hash, at, [&](uint32_t k) {
+                const KeyRecord& key = keys_[at];
+                FoldCp1250(all.sliced(key.line + key.pathOffset, key.pathLength), units);
+                return samePath(keys_[k], -1, units.data(), units.size());
+            });
+            if (found != at) again.emplace_back(at, found);
+        }
+    }
+}
+
+void RegistryHive::KeyList::push_back(const KeyRecord& key) {
+    if (parts_.empty()) {
+        parts_.emplace_back();
+        firsts_.push_back(0);
+    }
+    parts_.back().push_back(key);
+    ++size_;
+}
+
+void RegistryHive::KeyList::Assign(std::vector<std::vector<KeyRecord>> parts) {
+    parts_ = std::move(parts);
+    firsts_.clear();
+    size_ = 0;
+    for (const auto& part : parts_) {
+        firsts_.push_back(size_);
+        size_ += part.size();
+    }
 }
 
 HiveKey& RegistryHive::load(uint32_t at) {
@@ -443,19 +497,20 @@ HiveKey& RegistryHive::load(uint32_t at) {
 QByteArray RegistryHive::FormatBytes() const {
     qsizetype size = 16;
     for (const QByteArray& line : preamble_) size += line.size() + 1;
-    for (const KeyRecord& record : keys_) {
+    keys_.ForEach([&](const KeyRecord& record) {
+        if (record.merged) return;
         if (record.loaded < 0) {
             size += record.lineLength + 2;
             for (const Stretch* s = &record.body; s != nullptr;
                  s = s->next < 0 ? nullptr : &stretches_[static_cast<size_t>(s->next)])
                 size += s->end - s->begin + 1;
-            continue;
+            return;
         }
         const HiveKey& key = loaded_[static_cast<size_t>(record.loaded)];
         size += key.path.size() + key.headerLine.size() + 4;
         for (const HiveEntry& e : key.entries)
             for (const QString& line : e.lines) size += line.size() + 1;
-    }
+    });
     QByteArray out;
     out.reserve(size);
     out += kHeader;
@@ -464,7 +519,8 @@ QByteArray RegistryHive::FormatBytes() const {
         for (const QByteArray& line : preamble_) out += line, out += '\n';
         out += '\n';
     }
-    for (const KeyRecord& record : keys_) {
+    keys_.ForEach([&](const KeyRecord& record) {
+        if (record.merged) return;
         if (record.loaded < 0) {
             out += QByteArrayView(bytes_).sliced(record.line, record.lineLength);
             out += '\n';
@@ -478,7 +534,7 @@ QByteArray RegistryHive::FormatBytes() const {
                 for (const QString& line : e.lines) out += ToCp1250(line), out += '\n';
         }
         out += '\n';
-    }
+    });
     return out;
 }
 
@@ -556,8 +612,9 @@ bool RegistryHive::samePath(const KeyRecord& key, qsizetype length, const char16
 }
 
 int64_t RegistryHive::findKey(const FoldedUnits& units) const {
-    return byPath_.Find(HashFolded(units.data(), units.size()),
-                        [&](uint32_t i) { return samePath(keys_[i], -1, units.data(), units.size()); });
+    const uint32_t hash = HashFolded(units.data(), units.size());
+    return byPath_[shardOf(hash)].Find(
+        hash, [&](uint32_t i) { return samePath(keys_[i], -1, units.data(), units.size()); });
 }
 
 void RegistryHive::indexParents(uint32_t at, const FoldedUnits& units) {
@@ -580,14 +637,15 @@ void RegistryHive::indexParents(uint32_t at, const FoldedUnits& units) {
 }
 
 void RegistryHive::reindex() {
-    byPath_.Clear();
+    for (FlatIndex& shard : byPath_) shard.Clear();
     byParent_.Clear();
     parents_.clear();
     lastParent_.clear();
     FoldedUnits units;
     for (uint32_t i = 0; i < keys_.size(); ++i) {
         foldedPath(keys_[i], units);
-        byPath_.FindOrAdd(HashFolded(units.data(), units.size()), i, [](uint32_t) { return false; });
+        const uint32_t hash = HashFolded(units.data(), units.size());
+        byPath_[shardOf(hash)].FindOrAdd(hash, i, [](uint32_t) { return false; });
         indexParents(i, units);
     }
 }
@@ -612,7 +670,8 @@ HiveKey& RegistryHive::AddKey(const QString& path) {
     keys_.push_back(record);
     FoldedUnits units;
     FoldText(path, units);
-    byPath_.FindOrAdd(HashFolded(units.data(), units.size()), at, [](uint32_t) { return false; });
+    const uint32_t hash = HashFolded(units.data(), units.size());
+    byPath_[shardOf(hash)].FindOrAdd(hash, at, [](uint32_t) { return false; });
     indexParents(at, units);
     return loaded_.back();
 }
@@ -635,18 +694,21 @@ bool RegistryHive::RemoveKeyTree(const QString& path) {
     std::vector<KeyRecord> kept;
     std::deque<HiveKey> keptLoaded;
     FoldedUnits own;
-    for (KeyRecord& record : keys_) {
+    keys_.ForEach([&](KeyRecord record) {
+        if (record.merged) return;  // its lines went with the first
         foldedPath(record, own);
         const bool below = own.size() >= n && std::equal(units.data(), units.data() + n, own.data()) &&
                            (own.size() == n || own[n] == u'\\');
-        if (below) continue;
+        if (below) return;
         if (record.loaded >= 0) {
             keptLoaded.push_back(std::move(loaded_[static_cast<size_t>(record.loaded)]));
             record.loaded = static_cast<int32_t>(keptLoaded.size() - 1);
         }
         kept.push_back(record);
-    }
-    keys_.swap(kept);
+    });
+    std::vector<std::vector<KeyRecord>> lists;
+    lists.push_back(std::move(kept));
+    keys_.Assign(std::move(lists));
     loaded_.swap(keptLoaded);
     reindex();
     return true;

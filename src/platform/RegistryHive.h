@@ -4,8 +4,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "platform/FoldedPathIndex.h"
@@ -75,6 +77,31 @@ class RegistryHive {
         uint32_t pathLength = 0;
         int32_t lastStretch = -1;  // the last of its further stretches
         int32_t loaded = -1;       // in loaded_, once looked up or added
+        bool merged = false;       // written again: its lines are a stretch of the first
+    };
+    // The keys as the parts of a large file listed them, side by side, kept apart rather
+    // than copied into one list.
+    class KeyList {
+      public:
+        size_t size() const { return size_; }
+        KeyRecord& operator[](size_t at) { return const_cast<KeyRecord&>(std::as_const(*this)[at]); }
+        const KeyRecord& operator[](size_t at) const {
+            size_t part = parts_.size() - 1;
+            while (at < firsts_[part]) --part;
+            return parts_[part][at - firsts_[part]];
+        }
+        void push_back(const KeyRecord& key);
+        void Assign(std::vector<std::vector<KeyRecord>> parts);
+        template <typename Visit>
+        void ForEach(Visit visit) const {
+            for (const auto& part : parts_)
+                for (const KeyRecord& key : part) visit(key);
+        }
+
+      private:
+        std::vector<std::vector<KeyRecord>> parts_;
+        std::vector<size_t> firsts_;  // the place of each part's first key
+        size_t size_ = 0;
     };
     // A parent of listed keys: the first `length` units of a key's path.
     struct ParentRecord {
@@ -92,17 +119,24 @@ class RegistryHive {
     // Whether the first `length` units of the key's path (all of them: -1) are `units`.
     bool samePath(const KeyRecord& key, qsizetype length, const char16_t* units, qsizetype count) const;
     int64_t findKey(const FoldedUnits& units) const;
+    // The index of the keys is cut in four by the hash, so that a large file's keys go in
+    // side by side.
+    static size_t shardOf(uint32_t hash) { return hash >> 30; }
+    // Enters the listed keys of one shard of the index; the keys written again go to `again`
+    // as their place and the place of their first.
+    void enterShard(size_t shard, const std::vector<Scan>& parts, const std::vector<size_t>& firsts,
+                    std::vector<std::pair<uint32_t, uint32_t>>& again);
     // Lists the parents of the key at `at`, whose folded path is `units`.
     void indexParents(uint32_t at, const FoldedUnits& units);
     void reindex();
 
     QByteArray bytes_;            // the parsed file, for the keys not read yet
     QList<QByteArray> preamble_;  // lines before the first key other than the header and blanks
-    std::vector<KeyRecord> keys_;
+    KeyList keys_;
     std::vector<Stretch> stretches_;
-    std::deque<HiveKey> loaded_;  // a deque: a key found stays where it is
-    FlatIndex byPath_;            // keys_ by folded path
-    FlatIndex byParent_;          // parents_ by folded path
+    std::deque<HiveKey> loaded_;       // a deque: a key found stays where it is
+    std::array<FlatIndex, 4> byPath_;  // keys_ by folded path, by shardOf
+    FlatIndex byParent_;               // parents_ by folded path
     std::vector<ParentRecord> parents_;
     FoldedUnits lastParent_;  // of the key indexed last: keys of one folder come together
 };
