@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <thread>
 #ifdef __SSE2__
@@ -12,6 +11,7 @@
 #endif
 
 #include "platform/Codepage.h"
+#include "platform/SideBySide.h"
 
 namespace platform {
 
@@ -325,22 +325,8 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
     }
     starts.push_back(all.size());
     std::vector<Scan> parts(starts.size() - 1);
-    {
-        std::vector<std::thread> helpers;
-        std::vector<std::exception_ptr> failures(parts.size());
-        for (size_t i = 1; i < parts.size(); ++i)
-            helpers.emplace_back([&, i] {
-                try {
-                    scan(all, starts[i], starts[i + 1], parts[i]);
-                } catch (...) {
-                    failures[i] = std::current_exception();
-                }
-            });
-        scan(all, starts[0], starts[1], parts[0]);
-        for (std::thread& helper : helpers) helper.join();
-        for (const std::exception_ptr& failure : failures)
-            if (failure) std::rethrow_exception(failure);
-    }
+    RunSideBySide(static_cast<int>(parts.size()),
+                  [&](int i) { scan(all, starts[size_t(i)], starts[size_t(i) + 1], parts[size_t(i)]); });
     // The parts hold together when the first one reached the keys and no value goes on
     // from one part into the next; otherwise the file is looked through in one piece.
     bool joined = !parts[0].keys.empty();
@@ -373,20 +359,8 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
     // is the one entered; the second's lines become a stretch of the first's.
     for (FlatIndex& shard : hive.byPath_) shard.Reserve(count / hive.byPath_.size() + 16);
     std::array<std::vector<std::pair<uint32_t, uint32_t>>, 4> again;
-    {
-        std::vector<std::thread> helpers;
-        std::vector<std::exception_ptr> failures(hive.byPath_.size());
-        const size_t first = parts.size() > 1 ? 1 : hive.byPath_.size();
-        for (size_t shard = first; shard < hive.byPath_.size(); ++shard)
-            helpers.emplace_back([&, shard] {
-                try {
-                    hive.enterShard(shard, parts, firsts, again[shard]);
-                } catch (...) {
-                    failures[shard] = std::current_exception();
-                }
-            });
-        for (size_t shard = 0; shard < first; ++shard) hive.enterShard(shard, parts, firsts, again[shard]);
-        // The parents meanwhile: every key's, a key written twice has the same.
+    const auto enterParents = [&] {
+        // Every key's: a key written twice has the same.
         FoldedUnits units;
         for (size_t p = 0; p < parts.size(); ++p)
             for (size_t i = 0; i < parts[p].listed.size(); ++i) {
@@ -395,9 +369,16 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
                 hive.foldedPath(hive.keys_[at], units);
                 hive.indexParents(at, units);
             }
-        for (std::thread& helper : helpers) helper.join();
-        for (const std::exception_ptr& failure : failures)
-            if (failure) std::rethrow_exception(failure);
+    };
+    if (parts.size() > 1) {
+        RunSideBySide(static_cast<int>(hive.byPath_.size()), [&](int shard) {
+            if (shard == 0) enterParents();
+            hive.enterShard(size_t(shard), parts, firsts, again[size_t(shard)]);
+        });
+    } else {
+        for (size_t shard = 0; shard < hive.byPath_.size(); ++shard)
+            hive.enterShard(shard, parts, firsts, again[shard]);
+        enterParents();
     }
     std::vector<std::pair<uint32_t, uint32_t>> written;
     for (const auto& shard : again) written.insert(written.end(), shard.begin(), shard.end());

@@ -13,6 +13,7 @@
 
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
+#include "platform/SideBySide.h"
 #include "rtl/Exception.h"
 
 namespace platform {
@@ -37,7 +38,7 @@ QByteArray readInParts(int fd, qint64 size, int& error) {
     QByteArray bytes(size, Qt::Uninitialized);
     std::vector<int> errors(static_cast<size_t>(parts), 0);
     std::vector<char> complete(static_cast<size_t>(parts), 0);
-    const auto readPart = [&](qint64 part) {
+    const auto readPart = [&](int part) {
         qint64 from = size / parts * part;
         const qint64 to = part + 1 == parts ? size : size / parts * (part + 1);
         while (from < to) {
@@ -49,10 +50,7 @@ QByteArray readInParts(int fd, qint64 size, int& error) {
         }
         complete[static_cast<size_t>(part)] = 1;
     };
-    std::vector<std::thread> helpers;
-    for (qint64 part = 1; part < parts; ++part) helpers.emplace_back(readPart, part);
-    readPart(0);
-    for (std::thread& helper : helpers) helper.join();
+    RunSideBySide(static_cast<int>(parts), readPart);
     for (const int e : errors)
         if (e != 0) {
             error = e;
