@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <thread>
+#include <unordered_map>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -240,12 +241,7 @@ QString RegistryHive::Format() const {
 // The key lines of a part of the file, in the order of the file. A part after the first
 // starts at a line start, in the lines of a key of an earlier part.
 struct RegistryHive::Scan {
-    struct Listed {
-        uint32_t hash;
-        bool folderAsBefore;  // its folder is written as that of the key line before
-    };
     std::vector<KeyRecord> keys;  // the last one's lines end with the part
-    std::vector<Listed> listed;
     QList<QByteArray> preamble;
     bool endsInContinuation = false;  // the last line's value goes on past the part
 };
@@ -255,7 +251,6 @@ void RegistryHive::scan(QByteArrayView all, qsizetype begin, qsizetype end, Scan
     // moved again and again while it grows.
     const auto expected = static_cast<size_t>((end - begin) / 96 + 16);
     out.keys.reserve(expected);
-    out.listed.reserve(expected);
     QByteArrayView lastFolder;
     LineWalk walk(all, begin, end);
     bool inKeys = begin > 0;  // past the first key line
@@ -273,23 +268,21 @@ void RegistryHive::scan(QByteArrayView all, qsizetype begin, qsizetype end, Scan
         if (!plainValue && isBlank(line)) continue;
         qsizetype pathAt = 0;
         qsizetype pathLength = 0;
-        // (A key line of 4 GiB and more would not fit its record.)
-        if (!plainValue && line.size() <= std::numeric_limits<uint32_t>::max() &&
-            keyPath(line, pathAt, pathLength)) {
+        // (A key line of 512 MiB and more would not fit its record.)
+        if (!plainValue && line.size() < (qsizetype(1) << 29) && keyPath(line, pathAt, pathLength)) {
             const qsizetype lineAt = line.data() - all.data();
-            if (!out.keys.empty()) out.keys.back().body.end = lineAt;
-            KeyRecord& key = out.keys.emplace_back();
-            key.line = lineAt;
-            key.body = Stretch{walk.Position(), end, -1};
-            key.lineLength = static_cast<uint32_t>(line.size());
-            key.pathOffset = static_cast<uint32_t>(pathAt);
-            key.pathLength = static_cast<uint32_t>(pathLength);
+            if (!out.keys.empty()) out.keys.back().bodyEnd = lineAt;
             const QByteArrayView path = line.sliced(pathAt, pathLength);
             const auto* slash =
                 static_cast<const char*>(memrchr(path.data(), '\\', static_cast<size_t>(path.size())));
             const QByteArrayView folder = path.first(slash != nullptr ? slash - path.data() : 0);
-            out.listed.push_back(
-                Scan::Listed{HashFoldedCp1250(path), !folder.isEmpty() && folder == lastFolder});
+            KeyRecord& key = out.keys.emplace_back();
+            key.line = lineAt;
+            key.bodyEnd = end;
+            key.lineLength = static_cast<uint32_t>(line.size()) & ((1u << 29) - 1);
+            key.cr = raw.size() != line.size() ? 1 : 0;
+            key.folderAsBefore = !folder.isEmpty() && folder == lastFolder ? 1 : 0;
+            key.hash = HashFoldedCp1250(path);
             lastFolder = folder;
             inKeys = true;
             continue;
@@ -338,82 +331,73 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
     }
     hive.preamble_ = std::move(parts[0].preamble);
     // The lines of each part's last key run up to the next part's first key line.
-    std::vector<size_t> firsts;
-    size_t count = 0;
     Scan* before = nullptr;
     for (Scan& part : parts) {
-        firsts.push_back(count);
-        count += part.keys.size();
         if (part.keys.empty()) continue;
-        if (before != nullptr) before->keys.back().body.end = part.keys.front().line;
+        if (before != nullptr) before->keys.back().bodyEnd = part.keys.front().line;
         before = &part;
     }
-    if (before != nullptr) before->keys.back().body.end = all.size();
+    if (before != nullptr) before->keys.back().bodyEnd = all.size();
     std::vector<std::vector<KeyRecord>> lists;
     for (Scan& part : parts) lists.push_back(std::move(part.keys));
     hive.keys_.Assign(std::move(lists));
+    const auto count = static_cast<uint32_t>(hive.keys_.size());
 
     // The keys go into the index after looking through the file: looking each key up
     // while the file streams through the cache would wait for memory at every key. Each
     // shard takes its keys in the order of the file, so the first of a key written twice
     // is the one entered; the second's lines become a stretch of the first's.
-    for (FlatIndex& shard : hive.byPath_) shard.Reserve(count / hive.byPath_.size() + 16);
     std::array<std::vector<std::pair<uint32_t, uint32_t>>, 4> again;
     const auto enterParents = [&] {
         // Every key's: a key written twice has the same.
         FoldedUnits units;
-        for (size_t p = 0; p < parts.size(); ++p)
-            for (size_t i = 0; i < parts[p].listed.size(); ++i) {
-                if (parts[p].listed[i].folderAsBefore) continue;
-                const auto at = static_cast<uint32_t>(firsts[p] + i);
-                hive.foldedPath(hive.keys_[at], units);
-                hive.indexParents(at, units);
-            }
+        for (uint32_t at = 0; at < count; ++at) {
+            const KeyRecord& key = hive.keys_[at];
+            if (key.folderAsBefore) continue;
+            hive.foldedPath(key, units);
+            hive.indexParents(at, units);
+        }
     };
     if (parts.size() > 1) {
         RunSideBySide(static_cast<int>(hive.byPath_.size()), [&](int shard) {
             if (shard == 0) enterParents();
-            hive.enterShard(size_t(shard), parts, firsts, again[size_t(shard)]);
+            hive.enterShard(size_t(shard), again[size_t(shard)]);
         });
     } else {
-        for (size_t shard = 0; shard < hive.byPath_.size(); ++shard)
-            hive.enterShard(shard, parts, firsts, again[shard]);
+        for (size_t shard = 0; shard < hive.byPath_.size(); ++shard) hive.enterShard(shard, again[shard]);
         enterParents();
     }
     std::vector<std::pair<uint32_t, uint32_t>> written;
     for (const auto& shard : again) written.insert(written.end(), shard.begin(), shard.end());
     std::sort(written.begin(), written.end());
+    std::unordered_map<uint32_t, int32_t> lastStretch;  // of the keys written more than once
     for (const auto& [at, firstAt] : written) {
         KeyRecord& key = hive.keys_[at];
         KeyRecord& first = hive.keys_[firstAt];
-        key.merged = true;
+        key.merged = 1;
         const auto stretch = static_cast<int32_t>(hive.stretches_.size());
-        hive.stretches_.push_back(key.body);
-        (first.lastStretch < 0 ? first.body : hive.stretches_[static_cast<size_t>(first.lastStretch)]).next =
+        hive.stretches_.push_back(hive.firstStretch(key));
+        const auto last = lastStretch.find(firstAt);
+        (last == lastStretch.end() ? first.next : hive.stretches_[static_cast<size_t>(last->second)].next) =
             stretch;
-        first.lastStretch = stretch;
+        lastStretch[firstAt] = stretch;
     }
     return hive;
 }
 
-void RegistryHive::enterShard(size_t shard, const std::vector<Scan>& parts, const std::vector<size_t>& firsts,
-                              std::vector<std::pair<uint32_t, uint32_t>>& again) {
+void RegistryHive::enterShard(size_t shard, std::vector<std::pair<uint32_t, uint32_t>>& again) {
     FlatIndex& index = byPath_[shard];
-    const QByteArrayView all(bytes_);
+    const auto count = static_cast<uint32_t>(keys_.size());
+    index.Reserve(count / byPath_.size() + 16);
     FoldedUnits units;
-    for (size_t p = 0; p < parts.size(); ++p) {
-        const std::vector<Scan::Listed>& listed = parts[p].listed;
-        for (size_t i = 0; i < listed.size(); ++i) {
-            const uint32_t hash = listed[i].hash;
-            if (shardOf(hash) != shard) continue;
-            const auto at = static_cast<uint32_t>(firsts[p] + i);
-            const uint32_t found = index.FindOrAdd(hash, at, [&](uint32_t k) {
-                const KeyRecord& key = keys_[at];
-                FoldCp1250(all.sliced(key.line + key.pathOffset, key.pathLength), units);
-                return samePath(keys_[k], -1, units.data(), units.size());
-            });
-            if (found != at) again.emplace_back(at, found);
-        }
+    for (uint32_t at = 0; at < count; ++at) {
+        const uint32_t hash = keys_[at].hash;
+        if (shardOf(hash) != shard) continue;
+        const uint32_t found = index.FindOrAdd(hash, at, [&](uint32_t k) {
+            FoldCp1250(pathOf(keys_[at]), units);
+            return samePath(keys_[k], -1, units.data(), units.size());
+        });
+        if (found != at) again.emplace_back(at, found);
     }
 }
 
@@ -443,9 +427,11 @@ HiveKey& RegistryHive::load(uint32_t at) {
     HiveKey& key = loaded_.emplace_back();
     const QByteArrayView all(bytes_);
     const QByteArrayView keyLine = all.sliced(record.line, record.lineLength);
-    key.path = fromBytes(keyLine.sliced(record.pathOffset, record.pathLength));
-    if (record.lineLength != record.pathLength + 2) key.headerLine = fromBytes(keyLine);
-    for (const Stretch* s = &record.body; s != nullptr;
+    const QByteArrayView path = pathOf(record);
+    key.path = fromBytes(path);
+    if (keyLine.size() != path.size() + 2) key.headerLine = fromBytes(keyLine);
+    const Stretch first = firstStretch(record);
+    for (const Stretch* s = &first; s != nullptr;
          s = s->next < 0 ? nullptr : &stretches_[static_cast<size_t>(s->next)]) {
         LineWalk walk(all, s->begin, s->end);
         QByteArrayView raw;
@@ -482,7 +468,8 @@ QByteArray RegistryHive::FormatBytes() const {
         if (record.merged) return;
         if (record.loaded < 0) {
             size += record.lineLength + 2;
-            for (const Stretch* s = &record.body; s != nullptr;
+            const Stretch first = firstStretch(record);
+            for (const Stretch* s = &first; s != nullptr;
                  s = s->next < 0 ? nullptr : &stretches_[static_cast<size_t>(s->next)])
                 size += s->end - s->begin + 1;
             return;
@@ -542,7 +529,8 @@ void RegistryHive::appendUnread(QByteArray& out, const KeyRecord& record) const 
         out += written;
         out += '\n';
     };
-    for (const Stretch* s = &record.body; s != nullptr;
+    const Stretch first = firstStretch(record);
+    for (const Stretch* s = &first; s != nullptr;
          s = s->next < 0 ? nullptr : &stretches_[static_cast<size_t>(s->next)]) {
         LineWalk walk(all, s->begin, s->end);
         QByteArrayView raw;
@@ -568,9 +556,22 @@ void RegistryHive::appendUnread(QByteArray& out, const KeyRecord& record) const 
     flush();
 }
 
+RegistryHive::Stretch RegistryHive::firstStretch(const KeyRecord& key) const {
+    const qsizetype begin = std::min(key.line + key.lineLength + key.cr + 1, bytes_.size());
+    return Stretch{begin, key.bodyEnd, key.next};
+}
+
+QByteArrayView RegistryHive::pathOf(const KeyRecord& key) const {
+    const QByteArrayView line = QByteArrayView(bytes_).sliced(key.line, key.lineLength);
+    qsizetype at = 0;
+    qsizetype length = 0;
+    keyPath(line, at, length);
+    return line.sliced(at, length);
+}
+
 void RegistryHive::foldedPath(const KeyRecord& key, FoldedUnits& out) const {
     if (key.line >= 0)
-        FoldCp1250(QByteArrayView(bytes_).sliced(key.line + key.pathOffset, key.pathLength), out);
+        FoldCp1250(pathOf(key), out);
     else
         FoldText(loaded_[static_cast<size_t>(key.loaded)].path, out);
 }
@@ -583,10 +584,11 @@ bool RegistryHive::samePath(const KeyRecord& key, qsizetype length, const char16
         if (length < 0) length = own.size();
         return length == count && length <= own.size() && std::equal(own.data(), own.data() + length, units);
     }
-    if (length < 0) length = key.pathLength;
-    if (length != count || length > key.pathLength) return false;
+    const QByteArrayView written = pathOf(key);
+    if (length < 0) length = written.size();
+    if (length != count || length > written.size()) return false;
     const auto& folded = FoldedCp1250Units();
-    const auto* path = reinterpret_cast<const unsigned char*>(bytes_.constData() + key.line + key.pathOffset);
+    const auto* path = reinterpret_cast<const unsigned char*>(written.data());
     for (qsizetype i = 0; i < count; ++i)
         if (folded[path[i]] != units[i]) return false;
     return true;

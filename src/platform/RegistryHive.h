@@ -68,16 +68,17 @@ class RegistryHive {
         qsizetype end = 0;
         int32_t next = -1;
     };
-    // Every key in the order of the file, new keys last.
+    // Every key in the order of the file, new keys last: small, a large file has many.
     struct KeyRecord {
-        qsizetype line = -1;      // its key line in bytes_; -1 for a key added since
-        Stretch body;             // its first lines
-        uint32_t lineLength = 0;  // without a "\r"
-        uint32_t pathOffset = 0;  // within the line
-        uint32_t pathLength = 0;
-        int32_t lastStretch = -1;  // the last of its further stretches
-        int32_t loaded = -1;       // in loaded_, once looked up or added
-        bool merged = false;       // written again: its lines are a stretch of the first
+        qsizetype line = -1;              // its key line in bytes_; -1 for a key added since
+        qsizetype bodyEnd = 0;            // its first lines run from after the key line up to here
+        uint32_t lineLength : 29 = 0;     // without a "\r"
+        uint32_t cr : 1 = 0;              // the key line ends in "\r\n"
+        uint32_t folderAsBefore : 1 = 0;  // its folder is written as that of the key line before
+        uint32_t merged : 1 = 0;          // written again: its lines are a stretch of the first's
+        uint32_t hash = 0;                // of its folded path
+        int32_t next = -1;                // its further stretches
+        int32_t loaded = -1;              // in loaded_, once looked up or added
     };
     // The keys as the parts of a large file listed them, side by side, kept apart rather
     // than copied into one list.
@@ -115,6 +116,9 @@ class RegistryHive {
     // Reads the key's lines into a HiveKey, once.
     HiveKey& load(uint32_t at);
     void appendUnread(QByteArray& out, const KeyRecord& key) const;
+    // The first stretch of the key's lines; its path as written (keys read from the file).
+    Stretch firstStretch(const KeyRecord& key) const;
+    QByteArrayView pathOf(const KeyRecord& key) const;
     void foldedPath(const KeyRecord& key, FoldedUnits& out) const;
     // Whether the first `length` units of the key's path (all of them: -1) are `units`.
     bool samePath(const KeyRecord& key, qsizetype length, const char16_t* units, qsizetype count) const;
@@ -122,10 +126,9 @@ class RegistryHive {
     // The index of the keys is cut in four by the hash, so that a large file's keys go in
     // side by side.
     static size_t shardOf(uint32_t hash) { return hash >> 30; }
-    // Enters the listed keys of one shard of the index; the keys written again go to `again`
-    // as their place and the place of their first.
-    void enterShard(size_t shard, const std::vector<Scan>& parts, const std::vector<size_t>& firsts,
-                    std::vector<std::pair<uint32_t, uint32_t>>& again);
+    // Enters the keys of one shard of the index; the keys written again go to `again` as
+    // their place and the place of their first.
+    void enterShard(size_t shard, std::vector<std::pair<uint32_t, uint32_t>>& again);
     // Lists the parents of the key at `at`, whose folded path is `units`.
     void indexParents(uint32_t at, const FoldedUnits& units);
     void reindex();
