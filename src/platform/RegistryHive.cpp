@@ -241,7 +241,8 @@ QString RegistryHive::Format() const {
 // The key lines of a part of the file, in the order of the file. A part after the first
 // starts at a line start, in the lines of a key of an earlier part.
 struct RegistryHive::Scan {
-    std::vector<KeyRecord> keys;  // the last one's lines end with the part
+    std::vector<KeyRecord> keys;                   // the last one's lines end with the part
+    std::array<std::vector<uint32_t>, 4> byShard;  // places in `keys` of each shard's keys
     QList<QByteArray> preamble;
     bool endsInContinuation = false;  // the last line's value goes on past the part
 };
@@ -283,6 +284,7 @@ void RegistryHive::scan(QByteArrayView all, qsizetype begin, qsizetype end, Scan
             key.cr = raw.size() != line.size() ? 1 : 0;
             key.folderAsBefore = !folder.isEmpty() && folder == lastFolder ? 1 : 0;
             key.hash = HashFoldedCp1250(path);
+            out.byShard[shardOf(key.hash)].push_back(static_cast<uint32_t>(out.keys.size() - 1));
             lastFolder = folder;
             inKeys = true;
             continue;
@@ -331,8 +333,13 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
     }
     hive.preamble_ = std::move(parts[0].preamble);
     // The lines of each part's last key run up to the next part's first key line.
+    std::array<std::vector<uint32_t>, 4> byShard;  // every key's place in the whole list
+    uint32_t first = 0;
     Scan* before = nullptr;
     for (Scan& part : parts) {
+        for (size_t shard = 0; shard < byShard.size(); ++shard)
+            for (const uint32_t at : part.byShard[shard]) byShard[shard].push_back(first + at);
+        first += static_cast<uint32_t>(part.keys.size());
         if (part.keys.empty()) continue;
         if (before != nullptr) before->keys.back().bodyEnd = part.keys.front().line;
         before = &part;
@@ -361,10 +368,11 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
     if (parts.size() > 1) {
         RunSideBySide(static_cast<int>(hive.byPath_.size()), [&](int shard) {
             if (shard == 0) enterParents();
-            hive.enterShard(size_t(shard), again[size_t(shard)]);
+            hive.enterShard(size_t(shard), byShard[size_t(shard)], again[size_t(shard)]);
         });
     } else {
-        for (size_t shard = 0; shard < hive.byPath_.size(); ++shard) hive.enterShard(shard, again[shard]);
+        for (size_t shard = 0; shard < hive.byPath_.size(); ++shard)
+            hive.enterShard(shard, byShard[shard], again[shard]);
         enterParents();
     }
     std::vector<std::pair<uint32_t, uint32_t>> written;
@@ -385,15 +393,13 @@ RegistryHive RegistryHive::ParseBytes(QByteArray bytes) {
     return hive;
 }
 
-void RegistryHive::enterShard(size_t shard, std::vector<std::pair<uint32_t, uint32_t>>& again) {
+void RegistryHive::enterShard(size_t shard, const std::vector<uint32_t>& ats,
+                              std::vector<std::pair<uint32_t, uint32_t>>& again) {
     FlatIndex& index = byPath_[shard];
-    const auto count = static_cast<uint32_t>(keys_.size());
-    index.Reserve(count / byPath_.size() + 16);
+    index.Reserve(ats.size());
     FoldedUnits units;
-    for (uint32_t at = 0; at < count; ++at) {
-        const uint32_t hash = keys_[at].hash;
-        if (shardOf(hash) != shard) continue;
-        const uint32_t found = index.FindOrAdd(hash, at, [&](uint32_t k) {
+    for (const uint32_t at : ats) {
+        const uint32_t found = index.FindOrAdd(keys_[at].hash, at, [&](uint32_t k) {
             FoldCp1250(pathOf(keys_[at]), units);
             return samePath(keys_[k], -1, units.data(), units.size());
         });

@@ -126,9 +126,10 @@ class RegistryHive {
     // The index of the keys is cut in four by the hash, so that a large file's keys go in
     // side by side.
     static size_t shardOf(uint32_t hash) { return hash >> 30; }
-    // Enters the keys of one shard of the index; the keys written again go to `again` as
-    // their place and the place of their first.
-    void enterShard(size_t shard, std::vector<std::pair<uint32_t, uint32_t>>& again);
+    // Enters the keys at `ats` (in the order of the file) into one shard of the index;
+    // the keys written again go to `again` as their place and the place of their first.
+    void enterShard(size_t shard, const std::vector<uint32_t>& ats,
+                    std::vector<std::pair<uint32_t, uint32_t>>& again);
     // Lists the parents of the key at `at`, whose folded path is `units`.
     void indexParents(uint32_t at, const FoldedUnits& units);
     void reindex();
