@@ -108,24 +108,30 @@ uint32_t HashFolded(const char16_t* units, qsizetype count) {
 }
 
 uint32_t HashFoldedCp1250(QByteArrayView bytes) {
-    const auto& table = FoldedCp1250Units();
     const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto unit = [&](qsizetype i) { return table[from[i]]; };
     const qsizetype count = bytes.size();
+    // Eight bytes from `at` as one word, the first byte lowest.
+    const auto word = [from](qsizetype at) {
+        uint64_t w = 0;
+        if constexpr (std::endian::native == std::endian::little)
+            std::memcpy(&w, from + at, sizeof w);
+        else
+            for (int i = 0; i < 8; ++i) w |= uint64_t(from[at + i]) << (8 * i);
+        return w;
+    };
+    const auto unit = [from](qsizetype i) { return FoldedCp1250Units()[from[i]]; };
     Hasher hasher(count);
     for (qsizetype at = 0; at < count; at += 8) {
-        uint64_t low, high;
-        if (at + 8 <= count) {
-            uint64_t word = 0;
-            if constexpr (std::endian::native == std::endian::little)
-                std::memcpy(&word, from + at, sizeof word);
-            else
-                for (int i = 0; i < 8; ++i) word |= uint64_t(from[at + i]) << (8 * i);
-            if ((word & (0x80 * kEveryByte)) == 0) {
-                hasher.Add(asciiLower(word), 0);
-                continue;
-            }
+        // The last bytes, fewer than eight, as the end of the word that ends with them.
+        const qsizetype left = count - at;
+        const uint64_t w = left >= 8    ? word(at)
+                           : count >= 8 ? word(count - 8) >> (8 * (8 - left))
+                                        : 0x80 * kEveryByte;
+        if ((w & (0x80 * kEveryByte)) == 0) {
+            hasher.Add(asciiLower(w), 0);
+            continue;
         }
+        uint64_t low, high;
         packUnits(at, count, unit, low, high);
         hasher.Add(low, high);
     }

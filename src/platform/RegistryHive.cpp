@@ -104,9 +104,7 @@ bool keyPath(QByteArrayView line, qsizetype& at, qsizetype& length) {
     const QByteArrayView t = trimmed(line);
     if (t.size() < 3 || t.front() != '[' || t.back() != ']' || t[1] == '-') return false;
     const QByteArrayView path = t.sliced(1, t.size() - 2);
-    if (std::memchr(path.data(), '[', static_cast<size_t>(path.size())) != nullptr ||
-        std::memchr(path.data(), ']', static_cast<size_t>(path.size())) != nullptr)
-        return false;
+    if (std::any_of(path.begin(), path.end(), [](char c) { return c == '[' || c == ']'; })) return false;
     at = t.data() + 1 - line.data();
     length = path.size();
     return true;
