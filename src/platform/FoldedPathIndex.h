@@ -30,10 +30,6 @@ class FlatIndex {
   public:
     void Clear();
     void Reserve(size_t items);
-    // Brings the first place of `hash` into the cache ahead of its look-up.
-    void Prefetch(uint32_t hash) const {
-        if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-    }
     // The item of `hash` for which `same(item)` holds; when there is none, `item` is
     // added and returned.
     template <typename Same>
