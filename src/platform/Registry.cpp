@@ -90,7 +90,8 @@ void readAheadOther(RootKey root) {
     constexpr off_t kReadAheadFrom = 1 << 20;
     const RootKey other = root == RootKey::LocalMachine ? RootKey::CurrentUser : RootKey::LocalMachine;
     Cached& c = cached(other);
-    if (c.pending.valid()) return;
+    // Once read from its file, a hive is read again only when it is used.
+    if (c.pending.valid() || (c.valid && c.stamp.exists)) return;
     const QString path = HiveFileName(other);
     const Stamp stamp = stampOf(path);
     if (!stamp.exists || stamp.size < kReadAheadFrom || (c.valid && c.path == path && c.stamp == stamp))

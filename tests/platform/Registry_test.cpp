@@ -250,9 +250,12 @@ TEST(Registry, ALargeUserHiveReadAheadIsTheFileAsItStands) {
     ASSERT_TRUE(user.OpenKey(QStringLiteral("Software\\Morvane"), false));
     EXPECT_EQ(user.ReadString(QStringLiteral("User")), QStringLiteral("adam"));
 
+    // A hive read when its file was missing is read ahead again once the file is there.
+    QFile::remove(userHive);
+    EXPECT_EQ(user.ReadString(QStringLiteral("User")), QString());
     testenv::WriteFile(userHive, withUser("ewa"));
-    machine.KeyExists(kKey);  // reads the user's hive ahead again
-    QThread::msleep(100);     // (long enough for it to be read before the next change)
+    machine.KeyExists(kKey);
+    QThread::msleep(100);  // (long enough for it to be read before the next change)
     testenv::WriteFile(userHive, withUser("ola"));
     EXPECT_EQ(user.ReadString(QStringLiteral("User")), QStringLiteral("ola"));
 
