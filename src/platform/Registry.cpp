@@ -3,8 +3,9 @@
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
+#include <future>
+#include <system_error>
 
-#include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/RegistryHive.h"
 #include "platform/TextFiles.h"
@@ -47,6 +48,27 @@ Stamp stampOf(const QString& path) {
     return stamp;
 }
 
+// A hive read and parsed as its file stood at `stamp`.
+struct Prepared {
+    QString path;
+    Stamp stamp;
+    Loaded loaded;
+};
+
+Prepared prepare(const QString& path) {
+    Prepared p;
+    p.path = path;
+    p.stamp = stampOf(path);
+    if (p.stamp.exists) {
+        try {
+            p.loaded.hive = RegistryHive::ParseBytes(ReadLocalFile(path));
+        } catch (const EInOutError&) {
+            p.loaded.readable = false;
+        }
+    }
+    return p;
+}
+
 // The parsed hive of each root, read again only when its file changed on disk (another
 // instance of the program or a text editor), so reads and writes cost no parse.
 struct Cached {
@@ -54,6 +76,9 @@ struct Cached {
     Stamp stamp;
     Loaded loaded;
     bool valid = false;
+    // A large hive is read on a thread of its own as soon as the other root is first
+    // used: at start-up the windows are made meanwhile.
+    std::future<Prepared> pending;
 };
 
 Cached& cached(RootKey root) {
@@ -61,21 +86,42 @@ Cached& cached(RootKey root) {
     return roots[root == RootKey::LocalMachine ? 0 : 1];
 }
 
+void readAheadOther(RootKey root) {
+    constexpr off_t kReadAheadFrom = 1 << 20;
+    const RootKey other = root == RootKey::LocalMachine ? RootKey::CurrentUser : RootKey::LocalMachine;
+    Cached& c = cached(other);
+    // Once read from its file, a hive is read again only when it is used.
+    if (c.pending.valid() || (c.valid && c.stamp.exists)) return;
+    const QString path = HiveFileName(other);
+    const Stamp stamp = stampOf(path);
+    if (!stamp.exists || stamp.size < kReadAheadFrom || (c.valid && c.path == path && c.stamp == stamp))
+        return;
+    try {
+        c.pending = std::async(std::launch::async, prepare, path);
+    } catch (const std::system_error&) {
+        // No thread to be had: the hive is read when it is first used.
+    }
+}
+
 Loaded& load(RootKey root) {
     const QString path = HiveFileName(root);
     Cached& c = cached(root);
-    const Stamp stamp = stampOf(path);
-    if (c.valid && c.path == path && c.stamp == stamp) return c.loaded;
-    c.loaded = Loaded();
-    if (stamp.exists) {
-        try {
-            c.loaded.hive = RegistryHive::Parse(FromCp1250(ReadLocalFile(path)));
-        } catch (const EInOutError&) {
-            c.loaded.readable = false;
+    if (c.pending.valid()) {
+        Prepared read = c.pending.get();
+        if (read.path == path) {
+            c.path = path;
+            c.stamp = read.stamp;
+            c.loaded = std::move(read.loaded);
+            c.valid = true;
         }
     }
+    readAheadOther(root);
+    const Stamp stamp = stampOf(path);
+    if (c.valid && c.path == path && c.stamp == stamp) return c.loaded;
+    Prepared read = prepare(path);
     c.path = path;
-    c.stamp = stamp;
+    c.stamp = read.stamp;
+    c.loaded = std::move(read.loaded);
     c.valid = true;
     return c.loaded;
 }
@@ -92,7 +138,7 @@ bool store(RootKey root, QString* why = nullptr) {
                                  : QStringLiteral("File \"%1\" could not be read").arg(c.path);
     if (written) {
         try {
-            ReplaceFile(c.path, ToCp1250(c.loaded.hive.Format()));
+            ReplaceFile(c.path, c.loaded.hive.FormatBytes());
         } catch (const EInOutError& e) {
             written = false;
             if (why != nullptr) *why = e.Message();

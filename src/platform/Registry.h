@@ -8,7 +8,8 @@
 // HKEY_CURRENT_USER.reg), Windows-1250, readable and editable with a text editor.
 // Key and value names compare without letter case; a backslash in a value name is
 // part of the name. Each root's parsed file is kept in memory and read again when the
-// file changed on disk; every write replaces the file whole, so two objects (or two
+// file changed on disk (a large one is read ahead on a thread of its own as soon as the
+// other root is first used); every write replaces the file whole, so two objects (or two
 // instances of the program) never lose each other's values.
 namespace platform {
 

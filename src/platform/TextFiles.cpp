@@ -5,11 +5,15 @@
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
+#include "platform/SideBySide.h"
 #include "rtl/Exception.h"
 
 namespace platform {
@@ -24,10 +28,51 @@ namespace {
     fail(what, path, QString::fromLocal8Bit(std::strerror(error)));
 }
 
+// A large file is read in parts side by side: the copying and the memory it takes are
+// mostly page faults, which then run in parallel. Empty when the file's size changed
+// meanwhile (the caller reads it again in one piece); the reason in `error` when a read fails.
+QByteArray readInParts(int fd, qint64 size, int& error) {
+    constexpr qint64 kPartAtLeast = 2 << 20;
+    const auto processors = static_cast<qint64>(std::max(1u, std::thread::hardware_concurrency()));
+    const qint64 parts = std::clamp<qint64>(size / kPartAtLeast, 1, std::min<qint64>(4, processors));
+    QByteArray bytes(size, Qt::Uninitialized);
+    std::vector<int> errors(static_cast<size_t>(parts), 0);
+    std::vector<char> complete(static_cast<size_t>(parts), 0);
+    const auto readPart = [&](int part) {
+        qint64 from = size / parts * part;
+        const qint64 to = part + 1 == parts ? size : size / parts * (part + 1);
+        while (from < to) {
+            const ssize_t n = ::pread(fd, bytes.data() + from, static_cast<size_t>(to - from), from);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) errors[static_cast<size_t>(part)] = errno;
+            if (n <= 0) return;
+            from += n;
+        }
+        complete[static_cast<size_t>(part)] = 1;
+    };
+    RunSideBySide(static_cast<int>(parts), readPart);
+    for (const int e : errors)
+        if (e != 0) {
+            error = e;
+            return {};
+        }
+    char more = 0;
+    const bool whole = std::all_of(complete.begin(), complete.end(), [](char c) { return c != 0; }) &&
+                       ::pread(fd, &more, 1, size) == 0;
+    return whole ? bytes : QByteArray();
+}
+
 // `shownName` is the name the user gave (Windows form), used in the error text.
 QByteArray readBytes(const QString& localPath, const QString& shownName) {
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly)) fail(QStringLiteral("open"), shownName, file.errorString());
+    struct stat st {};
+    if (::fstat(file.handle(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= (4 << 20)) {
+        int error = 0;
+        QByteArray bytes = readInParts(file.handle(), st.st_size, error);
+        if (error != 0) failErrno(QStringLiteral("read"), shownName, error);
+        if (!bytes.isEmpty()) return bytes;
+    }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) fail(QStringLiteral("read"), shownName, file.errorString());
     return bytes;

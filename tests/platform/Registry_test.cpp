@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include "platform/Codepage.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "platform/RegistryHive.h"
 #include "platform/TextFiles.h"
 #include "rtl/Exception.h"
 #include "support/TestEnv.h"
@@ -227,4 +229,40 @@ TEST(Registry, ChangesOnDiskAreSeenAndAFailedWriteChangesNothing) {
     FailWritesAfter(-1);
     EXPECT_EQ(hiveBytes(), before);
     EXPECT_EQ(reg.ReadString(QStringLiteral("User")), QStringLiteral("ewa_"));
+}
+
+// A large hive of the user is read on a thread of its own as soon as the machine's hive is
+// used (at start-up the windows are made meanwhile); the program still reads and writes
+// the file as it stands, also when it changed after it was read ahead.
+TEST(Registry, ALargeUserHiveReadAheadIsTheFileAsItStands) {
+    QByteArray others = "REGEDIT4\n\n";
+    for (int i = 0; i < 30000; ++i)
+        others +=
+            "[HKEY_CURRENT_USER\\Software\\Other\\Key" + QByteArray::number(i) + "]\n\"Name\"=\"v\"\n\n";
+    const auto withUser = [&](const QByteArray& name) {
+        return others + "[HKEY_CURRENT_USER\\Software\\Morvane]\n\"User\"=\"" + name + "\"\n";
+    };
+    const QString userHive = HiveFileName(RootKey::CurrentUser);
+    TRegistry machine(RootKey::LocalMachine);
+    TRegistry user(RootKey::CurrentUser);
+    testenv::WriteFile(userHive, withUser("adam"));
+    machine.KeyExists(kKey);
+    ASSERT_TRUE(user.OpenKey(QStringLiteral("Software\\Morvane"), false));
+    EXPECT_EQ(user.ReadString(QStringLiteral("User")), QStringLiteral("adam"));
+
+    // A hive read when its file was missing is read ahead again once the file is there.
+    QFile::remove(userHive);
+    EXPECT_EQ(user.ReadString(QStringLiteral("User")), QString());
+    testenv::WriteFile(userHive, withUser("ewa"));
+    machine.KeyExists(kKey);
+    QThread::msleep(100);  // (long enough for it to be read before the next change)
+    testenv::WriteFile(userHive, withUser("ola"));
+    EXPECT_EQ(user.ReadString(QStringLiteral("User")), QStringLiteral("ola"));
+
+    user.WriteString(QStringLiteral("User"), QStringLiteral("zofia"));
+    const RegistryHive written = RegistryHive::ParseBytes(testenv::ReadFile(userHive));
+    EXPECT_TRUE(written.HasKey(QStringLiteral("HKEY_CURRENT_USER\\Software\\Other\\Key29999")));
+    const HiveKey* key = written.FindKey(QStringLiteral("HKEY_CURRENT_USER\\Software\\Morvane"));
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(RegistryHive::FindValue(*key, QStringLiteral("User"))->text, QStringLiteral("zofia"));
 }

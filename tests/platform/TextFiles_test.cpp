@@ -36,6 +36,15 @@ TEST(TextFiles, ErrorsNameTheFileAndRaiseInOutError) {
                  EInOutError);
 }
 
+// A file of megabytes is read in parts side by side: every byte comes back in its place.
+TEST(TextFiles, LargeFileReadsWhole) {
+    QByteArray bytes(9 * 1024 * 1024 + 3, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 5);
+    const QString path = MapPath(QStringLiteral("C:\\large.bin"));
+    testenv::WriteFile(path, bytes);
+    EXPECT_TRUE(ReadLocalFile(path) == bytes);
+}
+
 namespace {
 
 // Turns the injected write failure off again whatever the test does.
