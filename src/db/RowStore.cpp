@@ -112,7 +112,8 @@ RowStore::Limits RowStore::CurrentLimits() {
     return defaultLimits();
 }
 
-RowStore::RowStore(int columns) : limits_(defaultLimits()), columns_(columns) {}
+RowStore::RowStore(int columns)
+    : limits_(defaultLimits()), columns_(columns), lastColumns_(static_cast<size_t>(std::max(columns, 0))) {}
 
 RowStore::~RowStore() {
     if (file_ >= 0) ::close(file_);
@@ -137,6 +138,8 @@ void RowStore::Reset(int columns) {
     takenBytes_ = nullptr;
     lastRow_ = {UINT32_MAX, 0};
     lastRowBytes_ = nullptr;
+    lastIndex_ = -1;
+    lastColumns_.assign(static_cast<size_t>(std::max(columns, 0)), Column{});
 }
 
 void RowStore::BeginRow() {
@@ -247,13 +250,25 @@ RowStore::Place RowStore::store() {
 }
 
 const char* RowStore::rowBytes(Place p) {
-    if (lastRowBytes_ && lastRow_.block == p.block && lastRow_.slot == p.slot) return lastRowBytes_;
-    load(p.block);
-    const Block& b = blocks_[p.block];
-    const char* bytes = b.data.get() + b.checkpoints[p.slot / kCheckpointEvery];
-    for (uint32_t k = p.slot % kCheckpointEvery; k > 0; --k) {
-        const size_t length = getVarint(bytes);
-        bytes += length;
+    const char* bytes = nullptr;
+    if (lastRowBytes_ && lastRow_.block == p.block) {
+        if (lastRow_.slot == p.slot) return lastRowBytes_;
+        // Rows read in order: the next row of the block starts where the last one ends.
+        if (p.slot == lastRow_.slot + 1) {
+            blocks_[p.block].lastUse = ++clock_;
+            const char* end = lastRowBytes_;
+            const size_t length = getVarint(end);
+            bytes = end + length;
+        }
+    }
+    if (!bytes) {
+        load(p.block);
+        const Block& b = blocks_[p.block];
+        bytes = b.data.get() + b.checkpoints[p.slot / kCheckpointEvery];
+        for (uint32_t k = p.slot % kCheckpointEvery; k > 0; --k) {
+            const size_t length = getVarint(bytes);
+            bytes += length;
+        }
     }
     lastRow_ = p;
     lastRowBytes_ = bytes;
@@ -261,11 +276,11 @@ const char* RowStore::rowBytes(Place p) {
     // not walk the values before each.
     const char* v = bytes;
     getVarint(v);  // the row's length
-    lastColumns_.resize(static_cast<size_t>(columns_));
-    for (Column& c : lastColumns_) {
-        c.header = getVarint(v);
-        c.data = v;
-        if (c.header) v += c.header - 1;
+    Column* c = lastColumns_.data();
+    for (int i = 0; i < columns_; ++i, ++c) {
+        c->header = getVarint(v);
+        c->data = v;
+        if (c->header) v += c->header - 1;
     }
     return bytes;
 }
@@ -312,6 +327,7 @@ void RowStore::insertPlace(int at, Place p) {
         appendRun(p.block, p.slot, 1);
         return;
     }
+    lastIndex_ = -1;  // the rows after it move on
     place(at);
     const size_t i = lastSegment_;
     const Segment s = segments_[i];
@@ -327,6 +343,7 @@ void RowStore::insertPlace(int at, Place p) {
 }
 
 void RowStore::removeRow(int row) {
+    lastIndex_ = -1;  // the rows after it move back
     place(row);
     const size_t i = lastSegment_;
     Segment& s = segments_[i];
@@ -399,8 +416,12 @@ void RowStore::Remove(int row) {
 
 std::optional<std::string_view> RowStore::Value(int row, int col) const {
     if (col < 0 || col >= columns_) throw std::out_of_range("RowStore column");
-    // Reading may bring a block back from the file; the rows themselves do not change.
-    const_cast<RowStore*>(this)->rowBytes(place(row));
+    // The columns of one row are mostly read one after the other.
+    if (row != lastIndex_ || !lastRowBytes_) {
+        // Reading may bring a block back from the file; the rows themselves do not change.
+        const_cast<RowStore*>(this)->rowBytes(place(row));
+        lastIndex_ = row;
+    }
     const Column& c = lastColumns_[static_cast<size_t>(col)];
     if (!c.header) return std::nullopt;
     return std::string_view(c.data, c.header - 1);

@@ -124,6 +124,7 @@ class RowStore {
     };
     Place lastRow_{UINT32_MAX, 0};
     const char* lastRowBytes_ = nullptr;
+    mutable int lastIndex_ = -1;  // the row's number, while the order stays
     std::vector<Column> lastColumns_;
 };
 

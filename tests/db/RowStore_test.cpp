@@ -329,10 +329,11 @@ TEST(RowStore, BatchRowsTakenInPiecesByStoresThatSpillAndEmpty) {
     rows.AddValue("new");
     rows.AddNull();
     rows.EndRow(2);
+    expectRow(rows, 10, 8);
     rows.Remove(10);
+    expectRow(rows, 10, 9);  // the row read last has moved back
     EXPECT_EQ(*rows.Value(2, 0), "new");
     expectRow(rows, 3, 1);
-    expectRow(rows, 10, 9);
     expectRow(rows, rows.Count() - 1, 3999);
 
     // A row removed from the end of a piece stays removed when the next piece follows.
