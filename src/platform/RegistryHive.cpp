@@ -434,10 +434,8 @@ HiveKey& RegistryHive::load(uint32_t at) {
     const QByteArrayView path = pathOf(record);
     key.path = fromBytes(path);
     if (keyLine.size() != path.size() + 2) key.headerLine = fromBytes(keyLine);
-    const Stretch first = firstStretch(record);
-    for (const Stretch* s = &first; s != nullptr;
-         s = s->next < 0 ? nullptr : &stretches_[static_cast<size_t>(s->next)]) {
-        LineWalk walk(all, s->begin, s->end);
+    forEachStretch(record, [&](const Stretch& s) {
+        LineWalk walk(all, s.begin, s.end);
         QByteArrayView raw;
         while (walk.Next(raw)) {
             const QByteArrayView line = stripCr(raw);
@@ -461,7 +459,7 @@ HiveKey& RegistryHive::load(uint32_t at) {
             }
             key.entries.push_back(std::move(entry));
         }
-    }
+    });
     return key;
 }
 
@@ -472,10 +470,7 @@ QByteArray RegistryHive::FormatBytes() const {
         if (record.merged) return;
         if (record.loaded < 0) {
             size += record.lineLength + 2;
-            const Stretch first = firstStretch(record);
-            for (const Stretch* s = &first; s != nullptr;
-                 s = s->next < 0 ? nullptr : &stretches_[static_cast<size_t>(s->next)])
-                size += s->end - s->begin + 1;
+            forEachStretch(record, [&](const Stretch& s) { size += s.end - s.begin + 1; });
             return;
         }
         const HiveKey& key = loaded_[static_cast<size_t>(record.loaded)];
@@ -533,10 +528,8 @@ void RegistryHive::appendUnread(QByteArray& out, const KeyRecord& record) const 
         out += written;
         out += '\n';
     };
-    const Stretch first = firstStretch(record);
-    for (const Stretch* s = &first; s != nullptr;
-         s = s->next < 0 ? nullptr : &stretches_[static_cast<size_t>(s->next)]) {
-        LineWalk walk(all, s->begin, s->end);
+    forEachStretch(record, [&](const Stretch& s) {
+        LineWalk walk(all, s.begin, s.end);
         QByteArrayView raw;
         while (walk.Next(raw)) {
             const QByteArrayView line = stripCr(raw);
@@ -556,7 +549,7 @@ void RegistryHive::appendUnread(QByteArray& out, const KeyRecord& record) const 
                 continues = endsInBackslash(next);
             }
         }
-    }
+    });
     flush();
 }
 

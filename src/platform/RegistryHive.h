@@ -118,6 +118,14 @@ class RegistryHive {
     void appendUnread(QByteArray& out, const KeyRecord& key) const;
     // The first stretch of the key's lines; its path as written (keys read from the file).
     Stretch firstStretch(const KeyRecord& key) const;
+    // Calls `f` with each stretch of the key's lines, in the order of the file.
+    template <class F>
+    void forEachStretch(const KeyRecord& key, F&& f) const {
+        const Stretch first = firstStretch(key);
+        for (const Stretch* s = &first; s != nullptr;
+             s = s->next < 0 ? nullptr : &stretches_[static_cast<size_t>(s->next)])
+            f(*s);
+    }
     QByteArrayView pathOf(const KeyRecord& key) const;
     void foldedPath(const KeyRecord& key, FoldedUnits& out) const;
     // Whether the first `length` units of the key's path (all of them: -1) are `units`.
