@@ -8,11 +8,11 @@
 #include <limits>
 #include <system_error>
 
+#include "db/PostgresTypes.h"
+
 namespace {
 
-constexpr Oid kBool = 16, kBytea = 17, kName = 19, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kOid = 26,
-              kFloat4 = 700, kFloat8 = 701, kBpchar = 1042, kVarchar = 1043, kDate = 1082, kTime = 1083,
-              kTimestamp = 1114, kNumeric = 1700;
+using namespace pgtype;
 
 constexpr int64_t kMicrosPerDay = 86400LL * 1000000;
 // 2000-01-01, the server's day 0, counted from 1970-01-01.

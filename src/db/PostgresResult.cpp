@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "db/PostgresRows.h"
+#include "db/PostgresTypes.h"
 
 namespace {
 
@@ -24,10 +25,7 @@ namespace {
 //   timestamp (1114), timestamptz(1184)-> TDateTimeField
 //   bytea (17)                         -> TBlobField (the bytes themselves)
 //   anything else                      -> TMemoField (the server's text form)
-constexpr Oid kBool = 16, kBytea = 17, kChar = 18, kName = 19, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25,
-              kOid = 26, kFloat4 = 700, kFloat8 = 701, kMoney = 790, kBpchar = 1042, kVarchar = 1043,
-              kDate = 1082, kTime = 1083, kTimestamp = 1114, kTimestamptz = 1184, kTimetz = 1266,
-              kNumeric = 1700;
+using namespace pgtype;
 
 }  // namespace
 

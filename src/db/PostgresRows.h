@@ -9,11 +9,8 @@
 #include <vector>
 
 #include "db/PostgresBinary.h"
+#include "db/PostgresTypes.h"
 #include "rtl/Exception.h"
-
-namespace pgtype {
-constexpr Oid kBytea = 17, kMoney = 790;
-}
 
 namespace pgrows {
 
