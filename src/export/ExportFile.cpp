@@ -47,12 +47,14 @@ ExportFile::ExportFile(const QString& fileName)
     // The buffer is ours: every write goes to the system, which says why one fails.
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         fail(QStringLiteral("create"));
+    writeBehind_ = std::make_unique<platform::WriteBehind>(file_.handle());
 }
 
 ExportFile::~ExportFile() {
     // An export stopped by an error keeps what it wrote so far.
     if (file_.isOpen()) {
         file_.write(buffer_.get(), used_);
+        writeBehind_->Finish();
         file_.close();
     }
 }
@@ -136,11 +138,14 @@ void ExportFile::flush() {
         if (written <= 0) fail(QStringLiteral("write"));
         done += written;
     }
+    written_ += used_;
     used_ = 0;
+    writeBehind_->Written(written_);
 }
 
 void ExportFile::Close() {
     flush();
     if (!file_.flush()) fail(QStringLiteral("write"));
+    writeBehind_->Finish();
     file_.close();
 }

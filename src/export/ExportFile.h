@@ -8,6 +8,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/WriteBehind.h"
+
 // A fixed text of an export (separator, delimiter, prefix, statement head) in
 // Windows-1250, encoded once. A character the code page cannot hold is remembered and
 // refused only when the text is written, so an unused text never stops an export.
@@ -91,6 +93,8 @@ class ExportFile {
     std::unique_ptr<char[]> buffer_;
     qsizetype capacity_;
     qsizetype used_ = 0;
+    int64_t written_ = 0;  // bytes handed to the system so far
+    std::unique_ptr<platform::WriteBehind> writeBehind_;
     const char* table_;
     std::function<QString()> place_;
 };
