@@ -2,9 +2,11 @@
 
 #include <QRegularExpression>
 
+#include "db/PostgresBinary.h"
 #include "db/PostgresResult.h"
 #include "db/TableNames.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -281,8 +283,10 @@ std::unique_ptr<SqlResult> PostgresConnection::OpenQuery(const QString& sql) {
     const bool guarded = beginStatement(text);
     // A transaction that already failed refuses every statement, and a statement that is
     // no query needs no cursor: both run as they are, for the server's own answer.
-    if (PQtransactionStatus(conn_.get()) == PQTRANS_INERROR || !looksLikeQuery(text))
-        return openStreaming(text, guarded);
+    const PGTransactionStatusType status = PQtransactionStatus(conn_.get());
+    if (status == PQTRANS_INERROR || !looksLikeQuery(text)) return openStreaming(text, guarded);
+    if (status == PQTRANS_IDLE)
+        if (auto result = openCopy(text)) return result;
     if (auto result = openCursor(text, guarded)) return result;
     return openStreaming(text, guarded);
 }
@@ -357,6 +361,48 @@ std::unique_ptr<SqlResult> PostgresConnection::openStreaming(const QByteArray& t
     // The extended protocol runs exactly one statement, so nothing can ride along.
     if (!PQsendQueryParams(conn_.get(), text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
         FailStatement(nullptr);
+    return takeStream(text, inTransactionBlock);
+}
+
+// Outside a transaction a query whose every column reads in binary form needs no
+// cursor: its rows are copied out in binary form, and read ahead by threads of their
+// own once there are more than a few. The server then sends them straight from the
+// query, as fast as it makes them, where a cursor first stores each batch it sends. A
+// query closed before its end is cancelled, as a cursor in the driver's own transaction
+// would be rolled back. The statement is described first, for the names and types COPY
+// does not send; a statement COPY cannot hold (or a wrong one) gives nullptr.
+std::unique_ptr<SqlResult> PostgresConnection::openCopy(const QByteArray& text) {
+    PGconn* conn = conn_.get();
+    const PgResult prepared{PQprepare(conn, "", text.constData(), 0, nullptr)};
+    if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
+        if (PQstatus(conn) == CONNECTION_BAD) throw Error(prepared.get());
+        return nullptr;
+    }
+    PgResult described{PQdescribePrepared(conn, "")};
+    if (PQresultStatus(described.get()) != PGRES_COMMAND_OK) throw Error(described.get());
+    const int columns = PQnfields(described.get());
+    if (columns == 0) return nullptr;
+    for (int c = 0; c < columns; ++c)
+        if (!PostgresBinaryReadable(PQftype(described.get(), c))) return nullptr;
+    // The statement as it is, in parentheses; a line of its own for the closing one, so
+    // that a comment on its last line ends before it.
+    QByteArray statement = text;
+    while (!statement.isEmpty() &&
+           (std::isspace(static_cast<unsigned char>(statement.back())) != 0 || statement.back() == ';'))
+        statement.chop(1);
+    const QByteArray copy = "COPY (" + statement + "\n) TO STDOUT (FORMAT binary)";
+    if (!PQsendQuery(conn, copy.constData())) throw Error();
+    const PgResult started{PQgetResult(conn)};
+    if (PQresultStatus(started.get()) == PGRES_COPY_OUT)
+        return std::make_unique<PostgresResult>(*this, described.get(), PostgresResult::CopyOut{});
+    // Refused before its first row: the statement runs in a cursor instead, for its own
+    // rows or error.
+    DiscardPostgresResults(conn);
+    if (PQstatus(conn) == CONNECTION_BAD) throw Error(started.get());
+    return nullptr;
+}
+
+std::unique_ptr<SqlResult> PostgresConnection::takeStream(const QByteArray& text, bool inTransactionBlock) {
     PQsetSingleRowMode(conn_.get());
     PgResult r{PQgetResult(conn_.get())};
     switch (PQresultStatus(r.get())) {
@@ -458,9 +504,9 @@ int PostgresConnection::ExecuteWith(const QString& sql, const std::vector<std::o
 }
 
 bool PostgresConnection::InTransaction() const {
-    // A cursor's next batch is on its way (the session is busy with it): the cursor
-    // lives in the user's transaction or in the driver's own.
-    if (prefetching()) return !cursorTransaction_;
+    // Rows are read ahead (the session is busy with them): a cursor lives in the user's
+    // transaction or in the driver's own; a query is copied out only outside a transaction.
+    if (prefetching()) return userTransaction_ && !cursorTransaction_;
     switch (PQtransactionStatus(conn_.get())) {
         case PQTRANS_INTRANS:
         case PQTRANS_INERROR:

@@ -90,7 +90,7 @@ class PostgresConnection : public SqlConnection {
 
   private:
     void makeIdle();           // every open result reads its remaining rows into its buffer
-    bool prefetching() const;  // a cursor's next batch is on its way
+    bool prefetching() const;  // rows are read ahead: the session is a reading thread's
     // Readies the session for a statement: idle, and whether the statement runs under a
     // savepoint of its own (inside the user's transaction, and not itself one that
     // begins, ends or marks a transaction).
@@ -102,6 +102,9 @@ class PostgresConnection : public SqlConnection {
     void checkCommitted(const QByteArray& sql, const PGresult* result);
     std::unique_ptr<SqlResult> openCursor(const QByteArray& sql, bool guarded);
     std::unique_ptr<SqlResult> openStreaming(const QByteArray& sql, bool guarded);
+    std::unique_ptr<SqlResult> openCopy(const QByteArray& sql);
+    // The first answer of a statement sent in single-row mode, as a result.
+    std::unique_ptr<SqlResult> takeStream(const QByteArray& sql, bool inTransactionBlock);
     // Runs one statement (under its savepoint inside the user's transaction); raises on
     // failure.
     PgResult run(const QByteArray& sql, const std::vector<const char*>& params = {},

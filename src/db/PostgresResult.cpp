@@ -94,6 +94,60 @@ PostgresResult::PostgresResult(PostgresConnection& conn, PgResult first, bool in
     }
 }
 
+PostgresResult::PostgresResult(PostgresConnection& conn, const PGresult* described, CopyOut)
+    : SqlResult(conn), conn_(&conn), open_(true), copy_(true) {
+    describe(described);
+    readFirstCopiedRows();
+}
+
+void PostgresResult::readFirstCopiedRows() {
+    // As many rows as a cursor's first FETCH, at once: a short result is then known to
+    // end, and the reading threads start only for a longer one.
+    pgrows::CopyRows copied;
+    bool header = true;
+    while (copied.Rows() < kFirstBatch) {
+        char* message = nullptr;
+        int size = PQgetCopyData(conn_->Handle(), &message, 0);
+        if (size > 0) {
+            const char* row = message;
+            const bool headerSkipped = !header || pgrows::CopyRows::SkipHeader(row, size);
+            header = false;
+            if (headerSkipped && size > 0) copied.Add(row, size);
+            PQfreemem(message);
+            if (!headerSkipped) {
+                afterCurrent_ =
+                    EDatabaseError(QStringLiteral("The server sent a row this program cannot read"));
+                abandonStream();
+                break;
+            }
+            continue;
+        }
+        open_ = false;
+        PgResult result{PQgetResult(conn_->Handle())};
+        if (size == -1 && PQresultStatus(result.get()) == PGRES_COMMAND_OK) {
+            DiscardPostgresResults(conn_->Handle());
+            conn_->EndStatement(true);
+            break;
+        }
+        // The failure comes after the rows before it.
+        try {
+            conn_->FailStatement(result.get());
+        } catch (const EDatabaseError& e) {
+            afterCurrent_ = e;
+        }
+        break;
+    }
+    RowBatch rows;
+    try {
+        copied.AddTo(rows, kinds_, scratch_);
+    } catch (const EDatabaseError& e) {
+        if (open_) abandonStream();
+        afterCurrent_ = e;
+    }
+    rows.Finish();
+    current_ = std::move(rows);
+}
+
 void PostgresResult::describe(const PGresult* r) {
     const int n = PQnfields(r);
     for (int c = 0; c < n; ++c) {
@@ -120,22 +174,39 @@ PostgresResult::~PostgresResult() {
             if (open_) endCursor(false);
             return;
         }
-        if (!open_) return;
-        // A stream closed before its end: outside a transaction block the server is asked
-        // to stop sending; inside one the statement is read to its end instead, since a
-        // cancelled statement would abort the block and its COMMIT would roll back.
-        if (!inTransactionBlock_) {
-            const std::unique_ptr<PGcancel, decltype(&PQfreeCancel)> cancel(PQgetCancel(conn_->Handle()),
-                                                                            &PQfreeCancel);
-            char err[256];
-            if (cancel) PQcancel(cancel.get(), err, sizeof err);
-        }
-        bool failed = false;
-        while (PgResult r{PQgetResult(conn_->Handle())})
-            if (PQresultStatus(r.get()) == PGRES_FATAL_ERROR) failed = true;
-        conn_->EndStatement(!failed);
+        if (open_) abandonStream();
     } catch (...) {
     }
+}
+
+void PostgresResult::abandonStream() {
+    // A stream closed before its end: outside a transaction block the server is asked
+    // to stop sending; inside one the statement is read to its end instead, since a
+    // cancelled statement would abort the block and its COMMIT would roll back. The
+    // cancel goes first, so that a reading thread waiting for a slow row is answered.
+    open_ = false;
+    if (!inTransactionBlock_) {
+        const std::unique_ptr<PGcancel, decltype(&PQfreeCancel)> cancel(PQgetCancel(conn_->Handle()),
+                                                                        &PQfreeCancel);
+        char err[256];
+        if (cancel) PQcancel(cancel.get(), err, sizeof err);
+    }
+    bool failed = false;
+    if (reader_) {
+        reader_->Stop();
+        while (auto batch = reader_->Next())
+            if (batch->failed) failed = true;
+        reader_.reset();
+    }
+    current_ = RowBatch();
+    if (copy_) {
+        // What is left of the COPY is read and dropped.
+        char* message = nullptr;
+        for (int size; (size = PQgetCopyData(conn_->Handle(), &message, 0)) > 0;) PQfreemem(message);
+    }
+    while (PgResult r{PQgetResult(conn_->Handle())})
+        if (PQresultStatus(r.get()) == PGRES_FATAL_ERROR) failed = true;
+    conn_->EndStatement(!failed);
 }
 
 void PostgresResult::ReleaseSession() {
@@ -152,6 +223,15 @@ void PostgresResult::failed(const PGresult* result) {
     conn_->FailCursor(result, cursor_ && cursor_->ownTransaction);
 }
 
+void PostgresResult::finish(bool complete) {
+    if (cursor_) {
+        endCursor(complete);
+        return;
+    }
+    open_ = false;
+    conn_->EndStatement(complete);
+}
+
 void PostgresResult::endCursor(bool complete) {
     open_ = false;
     conn_->EndCursor(cursor_->name, cursor_->ownTransaction, complete);
@@ -166,13 +246,13 @@ void PostgresResult::takeFirstBatch(PgResult rows, int wanted) {
         endCursor(true);
         return;
     }
-    reader_ = std::make_unique<PostgresCursorReader>(conn_->Handle(), cursor_->name, kinds_, binaryFetch_,
-                                                     4 * kFirstBatch);
+    reader_ = std::make_unique<PostgresReadAhead>(conn_->Handle(), cursor_->name, kinds_, binaryFetch_,
+                                                  4 * kFirstBatch);
 }
 
 bool PostgresResult::takeFetch() {
     if (!reader_) return false;
-    std::optional<PostgresCursorReader::Batch> batch = reader_->Next();
+    std::optional<PostgresReadAhead::Batch> batch = reader_->Next();
     if (!batch) {
         reader_.reset();
         return false;
@@ -181,10 +261,16 @@ bool PostgresResult::takeFetch() {
     if (batch->unreadable) {
         // A value the program cannot read ends the result: the reader stops, the cursor
         // closes (its own transaction undone), and the error comes after the rows before it.
-        reader_.reset();
         afterCurrent_ = *batch->unreadable;
         try {
-            endCursor(false);
+            if (cursor_) {
+                reader_.reset();
+                endCursor(false);
+            } else {
+                RowBatch kept = std::move(current_);
+                abandonStream();
+                current_ = std::move(kept);
+            }
         } catch (const EDatabaseError&) {
         }
     } else if (batch->last || batch->failed) {
@@ -192,7 +278,7 @@ bool PostgresResult::takeFetch() {
         reader_.reset();
         try {
             if (batch->failed) failed(batch->failure.get());
-            endCursor(true);
+            finish(true);
         } catch (const EDatabaseError& e) {
             afterCurrent_ = e;
         }
@@ -213,6 +299,11 @@ bool PostgresResult::pullFromCursor() {
 }
 
 bool PostgresResult::pullFromStream() {
+    if (copy_) {
+        // More than a few rows: the rest are read ahead.
+        reader_ = std::make_unique<PostgresReadAhead>(conn_->Handle(), kinds_);
+        return takeFetch();
+    }
     PgResult r{PQgetResult(conn_->Handle())};
     if (!r) {
         open_ = false;
@@ -236,7 +327,7 @@ bool PostgresResult::pullFromStream() {
 }
 
 bool PostgresResult::pull() {
-    return cursor_ ? pullFromCursor() : pullFromStream();
+    return cursor_ || reader_ ? pullFromCursor() : pullFromStream();
 }
 
 bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {

@@ -3,17 +3,19 @@
 #include <memory>
 #include <optional>
 
-#include "db/PostgresCursorReader.h"
 #include "db/PostgresDriver.h"
+#include "db/PostgresReadAhead.h"
 #include "db/RowStore.h"
 #include "rtl/Exception.h"
 
-// Rows of one PostgreSQL statement. They come either from a cursor, FETCHed in batches
-// that grow from a few rows (a quick first row) to some thousands; or, for a statement
-// no cursor can hold (SHOW, INSERT ... RETURNING), from a single-row stream.
-// The FETCHes after the first are read ahead by a thread of their own (see
-// PostgresCursorReader): the server, libpq and the reader work side by side, and the
-// reader only hands the ready rows on (RowStore::Take shares them, copying nothing).
+// Rows of one PostgreSQL statement. They come from a cursor, FETCHed in batches that
+// grow from a few rows (a quick first row) to some thousands; from a binary COPY of a
+// query outside a transaction; or, for a statement neither can hold (SHOW, INSERT ...
+// RETURNING), from a single-row stream.
+// The FETCHes after the first, and the rows of a COPY after its first few, are read
+// ahead by threads of their own (see PostgresReadAhead): the server, libpq and the
+// reader work side by side, and the reader only hands the ready rows on (RowStore::Take
+// shares them, copying nothing).
 // Rows the server has sent wait in `batch_` (the first FETCH, a streamed row) or in
 // `current_` (a later FETCH); rows read ahead because the session was needed for another
 // statement wait in `buffer_` (a RowStore, so they do not stay in memory).
@@ -30,6 +32,10 @@ class PostgresResult : public SqlResult {
     PostgresResult(PostgresConnection& conn, PgResult first, Cursor cursor);
     // A streaming statement whose first result is `first` (a row, or the whole result).
     PostgresResult(PostgresConnection& conn, PgResult first, bool inTransactionBlock);
+    // A query copying out its rows in binary form, outside a transaction; `described`
+    // describes its rows.
+    struct CopyOut {};
+    PostgresResult(PostgresConnection& conn, const PGresult* described, CopyOut);
     ~PostgresResult() override;
 
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
@@ -56,6 +62,14 @@ class PostgresResult : public SqlResult {
     bool takeFetch();
     bool pullFromStream();
     void endCursor(bool complete);
+    // The end of the rows: the cursor closes, or the streamed statement ends.
+    void finish(bool complete);
+    // Ends a stream or a COPY before its end: cancelled outside a transaction block, read
+    // to its end inside one (a cancelled statement would abort the block); its rows are
+    // not wanted.
+    void abandonStream();
+    // The COPY's first rows, read here; the rest are read ahead.
+    void readFirstCopiedRows();
     [[noreturn]] void failed(const PGresult* result);
     bool batchWaiting() const;  // rows of batch_ not yet read
     void bufferBatch();         // every row read from the server so far into buffer_
@@ -66,7 +80,8 @@ class PostgresResult : public SqlResult {
     std::optional<Cursor> cursor_;
     bool open_ = false;  // rows may still be waiting on the server
     bool inTransactionBlock_ = false;
-    std::unique_ptr<PostgresCursorReader> reader_;
+    bool copy_ = false;
+    std::unique_ptr<PostgresReadAhead> reader_;
     std::vector<ColumnInfo> columns_;
     std::vector<Oid> kinds_;
     // Later FETCHes ask for binary rows: every column's type reads in binary form, and

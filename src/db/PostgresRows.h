@@ -5,7 +5,12 @@
 #include <libpq-fe.h>
 
 #include <QString>
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/PostgresBinary.h"
@@ -57,20 +62,22 @@ void addMoney(Rows& rows, const char* v, size_t len, std::vector<char>& scratch)
         QStringLiteral("The server sent a value of type %1 in a form this program does not know").arg(type));
 }
 
-// Row `row` of a result into a RowStore or a RowBatch, values in the cache's form. Rows
-// in binary form (`binary`) have only the types PostgresBinaryReadable takes.
-template <class Rows>
-void addRow(Rows& rows, const PGresult* r, int row, const std::vector<Oid>& kinds, bool binary,
-            std::vector<char>& scratch) {
+// A row's values into a RowStore or a RowBatch, in the cache's form: `value(c)` gives
+// column c's bytes as the server sent them, or nullopt for NULL. Rows in binary form
+// (`binary`) have only the types PostgresBinaryReadable takes.
+template <class Rows, class Value>
+void addValues(Rows& rows, const std::vector<Oid>& kinds, bool binary, std::vector<char>& scratch,
+               const Value& value) {
     rows.BeginRow();
     const int n = static_cast<int>(kinds.size());
     for (int c = 0; c < n; ++c) {
-        if (PQgetisnull(r, row, c)) {
+        const std::optional<std::string_view> sent = value(c);
+        if (!sent) {
             rows.AddNull();
             continue;
         }
-        const char* v = PQgetvalue(r, row, c);
-        const auto len = static_cast<size_t>(PQgetlength(r, row, c));
+        const char* v = sent->data();
+        const size_t len = sent->size();
         const Oid kind = kinds[static_cast<size_t>(c)];
         if (binary) {
             if (PostgresBinaryIsBytes(kind)) {
@@ -94,6 +101,77 @@ void addRow(Rows& rows, const PGresult* r, int row, const std::vector<Oid>& kind
     }
     rows.EndRow();
 }
+
+// Row `row` of a result into a RowStore or a RowBatch, values in the cache's form.
+template <class Rows>
+void addRow(Rows& rows, const PGresult* r, int row, const std::vector<Oid>& kinds, bool binary,
+            std::vector<char>& scratch) {
+    addValues(rows, kinds, binary, scratch, [&](int c) -> std::optional<std::string_view> {
+        if (PQgetisnull(r, row, c)) return std::nullopt;
+        return std::string_view(PQgetvalue(r, row, c), static_cast<size_t>(PQgetlength(r, row, c)));
+    });
+}
+
+// Rows of a binary COPY as the server sent them, one message a row, kept together so
+// that the thread receiving them only copies them: each row is its number of values,
+// then each value's length (-1 for NULL) and bytes, numbers big-endian.
+class CopyRows {
+  public:
+    // Steps over the header before the first row; false when the message has none.
+    static bool SkipHeader(const char*& data, int& size) {
+        static constexpr char kSignature[] = "PGCOPY\n\377\r\n";  // and a zero byte
+        constexpr int kFixed = 11 + 4 + 4;
+        if (size < kFixed || std::memcmp(data, kSignature, 11) != 0) return false;
+        const auto extension = static_cast<int>(bigEndian32(data + 15));
+        if (extension < 0 || extension > size - kFixed) return false;
+        data += kFixed + extension;
+        size -= kFixed + extension;
+        return true;
+    }
+    // A row's message; the trailer after the last row (a count of -1) adds nothing.
+    void Add(const char* data, int size) {
+        if (size == 2 && static_cast<int16_t>(bigEndian16(data)) == -1) return;
+        bytes_.append(data, static_cast<size_t>(size));
+        ++rows_;
+    }
+    int Rows() const { return rows_; }
+    // Every row into `rows`, in the cache's form. A row that is not what the statement
+    // described raises, after the rows before it.
+    template <class Rows>
+    void AddTo(Rows& rows, const std::vector<Oid>& kinds, std::vector<char>& scratch) const {
+        const char* p = bytes_.data();
+        const char* const end = p + bytes_.size();
+        const auto malformed = [] {
+            return EDatabaseError(QStringLiteral("The server sent a row this program cannot read"));
+        };
+        for (int row = 0; row < rows_; ++row) {
+            if (end - p < 2 || bigEndian16(p) != kinds.size()) throw malformed();
+            p += 2;
+            addValues(rows, kinds, true, scratch, [&](int) -> std::optional<std::string_view> {
+                if (end - p < 4) throw malformed();
+                const auto length = static_cast<int32_t>(bigEndian32(p));
+                p += 4;
+                if (length < 0) return std::nullopt;
+                if (end - p < length) throw malformed();
+                const std::string_view v(p, static_cast<size_t>(length));
+                p += length;
+                return v;
+            });
+        }
+    }
+
+  private:
+    static uint16_t bigEndian16(const char* p) {
+        const auto* u = reinterpret_cast<const unsigned char*>(p);
+        return static_cast<uint16_t>(u[0] << 8 | u[1]);
+    }
+    static uint32_t bigEndian32(const char* p) {
+        const auto* u = reinterpret_cast<const unsigned char*>(p);
+        return uint32_t{u[0]} << 24 | uint32_t{u[1]} << 16 | uint32_t{u[2]} << 8 | u[3];
+    }
+    std::string bytes_;
+    int rows_ = 0;
+};
 
 // Whether a result's rows are in binary form.
 inline bool binaryRows(const PGresult* r) {

@@ -194,7 +194,9 @@ TEST_F(PostgresBatches, ABatchBackWhileTheOneBeforeIsReadWaitsItsTurn) {
     EXPECT_EQ(q->Fields(0)->AsString(), "30000");
 }
 
+// Inside the user's transaction a query is read through a cursor.
 TEST_F(PostgresBatches, ABatchFailingWhileTheOneBeforeIsReadIsRaisedAfterItsRows) {
+    s.db().StartTransaction();
     TQuery* q = s.query("SELECT 100000 / (30000 - g) AS X FROM generate_series(1, 50000) g");
     q->Open();
     int rows = 0;
@@ -207,6 +209,28 @@ TEST_F(PostgresBatches, ABatchFailingWhileTheOneBeforeIsReadIsRaisedAfterItsRows
         ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
     EXPECT_EQ(rows, 8500);
     EXPECT_EQ(q->Fields(0)->AsString(), QString::number(100000 / (30000 - 8500)));
+    // Only the query was undone; the transaction goes on.
+    EXPECT_TRUE(s.db().InTransaction());
+    s.exec("INSERT INTO T VALUES (0)");
+    s.db().Commit();
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
+}
+
+// Outside a transaction a query streams: a failing row is raised after every row before
+// it, also when the reader paused meanwhile, and leaves the session free.
+TEST_F(PostgresBatches, ARowFailingInAStreamIsRaisedAfterEveryRowBeforeIt) {
+    TQuery* q = s.query("SELECT 100000 / (30000 - g) AS X FROM generate_series(1, 50000) g");
+    q->Open();
+    int rows = 0;
+    EXPECT_THAT(
+        [&] {
+            for (; !q->Eof(); q->Next()) {
+                if (++rows == 4000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            }
+        },
+        ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
+    EXPECT_EQ(rows, 29999);
+    EXPECT_EQ(q->Fields(0)->AsString(), QString::number(100000));
     EXPECT_FALSE(s.db().InTransaction());
     s.exec("INSERT INTO T VALUES (0)");
     EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");

@@ -1,7 +1,7 @@
-// Long PostgreSQL results come in binary form after their first rows; the row cache
-// must hold exactly what the text form gives. Each case reads the same values twice:
-// once alone (binary after the first FETCH) and once beside an interval column, which
-// keeps the whole result in text form, and compares them value for value.
+// Long PostgreSQL results come in binary form (copied out, or FETCHed after their first
+// rows); the row cache must hold exactly what the text form gives. Each case reads the
+// same values twice: once alone (in binary form) and once beside an interval column,
+// which keeps the whole result in text form, and compares them value for value.
 #include <gtest/gtest.h>
 
 #include <QStringList>

@@ -9,15 +9,17 @@
 #include <vector>
 
 #include "db/PostgresDriver.h"
+#include "db/PostgresRows.h"
 #include "db/RowStore.h"
 #include "rtl/Exception.h"
 
-// Reads a cursor ahead on threads of its own: one sends FETCH after FETCH, each as soon
-// as the one before is back, until the cursor's end, a failure, or some batches wait
-// unread; another puts their rows in the cache's form meanwhile. While the first runs
-// the session is its own; Stop gives it back. The cursor's end and failures are the
+// Reads a result ahead on threads of its own, until its end, a failure, or some batches
+// wait unread: one receives the rows, another puts them in the cache's form meanwhile.
+// The rows come either from a cursor (FETCH after FETCH, each sent as soon as the one
+// before is back) or from a statement copying its rows out in binary form. While the first
+// thread runs the session is its own; Stop gives it back. The end and failures are the
 // owner's to handle (they need the session), once the threads have ended.
-class PostgresCursorReader {
+class PostgresReadAhead {
   public:
     struct Batch {
         RowBatch rows;
@@ -29,17 +31,20 @@ class PostgresCursorReader {
     };
 
     // Starts reading `cursor` with a FETCH of `firstRows`, in binary form if `binary`.
-    PostgresCursorReader(PGconn* conn, QByteArray cursor, std::vector<Oid> kinds, bool binary, int firstRows);
-    ~PostgresCursorReader();
-    PostgresCursorReader(const PostgresCursorReader&) = delete;
-    PostgresCursorReader& operator=(const PostgresCursorReader&) = delete;
+    PostgresReadAhead(PGconn* conn, QByteArray cursor, std::vector<Oid> kinds, bool binary, int firstRows);
+    // Starts reading the rows a binary COPY on `conn` sends, past its header.
+    PostgresReadAhead(PGconn* conn, std::vector<Oid> kinds);
+    ~PostgresReadAhead();
+    PostgresReadAhead(const PostgresReadAhead&) = delete;
+    PostgresReadAhead& operator=(const PostgresReadAhead&) = delete;
 
     // The next batch in order, waiting for it; nothing once the thread has ended and
     // every batch was taken. After a last or failed batch the thread has ended.
     std::optional<Batch> Next();
     // Reads on to the cursor's end, however many batches wait.
     void Unbounded();
-    // Ends the thread after the FETCH on its way; the batches read stay to be taken.
+    // Ends the thread after the FETCH or the rows on their way; the batches read stay to
+    // be taken. A COPY is still running then: its owner cancels it or reads it to its end.
     void Stop();
     // The session is the thread's.
     bool Running() const;
@@ -47,12 +52,18 @@ class PostgresCursorReader {
   private:
     // A FETCH back from the server, its rows not in form yet.
     struct Received {
-        PgResult result;
+        PgResult result;          // a FETCH's rows, or the failure
+        pgrows::CopyRows copied;  // rows of a COPY
         bool failed = false;
         bool last = false;
         int rows = 0;
     };
+    void start();
     void receive();  // the thread holding the session
+    void receiveCursor();
+    void receiveCopy();
+    // Waits until more rows may be read ahead; false when the reader wants the session back.
+    bool mayReadOn();
     void convert();  // the thread putting rows in form
     // Sends a FETCH of `rows`; false when it could not be sent.
     bool send(int rows);
@@ -62,6 +73,7 @@ class PostgresCursorReader {
     PGconn* conn_;
     QByteArray cursor_;
     std::vector<Oid> kinds_;
+    bool copy_;
     bool binary_;
     int nextRows_;
 

@@ -1,4 +1,4 @@
-#include "db/PostgresCursorReader.h"
+#include "db/PostgresReadAhead.h"
 
 #include <algorithm>
 
@@ -15,15 +15,28 @@ constexpr int kLargestBatch = 32768;
 // that pauses briefly.
 constexpr int kRowsAhead = 4 * kLargestBatch;
 
+// Rows of a COPY handed on together, growing like the FETCHes of a cursor.
+constexpr int kLargestStreamBatch = 8192;
+
 }  // namespace
 
-PostgresCursorReader::PostgresCursorReader(PGconn* conn, QByteArray cursor, std::vector<Oid> kinds,
-                                           bool binary, int firstRows)
+PostgresReadAhead::PostgresReadAhead(PGconn* conn, QByteArray cursor, std::vector<Oid> kinds, bool binary,
+                                     int firstRows)
     : conn_(conn),
       cursor_(std::move(cursor)),
       kinds_(std::move(kinds)),
+      copy_(false),
       binary_(binary),
       nextRows_(firstRows) {
+    start();
+}
+
+PostgresReadAhead::PostgresReadAhead(PGconn* conn, std::vector<Oid> kinds)
+    : conn_(conn), kinds_(std::move(kinds)), copy_(true), binary_(true), nextRows_(4 * 100) {
+    start();
+}
+
+void PostgresReadAhead::start() {
     try {
         receiver_ = std::thread([this] { receive(); });
         converter_ = std::thread([this] { convert(); });
@@ -35,36 +48,80 @@ PostgresCursorReader::PostgresCursorReader(PGconn* conn, QByteArray cursor, std:
     }
 }
 
-PostgresCursorReader::~PostgresCursorReader() {
+PostgresReadAhead::~PostgresReadAhead() {
     Stop();
 }
 
-bool PostgresCursorReader::send(int rows) {
+bool PostgresReadAhead::send(int rows) {
     const QByteArray sql = "FETCH FORWARD " + QByteArray::number(rows) + " FROM " + cursor_;
     return PQsendQueryParams(conn_, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr,
                              binary_ ? 1 : 0) != 0;
 }
 
-void PostgresCursorReader::pushReceived(Received received) {
+void PostgresReadAhead::pushReceived(Received received) {
     const std::lock_guard lock(mutex_);
     rowsAhead_ += received.rows;
     received_.push_back(std::move(received));
     changed_.notify_all();
 }
 
-void PostgresCursorReader::receive() {
+void PostgresReadAhead::receive() {
+    if (copy_)
+        receiveCopy();
+    else
+        receiveCursor();
+    const std::lock_guard lock(mutex_);
+    receiving_ = false;
+    changed_.notify_all();
+}
+
+bool PostgresReadAhead::mayReadOn() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stop_ || unbounded_ || rowsAhead_ < kRowsAhead; });
+    return !stop_;
+}
+
+void PostgresReadAhead::receiveCopy() {
+    while (mayReadOn()) {
+        const int wanted = nextRows_;
+        nextRows_ = std::min(nextRows_ * 4, kLargestStreamBatch);
+        Received got;
+        while (got.copied.Rows() < wanted) {
+            char* row = nullptr;
+            const int size = PQgetCopyData(conn_, &row, 0);
+            if (size > 0) {
+                got.copied.Add(row, size);
+                PQfreemem(row);
+                continue;
+            }
+            // The end of the rows (-1) or a failure (-2): the statement's result tells.
+            PgResult result{PQgetResult(conn_)};
+            DiscardPostgresResults(conn_);
+            if (size == -1 && PQresultStatus(result.get()) == PGRES_COMMAND_OK) {
+                got.last = true;
+            } else {
+                got.failed = true;
+                got.result = std::move(result);
+            }
+            break;
+        }
+        got.rows = got.copied.Rows();
+        const bool end = got.last || got.failed;
+        pushReceived(std::move(got));
+        if (end) return;
+    }
+}
+
+void PostgresReadAhead::receiveCursor() {
     int wanted = 0;
     bool sent = false;
     for (;;) {
         if (!sent) {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return stop_ || unbounded_ || rowsAhead_ < kRowsAhead; });
-            if (stop_) break;
-            lock.unlock();
+            if (!mayReadOn()) break;
             wanted = nextRows_;
             nextRows_ = std::min(nextRows_ * 4, kLargestBatch);
             if (!send(wanted)) {
-                pushReceived({PgResult(), true, false, 0});
+                pushReceived({PgResult(), {}, true, false, 0});
                 break;
             }
         }
@@ -72,7 +129,7 @@ void PostgresCursorReader::receive() {
         DiscardPostgresResults(conn_);
         sent = false;
         if (PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
-            pushReceived({std::move(result), true, false, 0});
+            pushReceived({std::move(result), {}, true, false, 0});
             break;
         }
         const int n = PQntuples(result.get());
@@ -89,19 +146,16 @@ void PostgresCursorReader::receive() {
                 sendFailed = !sent;
             }
         }
-        pushReceived({std::move(result), false, last, n});
+        pushReceived({std::move(result), {}, false, last, n});
         if (last) break;
         if (sendFailed) {
-            pushReceived({PgResult(), true, false, 0});
+            pushReceived({PgResult(), {}, true, false, 0});
             break;
         }
     }
-    const std::lock_guard lock(mutex_);
-    receiving_ = false;
-    changed_.notify_all();
 }
 
-void PostgresCursorReader::convert() {
+void PostgresReadAhead::convert() {
     std::vector<char> scratch;
     for (;;) {
         Received next;
@@ -115,9 +169,16 @@ void PostgresCursorReader::convert() {
         Batch batch;
         batch.last = next.last;
         batch.failed = next.failed;
-        if (next.failed) {
-            batch.failure = std::move(next.result);
-        } else {
+        if (next.failed) batch.failure = std::move(next.result);
+        if (next.copied.Rows() > 0) {
+            try {
+                next.copied.AddTo(batch.rows, kinds_, scratch);
+            } catch (const EDatabaseError& e) {
+                batch.unreadable = e;  // the rows before it stay
+            }
+            next.copied = pgrows::CopyRows();
+            batch.rows.Finish();
+        } else if (!next.failed) {
             const bool inBinary = pgrows::binaryRows(next.result.get());
             try {
                 for (int row = 0; row < next.rows; ++row)
@@ -137,7 +198,7 @@ void PostgresCursorReader::convert() {
     changed_.notify_all();
 }
 
-std::optional<PostgresCursorReader::Batch> PostgresCursorReader::Next() {
+std::optional<PostgresReadAhead::Batch> PostgresReadAhead::Next() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !ready_.empty() || !converting_; });
     if (ready_.empty()) return std::nullopt;
@@ -154,13 +215,13 @@ std::optional<PostgresCursorReader::Batch> PostgresCursorReader::Next() {
     return std::move(batch);
 }
 
-void PostgresCursorReader::Unbounded() {
+void PostgresReadAhead::Unbounded() {
     const std::lock_guard lock(mutex_);
     unbounded_ = true;
     changed_.notify_all();
 }
 
-void PostgresCursorReader::Stop() {
+void PostgresReadAhead::Stop() {
     {
         const std::lock_guard lock(mutex_);
         stop_ = true;
@@ -169,12 +230,12 @@ void PostgresCursorReader::Stop() {
     join();
 }
 
-void PostgresCursorReader::join() {
+void PostgresReadAhead::join() {
     if (receiver_.joinable()) receiver_.join();
     if (converter_.joinable()) converter_.join();
 }
 
-bool PostgresCursorReader::Running() const {
+bool PostgresReadAhead::Running() const {
     const std::lock_guard lock(mutex_);
     return receiving_;
 }
