@@ -236,6 +236,36 @@ TEST_F(PostgresBatches, ARowFailingInAStreamIsRaisedAfterEveryRowBeforeIt) {
     EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
 }
 
+// A long query closed before its end is stopped on the server (a sequence, which no
+// rollback undoes, counts the rows it made), and the session goes on at once.
+TEST_F(PostgresBatches, AQueryClosedBeforeItsEndIsStoppedOnTheServer) {
+    s.exec("CREATE SEQUENCE MADE");
+    TQuery* q = s.query("SELECT g AS X, nextval('made') AS N FROM generate_series(1, 2000000) g");
+    q->Open();
+    q->MoveBy(5000);  // past the first rows: the rest are read ahead
+    EXPECT_EQ(q->Fields(0)->AsString(), "5001");
+    q->Close();
+    EXPECT_FALSE(s.db().InTransaction());
+    s.exec("INSERT INTO T VALUES (0)");
+    EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
+    EXPECT_LT(committed("SELECT last_value FROM made").toLongLong(), 2000000);
+}
+
+// Whatever ends the statement's text (a semicolon, blanks, a comment on its last line),
+// its rows come whole.
+TEST_F(PostgresBatches, AQueryEndingInASemicolonOrACommentGivesAllItsRows) {
+    for (const char* sql : {"SELECT ID FROM T WHERE ID <= 500 ORDER BY ID;  \r\n",
+                            "SELECT ID FROM T WHERE ID <= 500 ORDER BY ID -- ) and more",
+                            "SELECT ID FROM T WHERE ID <= 500 ORDER BY ID /* ) */"}) {
+        TQuery* q = s.query(QString::fromLatin1(sql));
+        q->Open();
+        EXPECT_EQ(q->RecordCount(), 500) << sql;
+        q->Last();
+        EXPECT_EQ(q->Fields(0)->AsString(), "500") << sql;
+        q->Close();
+    }
+}
+
 TEST_F(PostgresBatches, StatementsNoCursorHoldsStillGiveTheirRowsOnce) {
     s.db().StartTransaction();
     TQuery* show = s.query("SHOW DateStyle");
