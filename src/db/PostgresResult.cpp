@@ -146,6 +146,9 @@ void PostgresResult::readFirstCopiedRows() {
     }
     rows.Finish();
     current_ = std::move(rows);
+    // The rest are read ahead at once, as a cursor's are: until the reader asks for them
+    // the server would wait on a full socket.
+    if (open_) reader_ = std::make_unique<PostgresReadAhead>(conn_->Handle(), kinds_);
 }
 
 void PostgresResult::describe(const PGresult* r) {
@@ -299,11 +302,6 @@ bool PostgresResult::pullFromCursor() {
 }
 
 bool PostgresResult::pullFromStream() {
-    if (copy_) {
-        // More than a few rows: the rest are read ahead.
-        reader_ = std::make_unique<PostgresReadAhead>(conn_->Handle(), kinds_);
-        return takeFetch();
-    }
     PgResult r{PQgetResult(conn_->Handle())};
     if (!r) {
         open_ = false;
