@@ -86,7 +86,8 @@ void PostgresReadAhead::receiveCopy() {
         const int wanted = nextRows_;
         nextRows_ = std::min(nextRows_ * 4, kLargestStreamBatch);
         Received got;
-        while (got.copied.Rows() < wanted) {
+        // A stop is heeded between rows: the rows of a slow query may come far apart.
+        while (got.copied.Rows() < wanted && !stopping_.load(std::memory_order_relaxed)) {
             char* row = nullptr;
             const int size = PQgetCopyData(conn_, &row, 0);
             if (size > 0) {
@@ -225,6 +226,7 @@ void PostgresReadAhead::Stop() {
     {
         const std::lock_guard lock(mutex_);
         stop_ = true;
+        stopping_ = true;
         changed_.notify_all();
     }
     join();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -84,7 +85,8 @@ class PostgresReadAhead {
     int rowsAhead_ = 0;                        // rows of both not yet taken
     bool unbounded_ = false;
     bool stop_ = false;
-    bool receiving_ = true;  // the session is the receiving thread's
+    std::atomic<bool> stopping_{false};  // stop_, read without the lock between rows
+    bool receiving_ = true;              // the session is the receiving thread's
     bool converting_ = true;
     std::thread receiver_;
     std::thread converter_;

@@ -148,7 +148,9 @@ void PostgresResult::readFirstCopiedRows() {
     current_ = std::move(rows);
     // The rest are read ahead at once, as a cursor's are: until the reader asks for them
     // the server would wait on a full socket.
-    if (open_) reader_ = std::make_unique<PostgresReadAhead>(conn_->Handle(), kinds_);
+    if (!open_) return;
+    cancel_.reset(PQgetCancel(conn_->Handle()));
+    reader_ = std::make_unique<PostgresReadAhead>(conn_->Handle(), kinds_);
 }
 
 void PostgresResult::describe(const PGresult* r) {
@@ -189,10 +191,9 @@ void PostgresResult::abandonStream() {
     // cancel goes first, so that a reading thread waiting for a slow row is answered.
     open_ = false;
     if (!inTransactionBlock_) {
-        const std::unique_ptr<PGcancel, decltype(&PQfreeCancel)> cancel(PQgetCancel(conn_->Handle()),
-                                                                        &PQfreeCancel);
+        if (!cancel_) cancel_.reset(PQgetCancel(conn_->Handle()));
         char err[256];
-        if (cancel) PQcancel(cancel.get(), err, sizeof err);
+        if (cancel_) PQcancel(cancel_.get(), err, sizeof err);
     }
     bool failed = false;
     if (reader_) {

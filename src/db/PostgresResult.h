@@ -81,6 +81,8 @@ class PostgresResult : public SqlResult {
     bool open_ = false;  // rows may still be waiting on the server
     bool inTransactionBlock_ = false;
     bool copy_ = false;
+    // Made before the reading threads start: they use the session meanwhile.
+    std::unique_ptr<PGcancel, decltype(&PQfreeCancel)> cancel_{nullptr, &PQfreeCancel};
     std::unique_ptr<PostgresReadAhead> reader_;
     std::vector<ColumnInfo> columns_;
     std::vector<Oid> kinds_;
