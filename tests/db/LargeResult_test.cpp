@@ -104,6 +104,21 @@ class PostgresBatches : public ::testing::Test {
         return q.Fields(0)->AsString();
     }
 
+    // Reads `q` to the division by zero at row 30,000, pausing a while at row 4,000 so that
+    // rows read ahead wait their turn; the rows read before the error.
+    static int rowsBeforeTheFailure(TQuery* q) {
+        q->Open();
+        int rows = 0;
+        EXPECT_THAT(
+            [&] {
+                for (; !q->Eof(); q->Next()) {
+                    if (++rows == 4000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                }
+            },
+            ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
+        return rows;
+    }
+
     Scratch s{Backend::Postgres};
     TDatabase other;
 };
@@ -198,15 +213,7 @@ TEST_F(PostgresBatches, ABatchBackWhileTheOneBeforeIsReadWaitsItsTurn) {
 TEST_F(PostgresBatches, ABatchFailingWhileTheOneBeforeIsReadIsRaisedAfterItsRows) {
     s.db().StartTransaction();
     TQuery* q = s.query("SELECT 100000 / (30000 - g) AS X FROM generate_series(1, 50000) g");
-    q->Open();
-    int rows = 0;
-    EXPECT_THAT(
-        [&] {
-            for (; !q->Eof(); q->Next()) {
-                if (++rows == 4000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            }
-        },
-        ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
+    const int rows = rowsBeforeTheFailure(q);
     EXPECT_EQ(rows, 8500);
     EXPECT_EQ(q->Fields(0)->AsString(), QString::number(100000 / (30000 - 8500)));
     // Only the query was undone; the transaction goes on.
@@ -216,19 +223,11 @@ TEST_F(PostgresBatches, ABatchFailingWhileTheOneBeforeIsReadIsRaisedAfterItsRows
     EXPECT_EQ(committed("SELECT COUNT(*) FROM T"), "50001");
 }
 
-// Outside a transaction a query streams: a failing row is raised after every row before
+// Outside a transaction a query is copied out: a failing row is raised after every row before
 // it, also when the reader paused meanwhile, and leaves the session free.
 TEST_F(PostgresBatches, ARowFailingInAStreamIsRaisedAfterEveryRowBeforeIt) {
     TQuery* q = s.query("SELECT 100000 / (30000 - g) AS X FROM generate_series(1, 50000) g");
-    q->Open();
-    int rows = 0;
-    EXPECT_THAT(
-        [&] {
-            for (; !q->Eof(); q->Next()) {
-                if (++rows == 4000) std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            }
-        },
-        ThrowsMessage<EDatabaseError>(HasSubstr("division by zero")));
+    const int rows = rowsBeforeTheFailure(q);
     EXPECT_EQ(rows, 29999);
     EXPECT_EQ(q->Fields(0)->AsString(), QString::number(100000));
     EXPECT_FALSE(s.db().InTransaction());
