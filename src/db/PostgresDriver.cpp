@@ -365,8 +365,8 @@ std::unique_ptr<SqlResult> PostgresConnection::openStreaming(const QByteArray& t
 }
 
 // Outside a transaction a query whose every column reads in binary form needs no
-// cursor: its rows are copied out in binary form, and read ahead by threads of their
-// own once there are more than a few. The server then sends them straight from the
+// cursor: its rows are copied out in binary form, those after the first few read ahead
+// by threads of their own. The server then sends them straight from the
 // query, as fast as it makes them, where a cursor first stores each batch it sends. A
 // query closed before its end is cancelled, as a cursor in the driver's own transaction
 // would be rolled back. The statement is described first, for the names and types COPY

@@ -24,7 +24,7 @@ class PostgresReadAhead {
   public:
     struct Batch {
         RowBatch rows;
-        bool last = false;  // fewer rows than asked for: the cursor is at its end
+        bool last = false;  // the rows' end: a FETCH gave fewer than asked for, or the COPY ended
         bool failed = false;
         PgResult failure;  // the failed FETCH's result (none when it could not be sent)
         // A value that could not be put in form; the rows before it are in `rows`.
@@ -42,7 +42,7 @@ class PostgresReadAhead {
     // The next batch in order, waiting for it; nothing once the thread has ended and
     // every batch was taken. After a last or failed batch the thread has ended.
     std::optional<Batch> Next();
-    // Reads on to the cursor's end, however many batches wait.
+    // Reads on to the rows' end, however many batches wait.
     void Unbounded();
     // Ends the thread after the FETCH or the rows on their way; the batches read stay to
     // be taken. A COPY is still running then: its owner cancels it or reads it to its end.
@@ -51,7 +51,7 @@ class PostgresReadAhead {
     bool Running() const;
 
   private:
-    // A FETCH back from the server, its rows not in form yet.
+    // Rows back from the server (a FETCH's, or some of a COPY's), not in form yet.
     struct Received {
         PgResult result;          // a FETCH's rows, or the failure
         pgrows::CopyRows copied;  // rows of a COPY

@@ -17,7 +17,7 @@
 // reader work side by side, and the reader only hands the ready rows on (RowStore::Take
 // shares them, copying nothing).
 // Rows the server has sent wait in `batch_` (the first FETCH, a streamed row) or in
-// `current_` (a later FETCH); rows read ahead because the session was needed for another
+// `current_` (a later FETCH, or rows of a COPY); rows read ahead because the session was needed for another
 // statement wait in `buffer_` (a RowStore, so they do not stay in memory).
 class PostgresResult : public SqlResult {
   public:
