@@ -250,6 +250,22 @@ TEST_F(PostgresBatches, AQueryClosedBeforeItsEndIsStoppedOnTheServer) {
     EXPECT_LT(committed("SELECT last_value FROM made").toLongLong(), 2000000);
 }
 
+// Around the rows read before the rest are read ahead (100): every row once, in order,
+// and the count known.
+TEST_F(PostgresBatches, ResultsAroundTheFirstRowsReadGiveEveryRowOnce) {
+    for (int n : {0, 1, 99, 100, 101, 500}) {
+        TQuery* q = s.query(QStringLiteral("SELECT ID FROM T WHERE ID <= %1 ORDER BY ID").arg(n));
+        q->Open();
+        int expected = 1;
+        for (; !q->Eof(); q->Next(), ++expected)
+            ASSERT_EQ(q->Fields(0)->AsString(), QString::number(expected)) << n;
+        EXPECT_EQ(expected - 1, n);
+        EXPECT_EQ(q->RecordCount(), n);
+        EXPECT_FALSE(s.db().InTransaction());
+        q->Close();
+    }
+}
+
 // Whatever ends the statement's text (a semicolon, blanks, a comment on its last line),
 // its rows come whole.
 TEST_F(PostgresBatches, AQueryEndingInASemicolonOrACommentGivesAllItsRows) {
