@@ -19,14 +19,8 @@ constexpr int64_t kMicrosPerDay = 86400LL * 1000000;
 constexpr int64_t kServerEpochDays = 10957;
 
 // Network byte order.
-uint64_t bigEndian(const char* v, size_t bytes) {
-    uint64_t x = 0;
-    for (size_t i = 0; i < bytes; ++i) x = (x << 8) | static_cast<unsigned char>(v[i]);
-    return x;
-}
-
 int16_t int16At(const char* v) {
-    return static_cast<int16_t>(bigEndian(v, 2));
+    return static_cast<int16_t>(PostgresBigEndian(v, 2));
 }
 
 char* twoDigits(char* out, int v) {
@@ -261,7 +255,7 @@ char* floatText(char* out, Float value, int precision) {
 bool numericText(const char* v, size_t length, std::vector<char>& out) {
     if (length < 8) return false;
     const int ndigits = int16At(v), weight = int16At(v + 2), scale = int16At(v + 6);
-    const auto sign = static_cast<uint16_t>(bigEndian(v + 4, 2));
+    const auto sign = static_cast<uint16_t>(PostgresBigEndian(v + 4, 2));
     if (ndigits < 0 || scale < 0 || length != 8 + 2 * static_cast<size_t>(ndigits)) return false;
     const char* special = sign == 0xC000   ? "NaN"
                           : sign == 0xD000 ? "Infinity"
@@ -352,7 +346,7 @@ bool PostgresBinaryText(Oid type, const char* v, size_t length, std::vector<char
         case kInt8: {
             const size_t size = type == kInt2 ? 2 : type == kInt4 ? 4 : 8;
             if (length != size) return false;
-            const uint64_t bits = bigEndian(v, size);
+            const uint64_t bits = PostgresBigEndian(v, size);
             const int64_t value = size == 2   ? static_cast<int16_t>(bits)
                                   : size == 4 ? static_cast<int32_t>(bits)
                                               : static_cast<int64_t>(bits);
@@ -361,11 +355,11 @@ bool PostgresBinaryText(Oid type, const char* v, size_t length, std::vector<char
         }
         case kOid:
             if (length != 4) return false;
-            end = std::to_chars(text, text + sizeof text, static_cast<uint32_t>(bigEndian(v, 4))).ptr;
+            end = std::to_chars(text, text + sizeof text, static_cast<uint32_t>(PostgresBigEndian(v, 4))).ptr;
             break;
         case kFloat4: {
             if (length != 4) return false;
-            const auto bits = static_cast<uint32_t>(bigEndian(v, 4));
+            const auto bits = static_cast<uint32_t>(PostgresBigEndian(v, 4));
             float value;
             std::memcpy(&value, &bits, 4);
             end = floatText(text, value, 6);
@@ -373,7 +367,7 @@ bool PostgresBinaryText(Oid type, const char* v, size_t length, std::vector<char
         }
         case kFloat8: {
             if (length != 8) return false;
-            const uint64_t bits = bigEndian(v, 8);
+            const uint64_t bits = PostgresBigEndian(v, 8);
             double value;
             std::memcpy(&value, &bits, 8);
             end = floatText(text, value, 15);
@@ -381,7 +375,7 @@ bool PostgresBinaryText(Oid type, const char* v, size_t length, std::vector<char
         }
         case kDate: {
             if (length != 4) return false;
-            const auto days = static_cast<int32_t>(bigEndian(v, 4));
+            const auto days = static_cast<int32_t>(PostgresBigEndian(v, 4));
             if (days == std::numeric_limits<int32_t>::max()) {
                 end = copy(text, "infinity");
             } else if (days == std::numeric_limits<int32_t>::min()) {
@@ -395,14 +389,14 @@ bool PostgresBinaryText(Oid type, const char* v, size_t length, std::vector<char
         }
         case kTime: {
             if (length != 8) return false;
-            const auto micros = static_cast<int64_t>(bigEndian(v, 8));
+            const auto micros = static_cast<int64_t>(PostgresBigEndian(v, 8));
             if (micros < 0 || micros > kMicrosPerDay) return false;
             end = timeText(text, micros);
             break;
         }
         case kTimestamp: {
             if (length != 8) return false;
-            const auto micros = static_cast<int64_t>(bigEndian(v, 8));
+            const auto micros = static_cast<int64_t>(PostgresBigEndian(v, 8));
             if (micros == std::numeric_limits<int64_t>::max()) {
                 end = copy(text, "infinity");
             } else if (micros == std::numeric_limits<int64_t>::min()) {

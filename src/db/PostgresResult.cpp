@@ -298,10 +298,6 @@ void PostgresResult::raiseAfterCurrent() {
     throw error;
 }
 
-bool PostgresResult::pullFromCursor() {
-    return takeFetch();
-}
-
 bool PostgresResult::pullFromStream() {
     PgResult r{PQgetResult(conn_->Handle())};
     if (!r) {
@@ -326,7 +322,8 @@ bool PostgresResult::pullFromStream() {
 }
 
 bool PostgresResult::pull() {
-    return cursor_ || reader_ ? pullFromCursor() : pullFromStream();
+    // A cursor's and a COPY's rows come through the reader; a stream's, row by row, here.
+    return cursor_ || reader_ ? takeFetch() : pullFromStream();
 }
 
 bool PostgresResult::FetchRows(RowStore& rows, int maxRows) {

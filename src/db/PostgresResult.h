@@ -53,7 +53,6 @@ class PostgresResult : public SqlResult {
   private:
     void describe(const PGresult* result);
     bool pull();  // next rows from the server; false at the end
-    bool pullFromCursor();
     // Takes the first FETCH's rows and reads on ahead, or ends a cursor that gave fewer
     // than `wanted`.
     void takeFirstBatch(PgResult rows, int wanted);

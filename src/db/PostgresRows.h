@@ -122,7 +122,7 @@ class CopyRows {
         static constexpr char kSignature[] = "PGCOPY\n\377\r\n";  // and a zero byte
         constexpr int kFixed = 11 + 4 + 4;
         if (size < kFixed || std::memcmp(data, kSignature, 11) != 0) return false;
-        const auto extension = static_cast<int>(bigEndian32(data + 15));
+        const auto extension = static_cast<int>(PostgresBigEndian(data + 15, 4));
         if (extension < 0 || extension > size - kFixed) return false;
         data += kFixed + extension;
         size -= kFixed + extension;
@@ -130,7 +130,7 @@ class CopyRows {
     }
     // A row's message; the trailer after the last row (a count of -1) adds nothing.
     void Add(const char* data, int size) {
-        if (size == 2 && static_cast<int16_t>(bigEndian16(data)) == -1) return;
+        if (size == 2 && static_cast<int16_t>(PostgresBigEndian(data, 2)) == -1) return;
         bytes_.append(data, static_cast<size_t>(size));
         ++rows_;
     }
@@ -145,11 +145,11 @@ class CopyRows {
             return EDatabaseError(QStringLiteral("The server sent a row this program cannot read"));
         };
         for (int row = 0; row < rows_; ++row) {
-            if (end - p < 2 || bigEndian16(p) != kinds.size()) throw malformed();
+            if (end - p < 2 || PostgresBigEndian(p, 2) != kinds.size()) throw malformed();
             p += 2;
             addValues(rows, kinds, true, scratch, [&](int) -> std::optional<std::string_view> {
                 if (end - p < 4) throw malformed();
-                const auto length = static_cast<int32_t>(bigEndian32(p));
+                const auto length = static_cast<int32_t>(PostgresBigEndian(p, 4));
                 p += 4;
                 if (length < 0) return std::nullopt;
                 if (end - p < length) throw malformed();
@@ -161,14 +161,6 @@ class CopyRows {
     }
 
   private:
-    static uint16_t bigEndian16(const char* p) {
-        const auto* u = reinterpret_cast<const unsigned char*>(p);
-        return static_cast<uint16_t>(u[0] << 8 | u[1]);
-    }
-    static uint32_t bigEndian32(const char* p) {
-        const auto* u = reinterpret_cast<const unsigned char*>(p);
-        return uint32_t{u[0]} << 24 | uint32_t{u[1]} << 16 | uint32_t{u[2]} << 8 | u[3];
-    }
     std::string bytes_;
     int rows_ = 0;
 };
