@@ -26,7 +26,9 @@ std::string text(int i) {
     return "value " + std::to_string(i) + std::string(static_cast<size_t>(i % 37), '.');
 }
 
-void addRow(RowStore& rows, int i) {
+// Row i into a store or a batch: its number, and a text or NULL.
+template <class Rows>
+void addRow(Rows& rows, int i) {
     rows.BeginRow();
     rows.AddValue(std::to_string(i));
     if (i % 3 == 0)
@@ -265,20 +267,6 @@ TEST(RowStore, ASpillFileThatFailsLosesNoRow) {
         EXPECT_EQ(*rows.Value(7, 0), "edited");
         expectRow(rows, 8, 8);
     }
-}
-
-}  // namespace
-
-namespace {
-
-void addRow(RowBatch& batch, int i) {
-    batch.BeginRow();
-    batch.AddValue(std::to_string(i));
-    if (i % 3 == 0)
-        batch.AddNull();
-    else
-        batch.AddValue(text(i));
-    batch.EndRow();
 }
 
 }  // namespace
