@@ -90,6 +90,15 @@ char* copy(char* out, const char* text) {
     return out + n;
 }
 
+// The server's text for a date or timestamp at either end of its range (the largest and
+// smallest value stand for them); nullptr for any other value.
+template <class T>
+char* infinityText(char* out, T value) {
+    if (value == std::numeric_limits<T>::max()) return copy(out, "infinity");
+    if (value == std::numeric_limits<T>::min()) return copy(out, "-infinity");
+    return nullptr;
+}
+
 // A finite nonzero magnitude as odd * 2^exponent.
 struct Dyadic {
     uint64_t odd;
@@ -376,11 +385,8 @@ bool PostgresBinaryText(Oid type, const char* v, size_t length, std::vector<char
         case kDate: {
             if (length != 4) return false;
             const auto days = static_cast<int32_t>(PostgresBigEndian(v, 4));
-            if (days == std::numeric_limits<int32_t>::max()) {
-                end = copy(text, "infinity");
-            } else if (days == std::numeric_limits<int32_t>::min()) {
-                end = copy(text, "-infinity");
-            } else {
+            end = infinityText(text, days);
+            if (end == nullptr) {
                 bool bc = false;
                 end = dateText(text, days, bc);
                 if (bc) end = copy(end, " BC");
@@ -397,11 +403,8 @@ bool PostgresBinaryText(Oid type, const char* v, size_t length, std::vector<char
         case kTimestamp: {
             if (length != 8) return false;
             const auto micros = static_cast<int64_t>(PostgresBigEndian(v, 8));
-            if (micros == std::numeric_limits<int64_t>::max()) {
-                end = copy(text, "infinity");
-            } else if (micros == std::numeric_limits<int64_t>::min()) {
-                end = copy(text, "-infinity");
-            } else {
+            end = infinityText(text, micros);
+            if (end == nullptr) {
                 int64_t days = micros / kMicrosPerDay;
                 int64_t rest = micros % kMicrosPerDay;
                 if (rest < 0) {
