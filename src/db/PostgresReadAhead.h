@@ -63,6 +63,8 @@ class PostgresReadAhead {
     void receive();  // the thread holding the session
     void receiveCursor();
     void receiveCopy();
+    // The next row of the COPY, as PQgetCopyData gives it.
+    int nextCopiedRow(char** row);
     // Waits until more rows may be read ahead; false when the reader wants the session back.
     bool mayReadOn();
     void convert();  // the thread putting rows in form
