@@ -124,7 +124,10 @@ class StandardGlyphEngine : public QIconEngine {
         return icon().availableSizes(mode, state);
     }
     QString iconName() override { return icon().name(); }
-    bool isNull() override { return icon().isNull(); }
+    // Every tool button asks while it is sized, long before it is drawn. Until then the
+    // glyph is taken to be there, as the style has one for each standard pixmap this
+    // program uses; decoding them all here cost the start a few milliseconds.
+    bool isNull() override { return resolved_ && icon_.isNull(); }
     QString key() const override { return QStringLiteral("StandardGlyphEngine"); }
     QIconEngine* clone() const override { return new StandardGlyphEngine(*this); }
 
