@@ -19,9 +19,7 @@ TDecisionGrid::TDecisionGrid(TComponent* owner) : TWinControl(owner, new QTableV
     View()->setWordWrap(false);
 }
 
-TDecisionGrid::~TDecisionGrid() {
-    View()->setModel(nullptr);
-}
+TDecisionGrid::~TDecisionGrid() = default;
 
 void TDecisionGrid::SetDecisionSource(TDecisionSource* source) {
     View()->setModel(nullptr);

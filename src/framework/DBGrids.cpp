@@ -227,10 +227,9 @@ void TDBGrid::scrollToEnd() {
 TDBGrid::~TDBGrid() {
     std::erase(liveGrids(), this);
     if (source_ != nullptr) source_->RemoveObserver(follower_.get());
-    // The view goes with the grid: its headers' count changes need no new layout.
-    const QSignalBlocker columns(View()->horizontalHeader());
-    const QSignalBlocker rows(View()->verticalHeader());
-    View()->setModel(nullptr);
+    // The model goes first, and the view, told so by the model itself, only lets go of
+    // it: handing the view an empty model instead costs a new selection and dozens of
+    // connections for a view about to go.
 }
 
 void TDBGrid::SetDataSource(TDataSource* source) {

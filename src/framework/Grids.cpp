@@ -95,9 +95,7 @@ TStringGrid::TStringGrid(TComponent* owner)
     SetDefaultRowHeight(20);
 }
 
-TStringGrid::~TStringGrid() {
-    View()->setModel(nullptr);
-}
+TStringGrid::~TStringGrid() = default;
 
 int TStringGrid::ColCount() const {
     return model_->cols;

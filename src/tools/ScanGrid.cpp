@@ -59,9 +59,7 @@ TScanGrid::TScanGrid(TComponent* owner) : TWinControl(owner, new QTableView), mo
     view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
-TScanGrid::~TScanGrid() {
-    View()->setModel(nullptr);
-}
+TScanGrid::~TScanGrid() = default;
 
 QString TScanGrid::Cells(int col, int row) const {
     return row == 0 ? model_->text(col) : QString();
