@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QToolButton>
 
 #include "framework/Graphics.h"
 
@@ -76,6 +77,27 @@ TEST(StandardGlyphs, AskTheStyleOnceAPictureAndOnlyWhenNeeded) {
         red.fill(Qt::red);
         a.addPixmap(red, QIcon::Disabled);
         EXPECT_NE(b.pixmap(16, QIcon::Disabled).toImage(), a.pixmap(16, QIcon::Disabled).toImage());
+    }
+    QApplication::setStyle(previous);
+}
+
+// A tool button asks whether its icon is null each time it is sized: answering decodes
+// nothing. Once drawn, a glyph the style has no picture for says it is null.
+TEST(StandardGlyphs, SizingAToolButtonDecodesNothing) {
+    const QString previous = QApplication::style()->name();
+    auto* style = new CountingStyle;
+    QApplication::setStyle(style);
+    {
+        QToolButton button;
+        button.setIcon(StandardGlyph(QStyle::SP_MediaSkipForward));
+        const QSize hint = button.sizeHint();
+        EXPECT_EQ(style->asked, 0) << "decoded to be sized";
+        EXPECT_GE(hint.width(), button.iconSize().width()) << "sized without its glyph";
+
+        const QIcon missing = StandardGlyph(QStyle::SP_VistaShield);  // none in this style
+        ASSERT_TRUE(style->standardIcon(QStyle::SP_VistaShield, nullptr, nullptr).isNull());
+        (void)missing.pixmap(16);
+        EXPECT_TRUE(missing.isNull());
     }
     QApplication::setStyle(previous);
 }
