@@ -361,7 +361,24 @@ std::unique_ptr<SqlResult> PostgresConnection::openStreaming(const QByteArray& t
     // The extended protocol runs exactly one statement, so nothing can ride along.
     if (!PQsendQueryParams(conn_.get(), text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
         FailStatement(nullptr);
-    return takeStream(text, inTransactionBlock);
+    PQsetSingleRowMode(conn_.get());
+    PgResult r{PQgetResult(conn_.get())};
+    switch (PQresultStatus(r.get())) {
+        case PGRES_SINGLE_TUPLE:
+        case PGRES_TUPLES_OK:
+            return std::make_unique<PostgresResult>(*this, std::move(r), inTransactionBlock);
+        case PGRES_COMMAND_OK:
+            DiscardPostgresResults(conn_.get());
+            EndStatement(true);
+            checkCommitted(text, r.get());
+            throw EDatabaseError(QString::fromLatin1(kNoCursorMessage));
+        case PGRES_EMPTY_QUERY:
+            DiscardPostgresResults(conn_.get());
+            EndStatement(true);
+            throw EDatabaseError(QStringLiteral("The SQL text holds no statement"));
+        default:
+            FailStatement(r.get());
+    }
 }
 
 // Outside a transaction a query whose every column reads in binary form needs no
@@ -400,27 +417,6 @@ std::unique_ptr<SqlResult> PostgresConnection::openCopy(const QByteArray& text) 
     DiscardPostgresResults(conn);
     if (PQstatus(conn) == CONNECTION_BAD) throw Error(started.get());
     return nullptr;
-}
-
-std::unique_ptr<SqlResult> PostgresConnection::takeStream(const QByteArray& text, bool inTransactionBlock) {
-    PQsetSingleRowMode(conn_.get());
-    PgResult r{PQgetResult(conn_.get())};
-    switch (PQresultStatus(r.get())) {
-        case PGRES_SINGLE_TUPLE:
-        case PGRES_TUPLES_OK:
-            return std::make_unique<PostgresResult>(*this, std::move(r), inTransactionBlock);
-        case PGRES_COMMAND_OK:
-            DiscardPostgresResults(conn_.get());
-            EndStatement(true);
-            checkCommitted(text, r.get());
-            throw EDatabaseError(QString::fromLatin1(kNoCursorMessage));
-        case PGRES_EMPTY_QUERY:
-            DiscardPostgresResults(conn_.get());
-            EndStatement(true);
-            throw EDatabaseError(QStringLiteral("The SQL text holds no statement"));
-        default:
-            FailStatement(r.get());
-    }
 }
 
 int PostgresConnection::Execute(const QString& sql) {

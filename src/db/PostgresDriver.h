@@ -103,8 +103,6 @@ class PostgresConnection : public SqlConnection {
     std::unique_ptr<SqlResult> openCursor(const QByteArray& sql, bool guarded);
     std::unique_ptr<SqlResult> openStreaming(const QByteArray& sql, bool guarded);
     std::unique_ptr<SqlResult> openCopy(const QByteArray& sql);
-    // The first answer of a statement sent in single-row mode, as a result.
-    std::unique_ptr<SqlResult> takeStream(const QByteArray& sql, bool inTransactionBlock);
     // Runs one statement (under its savepoint inside the user's transaction); raises on
     // failure.
     PgResult run(const QByteArray& sql, const std::vector<const char*>& params = {},
