@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t c = 0; c < columns; ++c) kinds.push_back(kTypes[data[1 + c] % kTypeCount]);
     const auto* p = reinterpret_cast<const char*>(data + 1 + columns);
     const char* const end = reinterpret_cast<const char*>(data + size);
-    pgrows::CopyRows rows;
+    RowStore store(static_cast<int>(columns));
+    std::vector<char> scratch;
     bool first = true;
     while (end - p >= 2) {
         const int length = static_cast<unsigned char>(p[0]) << 8 | static_cast<unsigned char>(p[1]);
@@ -35,15 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         p += length;
         const char* at = message.data();
         int left = length;
-        if (first && !pgrows::CopyRows::SkipHeader(at, left)) return 0;
+        if (first && !pgrows::skipCopyHeader(at, left)) return 0;
         first = false;
-        if (left > 0) rows.Add(at, left);
-    }
-    RowStore store(static_cast<int>(columns));
-    std::vector<char> scratch;
-    try {
-        rows.AddTo(store, kinds, scratch);
-    } catch (const EDatabaseError&) {
+        try {
+            if (left > 0) pgrows::addCopiedRow(store, kinds, scratch, at, left);
+        } catch (const EDatabaseError&) {
+            return 0;  // the reader stops at the first row it cannot read
+        }
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 #include "db/PostgresRows.h"
 
@@ -46,12 +47,12 @@ PostgresReadAhead::PostgresReadAhead(PGconn* conn, std::vector<Oid> kinds)
 void PostgresReadAhead::start() {
     try {
         receiver_ = std::thread([this] { receive(); });
-        converter_ = std::thread([this] { convert(); });
+        if (!copy_) converter_ = std::thread([this] { convert(); });
     } catch (const std::system_error&) {
         // No threads to be had: the rows are read to the end before the caller goes on.
         unbounded_ = true;
         if (!receiver_.joinable()) receive();
-        convert();
+        if (!copy_) convert();
     }
 }
 
@@ -72,6 +73,13 @@ void PostgresReadAhead::pushReceived(Received received) {
     changed_.notify_all();
 }
 
+void PostgresReadAhead::pushReady(Batch batch, int rows) {
+    const std::lock_guard lock(mutex_);
+    rowsAhead_ += rows;
+    ready_.emplace_back(std::move(batch), rows);
+    changed_.notify_all();
+}
+
 void PostgresReadAhead::receive() {
     if (copy_)
         receiveCopy();
@@ -79,6 +87,7 @@ void PostgresReadAhead::receive() {
         receiveCursor();
     const std::lock_guard lock(mutex_);
     receiving_ = false;
+    if (copy_) converting_ = false;  // a COPY's batches come in form from this thread
     changed_.notify_all();
 }
 
@@ -89,33 +98,43 @@ bool PostgresReadAhead::mayReadOn() {
 }
 
 void PostgresReadAhead::receiveCopy() {
+    // Each row is put in form as it comes, straight from libpq's buffer, by the thread
+    // that receives it: between two reads the socket fills anyway (see kCopyPause), and a
+    // second thread would only copy the rows once more.
+    std::vector<char> scratch;
     while (mayReadOn()) {
         const int wanted = nextRows_;
         nextRows_ = std::min(nextRows_ * 4, kLargestStreamBatch);
-        Received got;
+        Batch batch;
+        int rows = 0;
         // A stop is heeded between rows: the rows of a slow query may come far apart.
-        while (got.copied.Rows() < wanted && !stopping_.load(std::memory_order_relaxed)) {
+        while (rows < wanted && !stopping_.load(std::memory_order_relaxed)) {
             char* row = nullptr;
             const int size = nextCopiedRow(&row);
             if (size > 0) {
-                got.copied.Add(row, size);
-                PQfreemem(row);
+                const std::unique_ptr<char, decltype(&PQfreemem)> owned(row, &PQfreemem);
+                try {
+                    if (pgrows::addCopiedRow(batch.rows, kinds_, scratch, row, size)) ++rows;
+                } catch (const EDatabaseError& e) {
+                    batch.unreadable = e;  // the rows before it stay; the owner ends the COPY
+                    break;
+                }
                 continue;
             }
             // The end of the rows (-1) or a failure (-2): the statement's result tells.
             PgResult result{PQgetResult(conn_)};
             DiscardPostgresResults(conn_);
             if (size == -1 && PQresultStatus(result.get()) == PGRES_COMMAND_OK) {
-                got.last = true;
+                batch.last = true;
             } else {
-                got.failed = true;
-                got.result = std::move(result);
+                batch.failed = true;
+                batch.failure = std::move(result);
             }
             break;
         }
-        got.rows = got.copied.Rows();
-        const bool end = got.last || got.failed;
-        pushReceived(std::move(got));
+        batch.rows.Finish();
+        const bool end = batch.last || batch.failed || batch.unreadable;
+        pushReady(std::move(batch), rows);
         if (end) return;
     }
 }
@@ -141,7 +160,7 @@ void PostgresReadAhead::receiveCursor() {
             wanted = nextRows_;
             nextRows_ = std::min(nextRows_ * 4, kLargestBatch);
             if (!send(wanted)) {
-                pushReceived({PgResult(), {}, true, false, 0});
+                pushReceived({PgResult(), true, false, 0});
                 break;
             }
         }
@@ -149,7 +168,7 @@ void PostgresReadAhead::receiveCursor() {
         DiscardPostgresResults(conn_);
         sent = false;
         if (PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
-            pushReceived({std::move(result), {}, true, false, 0});
+            pushReceived({std::move(result), true, false, 0});
             break;
         }
         const int n = PQntuples(result.get());
@@ -166,10 +185,10 @@ void PostgresReadAhead::receiveCursor() {
                 sendFailed = !sent;
             }
         }
-        pushReceived({std::move(result), {}, false, last, n});
+        pushReceived({std::move(result), false, last, n});
         if (last) break;
         if (sendFailed) {
-            pushReceived({PgResult(), {}, true, false, 0});
+            pushReceived({PgResult(), true, false, 0});
             break;
         }
     }
@@ -190,15 +209,7 @@ void PostgresReadAhead::convert() {
         batch.last = next.last;
         batch.failed = next.failed;
         if (next.failed) batch.failure = std::move(next.result);
-        if (next.copied.Rows() > 0) {
-            try {
-                next.copied.AddTo(batch.rows, kinds_, scratch);
-            } catch (const EDatabaseError& e) {
-                batch.unreadable = e;  // the rows before it stay
-            }
-            next.copied = pgrows::CopyRows();
-            batch.rows.Finish();
-        } else if (!next.failed) {
+        if (!next.failed) {
             const bool inBinary = pgrows::binaryRows(next.result.get());
             try {
                 for (int row = 0; row < next.rows; ++row)

@@ -15,9 +15,10 @@
 #include "rtl/Exception.h"
 
 // Reads a result ahead on threads of its own, until its end, a failure, or some batches
-// wait unread: one receives the rows, another puts them in the cache's form meanwhile.
-// The rows come either from a cursor (FETCH after FETCH, each sent as soon as the one
-// before is back) or from a statement copying its rows out in binary form. While the first
+// wait unread. The rows come either from a cursor (FETCH after FETCH, each sent as soon as
+// the one before is back: one thread receives the results, another puts their rows in the
+// cache's form meanwhile) or from a statement copying its rows out in binary form (one
+// thread receives each row and puts it in form). While the first
 // thread runs the session is its own; Stop gives it back. The end and failures are the
 // owner's to handle (they need the session), once the threads have ended.
 class PostgresReadAhead {
@@ -51,10 +52,9 @@ class PostgresReadAhead {
     bool Running() const;
 
   private:
-    // Rows back from the server (a FETCH's, or some of a COPY's), not in form yet.
+    // A FETCH's rows back from the server, not in form yet.
     struct Received {
-        PgResult result;          // a FETCH's rows, or the failure
-        pgrows::CopyRows copied;  // rows of a COPY
+        PgResult result;  // the rows, or the failure
         bool failed = false;
         bool last = false;
         int rows = 0;
@@ -71,6 +71,7 @@ class PostgresReadAhead {
     // Sends a FETCH of `rows`; false when it could not be sent.
     bool send(int rows);
     void pushReceived(Received received);
+    void pushReady(Batch batch, int rows);
     void join();
 
     PGconn* conn_;
@@ -89,7 +90,7 @@ class PostgresReadAhead {
     bool stop_ = false;
     std::atomic<bool> stopping_{false};  // stop_, read without the lock between rows
     bool receiving_ = true;              // the session is the receiving thread's
-    bool converting_ = true;
+    bool converting_ = true;             // batches in form may still come
     std::thread receiver_;
     std::thread converter_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <system_error>
 
 #include "db/PostgresRows.h"
@@ -103,20 +104,22 @@ PostgresResult::PostgresResult(PostgresConnection& conn, const PGresult* describ
 void PostgresResult::readFirstCopiedRows() {
     // As many rows as a cursor's first FETCH, at once: a short result is then known to
     // end, and the reading threads start only for a longer one.
-    pgrows::CopyRows copied;
+    RowBatch rows;
+    int count = 0;
     bool header = true;
-    while (copied.Rows() < kFirstBatch) {
+    while (count < kFirstBatch) {
         char* message = nullptr;
         int size = PQgetCopyData(conn_->Handle(), &message, 0);
         if (size > 0) {
+            const std::unique_ptr<char, decltype(&PQfreemem)> owned(message, &PQfreemem);
             const char* row = message;
-            const bool headerSkipped = !header || pgrows::CopyRows::SkipHeader(row, size);
-            header = false;
-            if (headerSkipped && size > 0) copied.Add(row, size);
-            PQfreemem(message);
-            if (!headerSkipped) {
-                afterCurrent_ =
-                    EDatabaseError(QStringLiteral("The server sent a row this program cannot read"));
+            try {
+                if (header && !pgrows::skipCopyHeader(row, size)) pgrows::malformedCopiedRow();
+                header = false;
+                if (size > 0 && pgrows::addCopiedRow(rows, kinds_, scratch_, row, size)) ++count;
+            } catch (const EDatabaseError& e) {
+                // The rows before it stay; the rest of the COPY is not wanted.
+                afterCurrent_ = e;
                 abandonStream();
                 break;
             }
@@ -136,13 +139,6 @@ void PostgresResult::readFirstCopiedRows() {
             afterCurrent_ = e;
         }
         break;
-    }
-    RowBatch rows;
-    try {
-        copied.AddTo(rows, kinds_, scratch_);
-    } catch (const EDatabaseError& e) {
-        if (open_) abandonStream();
-        afterCurrent_ = e;
     }
     rows.Finish();
     current_ = std::move(rows);

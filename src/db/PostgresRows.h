@@ -112,58 +112,53 @@ void addRow(Rows& rows, const PGresult* r, int row, const std::vector<Oid>& kind
     });
 }
 
-// Rows of a binary COPY as the server sent them, one message a row, kept together so
-// that the thread receiving them only copies them: each row is its number of values,
-// then each value's length (-1 for NULL) and bytes, numbers big-endian.
-class CopyRows {
-  public:
-    // Steps over the header before the first row; false when the message has none.
-    static bool SkipHeader(const char*& data, int& size) {
-        static constexpr char kSignature[] = "PGCOPY\n\377\r\n";  // and a zero byte
-        constexpr int kFixed = 11 + 4 + 4;
-        if (size < kFixed || std::memcmp(data, kSignature, 11) != 0) return false;
-        const auto extension = static_cast<int>(PostgresBigEndian(data + 15, 4));
-        if (extension < 0 || extension > size - kFixed) return false;
-        data += kFixed + extension;
-        size -= kFixed + extension;
-        return true;
-    }
-    // A row's message; the trailer after the last row (a count of -1) adds nothing.
-    void Add(const char* data, int size) {
-        if (size == 2 && static_cast<int16_t>(PostgresBigEndian(data, 2)) == -1) return;
-        bytes_.append(data, static_cast<size_t>(size));
-        ++rows_;
-    }
-    int Rows() const { return rows_; }
-    // Every row into `rows`, in the cache's form. A row that is not what the statement
-    // described raises, after the rows before it.
-    template <class Rows>
-    void AddTo(Rows& rows, const std::vector<Oid>& kinds, std::vector<char>& scratch) const {
-        const char* p = bytes_.data();
-        const char* const end = p + bytes_.size();
-        const auto malformed = [] {
-            return EDatabaseError(QStringLiteral("The server sent a row this program cannot read"));
-        };
-        for (int row = 0; row < rows_; ++row) {
-            if (end - p < 2 || PostgresBigEndian(p, 2) != kinds.size()) throw malformed();
-            p += 2;
-            addValues(rows, kinds, true, scratch, [&](int) -> std::optional<std::string_view> {
-                if (end - p < 4) throw malformed();
-                const auto length = static_cast<int32_t>(PostgresBigEndian(p, 4));
-                p += 4;
-                if (length < 0) return std::nullopt;
-                if (end - p < length) throw malformed();
-                const std::string_view v(p, static_cast<size_t>(length));
-                p += length;
-                return v;
-            });
-        }
-    }
+// Rows of a binary COPY come one message a row: its number of values, then each value's
+// length (-1 for NULL) and bytes, numbers big-endian. The first message starts with the
+// COPY header; a last message of its own (a count of -1) ends the rows.
 
-  private:
-    std::string bytes_;
-    int rows_ = 0;
-};
+// Steps over the header before the first row; false when the message has none.
+inline bool skipCopyHeader(const char*& data, int& size) {
+    static constexpr char kSignature[] = "PGCOPY\n\377\r\n";  // and a zero byte
+    constexpr int kFixed = 11 + 4 + 4;
+    if (size < kFixed || std::memcmp(data, kSignature, 11) != 0) return false;
+    const auto extension = static_cast<int>(PostgresBigEndian(data + 15, 4));
+    if (extension < 0 || extension > size - kFixed) return false;
+    data += kFixed + extension;
+    size -= kFixed + extension;
+    return true;
+}
+
+[[noreturn]] inline void malformedCopiedRow() {
+    throw EDatabaseError(QStringLiteral("The server sent a row this program cannot read"));
+}
+
+// A row's message into a RowStore or a RowBatch, in the cache's form; false for the
+// message after the last row, which adds nothing. A message that is not what the
+// statement described, to its last byte, raises; nothing is read past its end.
+template <class Rows>
+bool addCopiedRow(Rows& rows, const std::vector<Oid>& kinds, std::vector<char>& scratch, const char* data,
+                  int size) {
+    const char* p = data;
+    const char* const end = data + size;
+    if (size == 2 && static_cast<int16_t>(PostgresBigEndian(p, 2)) == -1) return false;
+    if (size < 2 || PostgresBigEndian(p, 2) != kinds.size()) malformedCopiedRow();
+    p += 2;
+    if (kinds.empty() && p != end) malformedCopiedRow();
+    const int last = static_cast<int>(kinds.size()) - 1;
+    addValues(rows, kinds, true, scratch, [&](int c) -> std::optional<std::string_view> {
+        if (end - p < 4) malformedCopiedRow();
+        const auto length = static_cast<int32_t>(PostgresBigEndian(p, 4));
+        p += 4;
+        if (length >= 0 && end - p < length) malformedCopiedRow();
+        const std::string_view v(p, length < 0 ? 0 : static_cast<size_t>(length));
+        if (length > 0) p += length;
+        // Bytes left after the last value are not a row the statement described.
+        if (c == last && p != end) malformedCopiedRow();
+        if (length < 0) return std::nullopt;
+        return v;
+    });
+    return true;
+}
 
 // Whether a result's rows are in binary form.
 inline bool binaryRows(const PGresult* r) {

@@ -33,18 +33,16 @@ TEST(PostgresCopyRows, RowsAfterTheHeaderReadAsTheirTextAndTheTrailerAddsNone) {
     std::string first = std::string("PGCOPY\n\377\r\n\0", 11) + be32(0) + be32(3) + "ext" + row(-7, "Zażółć");
     const char* data = first.data();
     int size = static_cast<int>(first.size());
-    ASSERT_TRUE(pgrows::CopyRows::SkipHeader(data, size));
-    pgrows::CopyRows rows;
-    rows.Add(data, size);
-    const std::string second = row(2147483647, nullptr);
-    rows.Add(second.data(), static_cast<int>(second.size()));
-    const std::string trailer = be16(-1);
-    rows.Add(trailer.data(), static_cast<int>(trailer.size()));
-    EXPECT_EQ(rows.Rows(), 2);
-
+    ASSERT_TRUE(pgrows::skipCopyHeader(data, size));
     RowStore store(2);
     std::vector<char> scratch;
-    rows.AddTo(store, kKinds, scratch);
+    EXPECT_TRUE(pgrows::addCopiedRow(store, kKinds, scratch, data, size));
+    const std::string second = row(2147483647, nullptr);
+    EXPECT_TRUE(pgrows::addCopiedRow(store, kKinds, scratch, second.data(), static_cast<int>(second.size())));
+    const std::string trailer = be16(-1);
+    EXPECT_FALSE(
+        pgrows::addCopiedRow(store, kKinds, scratch, trailer.data(), static_cast<int>(trailer.size())));
+
     ASSERT_EQ(store.Count(), 2);
     EXPECT_EQ(store.Value(0, 0), "-7");
     EXPECT_EQ(store.Value(0, 1), "Zażółć");
@@ -54,26 +52,30 @@ TEST(PostgresCopyRows, RowsAfterTheHeaderReadAsTheirTextAndTheTrailerAddsNone) {
     std::string notCopy = "PGCOPX\n\377\r\n" + std::string(1, '\0') + be32(0) + be32(0);
     data = notCopy.data();
     size = static_cast<int>(notCopy.size());
-    EXPECT_FALSE(pgrows::CopyRows::SkipHeader(data, size));
+    EXPECT_FALSE(pgrows::skipCopyHeader(data, size));
     std::string longExtension = std::string("PGCOPY\n\377\r\n\0", 11) + be32(0) + be32(1000);
     data = longExtension.data();
     size = static_cast<int>(longExtension.size());
-    EXPECT_FALSE(pgrows::CopyRows::SkipHeader(data, size));
+    EXPECT_FALSE(pgrows::skipCopyHeader(data, size));
 }
 
 TEST(PostgresCopyRows, AMalformedRowIsRefusedAfterTheRowsBeforeIt) {
     const std::string good = row(1, "a");
     const std::string full = row(2, "bcdef");
-    for (const std::string& bad : {full.substr(0, full.size() - 2),                 // a value cut short
-                                   full.substr(0, 8),                               // a length cut short
-                                   be16(3) + full.substr(2),                        // one value too many
-                                   be16(2) + be32(4) + be32(1) + be32(1 << 30)}) {  // a length past the end
-        pgrows::CopyRows rows;
-        rows.Add(good.data(), static_cast<int>(good.size()));
-        rows.Add(bad.data(), static_cast<int>(bad.size()));
+    for (const std::string& bad : {full.substr(0, full.size() - 2),              // a value cut short
+                                   full.substr(0, 8),                            // a length cut short
+                                   be16(3) + full.substr(2),                     // one value too many
+                                   full + "x",                                   // bytes after the last value
+                                   be16(2) + be32(4) + be32(1) + be32(1 << 30),  // a length past the end
+                                   be16(2) + be32(4) + be32(1) + be32(-1) + "x"}) {  // bytes after a NULL
         RowStore store(2);
         std::vector<char> scratch;
-        EXPECT_THROW(rows.AddTo(store, kKinds, scratch), EDatabaseError);
+        EXPECT_TRUE(pgrows::addCopiedRow(store, kKinds, scratch, good.data(), static_cast<int>(good.size())));
+        // Each message in memory of its own size, so that reading past it is seen.
+        const std::vector<char> message(bad.begin(), bad.end());
+        EXPECT_THROW(
+            pgrows::addCopiedRow(store, kKinds, scratch, message.data(), static_cast<int>(message.size())),
+            EDatabaseError);
         ASSERT_GE(store.Count(), 1);
         EXPECT_EQ(store.Value(0, 1), "a");
     }
