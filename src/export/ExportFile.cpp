@@ -1,6 +1,5 @@
 #include "export/ExportFile.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -12,9 +11,6 @@
 namespace {
 
 constexpr qsizetype kBufferSize = 1 << 18;
-
-// Output kept in memory while an old file is emptied, before the writer waits for it.
-constexpr qsizetype kMostWaiting = qsizetype{16} << 20;
 
 }  // namespace
 
@@ -48,25 +44,19 @@ ExportFile::ExportFile(const QString& fileName)
       table_(platform::Cp1250ByteTable()) {
     platform::EnsureDriveRoot(fileName);
     file_.setFileName(platform::MapPath(fileName));
-    // The buffer is ours: every write goes to the system, which says why one fails. The
-    // file is emptied meanwhile rather than on opening, and since every write then goes
-    // to its end, the output starts at its first byte.
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    // The buffer is ours: every write goes to the system, which says why one fails.
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         fail(QStringLiteral("create"));
-    emptier_ = std::make_unique<platform::FileEmptier>(file_.handle());
     writeBehind_ = std::make_unique<platform::WriteBehind>(file_.handle());
 }
 
 ExportFile::~ExportFile() {
-    if (!file_.isOpen()) return;
     // An export stopped by an error keeps what it wrote so far.
-    const bool emptied = !emptyingFailed_ && (!emptier_ || emptier_->Wait() == 0);
-    if (emptied) {
-        for (const auto& [bytes, length] : waiting_) file_.write(bytes.get(), length);
+    if (file_.isOpen()) {
         file_.write(buffer_.get(), used_);
+        writeBehind_->Finish();
+        file_.close();
     }
-    writeBehind_->Finish();
-    file_.close();
 }
 
 void ExportFile::Write(const QString& text, QChar doubled) {
@@ -127,24 +117,11 @@ void ExportFile::fail(const QString& what) const {
     throw EInOutError(QStringLiteral("Cannot %1 file \"%2\": %3").arg(what, shownName_, file_.errorString()));
 }
 
-void ExportFile::fail(const QString& what, int error) const {
-    throw EInOutError(QStringLiteral("Cannot %1 file \"%2\": %3")
-                          .arg(what, shownName_, QString::fromLocal8Bit(std::strerror(error))));
-}
-
 void ExportFile::refuseUtf8(std::string_view sequence) const {
     refuse(QString::fromUtf8(sequence.data(), static_cast<qsizetype>(sequence.size())), QString());
 }
 
 void ExportFile::makeRoom(qsizetype bytes) {
-    if (emptier_ && !emptier_->Done() && waitingBytes_ < kMostWaiting) {
-        waitingBytes_ += used_;
-        waiting_.emplace_back(std::move(buffer_), used_);
-        capacity_ = std::max(kBufferSize, bytes);
-        buffer_.reset(new char[static_cast<size_t>(capacity_)]);
-        used_ = 0;
-        return;
-    }
     flush();
     if (bytes > capacity_) {
         buffer_.reset(new char[static_cast<size_t>(bytes)]);
@@ -153,33 +130,16 @@ void ExportFile::makeRoom(qsizetype bytes) {
 }
 
 void ExportFile::flush() {
-    if (emptier_) {
-        const int error = emptier_->Wait();
-        emptier_.reset();
-        if (error != 0) {
-            emptyingFailed_ = true;
-            fail(QStringLiteral("create"), error);
-        }
-        while (!waiting_.empty()) {
-            writeOut(waiting_.front().first.get(), waiting_.front().second);
-            waiting_.erase(waiting_.begin());
-        }
-        waitingBytes_ = 0;
-    }
     if (used_ == 0) return;
-    writeOut(buffer_.get(), used_);
-    used_ = 0;
-}
-
-void ExportFile::writeOut(const char* bytes, qsizetype length) {
     // A disk that fills takes part of a write without an error; writing the rest then
     // fails with the system's reason ("No space left on device").
-    for (qsizetype done = 0; done < length;) {
-        const qint64 written = file_.write(bytes + done, length - done);
+    for (qsizetype done = 0; done < used_;) {
+        const qint64 written = file_.write(buffer_.get() + done, used_ - done);
         if (written <= 0) fail(QStringLiteral("write"));
         done += written;
     }
-    written_ += length;
+    written_ += used_;
+    used_ = 0;
     writeBehind_->Written(written_);
 }
 

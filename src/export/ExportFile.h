@@ -7,10 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
-#include <utility>
-#include <vector>
 
-#include "platform/FileEmptier.h"
 #include "platform/WriteBehind.h"
 
 // A fixed text of an export (separator, delimiter, prefix, statement head) in
@@ -85,11 +82,8 @@ class ExportFile {
     }
     void makeRoom(qsizetype bytes);
     void flush();
-    void writeOut(const char* bytes, qsizetype length);
-    // Raises the error of a failed `what` ("create", "write") with the file's reason, or
-    // with the system's reason `error`.
+    // Raises the error of a failed `what` ("create", "write") with the file's reason.
     [[noreturn]] void fail(const QString& what) const;
-    [[noreturn]] void fail(const QString& what, int error) const;
     [[noreturn]] void refuse(const QString& character, const QString& place) const;
     [[noreturn]] void refuseUtf8(std::string_view sequence) const;
 
@@ -99,12 +93,6 @@ class ExportFile {
     std::unique_ptr<char[]> buffer_;
     qsizetype capacity_;
     qsizetype used_ = 0;
-    // An existing file's old contents are freed meanwhile; filled buffers wait for that
-    // here, and nothing is written before. A file that could not be emptied gets nothing.
-    std::unique_ptr<platform::FileEmptier> emptier_;
-    std::vector<std::pair<std::unique_ptr<char[]>, qsizetype>> waiting_;
-    qsizetype waitingBytes_ = 0;
-    bool emptyingFailed_ = false;
     int64_t written_ = 0;  // bytes handed to the system so far
     std::unique_ptr<platform::WriteBehind> writeBehind_;
     const char* table_;

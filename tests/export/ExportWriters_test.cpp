@@ -1,8 +1,5 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <QFile>
 
 #include "ExportTestSupport.h"
 #include "db/Field.h"
@@ -194,28 +191,6 @@ TEST_F(ExportWriters, SqlWithoutRecordsAndStaleTableRows) {
     WriteSqlScript(*src.query(), columns({"ID", "NAME"}), {{"X", "NUMBER(10)", "<", ">"}}, o);
     EXPECT_EQ(FileBytes("stale.sql"),
               "CREATE TABLE T (\r\nX\tNUMBER(10),\r\n\t);\r\nINSERT INTO T (X,) VALUES (\r\n<1>,Ann);\r\n");
-}
-
-// A large earlier file is emptied while the first rows are prepared: the new file holds
-// the rows in their order from its first byte, and nothing of the old one.
-TEST_F(ExportWriters, ALargeEarlierFileIsReplacedWholeByALargeExport) {
-    src.exec("CREATE TABLE many (n INTEGER)");
-    src.exec(
-        "WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < 300000) "
-        "INSERT INTO many SELECT n FROM r");
-    // On the disk, so that emptying it has blocks to free and takes a while.
-    testenv::WriteFile("out.txt", QByteArray(qsizetype{64} << 20, 'x'));
-    {
-        QFile old(testenv::Root() + "/out.txt");
-        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
-        ::fdatasync(old.handle());
-    }
-    open("SELECT n FROM many ORDER BY n");
-    const QByteArray written = text({"N"}, ",", "", false);
-    QByteArray expected = "N\r\n";
-    for (int n = 1; n <= 300000; ++n) expected += QByteArray::number(n) + "\r\n";
-    EXPECT_EQ(written.size(), expected.size());
-    EXPECT_TRUE(written == expected);
 }
 
 TEST_F(ExportWriters, ErrorsAfterTheFileIsCreatedKeepWhatWasWritten) {
