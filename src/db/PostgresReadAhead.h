@@ -18,9 +18,9 @@
 // wait unread. The rows come either from a cursor (FETCH after FETCH, each sent as soon as
 // the one before is back: one thread receives the results, another puts their rows in the
 // cache's form meanwhile) or from a statement copying its rows out in binary form (one
-// thread receives each row and puts it in form). While the first
-// thread runs the session is its own; Stop gives it back. The end and failures are the
-// owner's to handle (they need the session), once the threads have ended.
+// thread receives each row and puts it in form). While the receiving thread runs the
+// session is its own; Stop gives it back. The end and failures are the owner's to handle
+// (they need the session), once the threads have ended.
 class PostgresReadAhead {
   public:
     struct Batch {
