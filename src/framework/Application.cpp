@@ -11,8 +11,13 @@
 namespace {
 TApplication* g_application = nullptr;
 
-// Ends the main loop, but never from inside a modal box's own loop.
+// Ends the main loop, but never from inside a modal box's own loop. Only a request of the
+// application still alive, and only while its main loop runs: QCoreApplication::exit with
+// no main loop to end makes every later modal loop return at once, so a box that came
+// after the request (a later parameter of an unattended run, an error at the end) would
+// never be seen.
 void exitWhenIdle() {
+    if (g_application == nullptr || !g_application->Terminated() || !g_application->Running()) return;
     if (QApplication::activeModalWidget() != nullptr) {
         QTimer::singleShot(50, qApp, exitWhenIdle);
         return;
@@ -70,7 +75,11 @@ void TApplication::Run() {
         QCoreApplication::sendPostedEvents();
         return;
     }
-    if (mainForm_ != nullptr && mainForm_->Visible()) QApplication::exec();
+    if (mainForm_ != nullptr && mainForm_->Visible()) {
+        running_ = true;
+        QApplication::exec();
+        running_ = false;
+    }
     QApplication::processEvents();
 }
 

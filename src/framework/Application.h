@@ -35,6 +35,8 @@ class TApplication : public TComponent {
     // program stops when the message loop next runs.
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // The message loop of Run is running.
+    bool Running() const { return running_; }
     // The program's exit status (0 unless a run without a user set another).
     int ExitCode() const { return exitCode_; }
     void SetExitCode(int code) { exitCode_ = code; }
@@ -50,6 +52,7 @@ class TApplication : public TComponent {
     QString title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    bool running_ = false;
     int exitCode_ = 0;
 };
 
