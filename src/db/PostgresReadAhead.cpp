@@ -208,8 +208,9 @@ void PostgresReadAhead::convert() {
         Batch batch;
         batch.last = next.last;
         batch.failed = next.failed;
-        if (next.failed) batch.failure = std::move(next.result);
-        if (!next.failed) {
+        if (next.failed) {
+            batch.failure = std::move(next.result);
+        } else {
             const bool inBinary = pgrows::binaryRows(next.result.get());
             try {
                 for (int row = 0; row < next.rows; ++row)
