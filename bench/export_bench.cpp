@@ -8,8 +8,8 @@
 //               `sqlite3 .mode insert` / `psql -c "\copy (select ...) to FILE csv"`;
 //   text:       export_text_driver (the Export button's writer in a small program of
 //               its own) against `sqlite3 -csv` / the same psql \copy.
-// Each export and its peer run in turn, several times; medians of wall and CPU time
-// and the largest peak memory (the process's own maxrss) of each.
+// Each export and its peer run in turn, several times, each into a new file; medians of
+// wall and CPU time and the largest peak memory (the process's own maxrss) of each.
 //
 //   export_bench [--rows 1000000,4000000] [--runs 3] [--tables wide,narrow]
 //                [--backends sqlite,pg] [--memory-20m] [--keep]
@@ -154,7 +154,10 @@ Backend postgresBackend(const QString& pg, const Table& t, long rows, const QStr
         "\\copy (select * from " + t.name + ") to '" + (root + "/shell.csv").toStdString() + "' csv"};
     return {"PostgreSQL",
             "BENCHPG",
-            {"psql", conn, "-q", "-c", withRows(t.postgresCreate, rows)},
+            // Vacuumed and checkpointed at once: an autovacuum of the new table or the
+            // writing of its pages would otherwise fall into the timed runs of either side.
+            {"psql", conn, "-q", "-c", withRows(t.postgresCreate, rows), "-c", "VACUUM ANALYZE " + t.name,
+             "-c", "CHECKPOINT"},
             copy,
             copy,
             QString(),
@@ -283,25 +286,49 @@ int main(int argc, char** argv) {
                         std::printf("\n");
                     }
                 }
-                // One run of each, not counted: the first reads of a new table set its
-                // rows' visibility flags, and the file cache fills, for whichever runs first.
-                if (!memoryOnly) {
-                    runOurs(sqlExport, root + "/zorvantic.log");
-                    runProgram(b.shellSql, b.shellSqlOutput);
-                    runOurs(textExport, root + "/driver.log");
-                    runProgram(b.shellCsv, b.shellCsvOutput);
-                }
-                Series sql, shellSql, text, shellCsv;
-                for (int r = 0; r < (memoryOnly ? 1 : runs); ++r) {
-                    sql.add(runOurs(sqlExport, root + "/zorvantic.log"));
-                    shellSql.add(runProgram(b.shellSql, b.shellSqlOutput));
-                    text.add(runOurs(textExport, root + "/driver.log"));
-                    shellCsv.add(runProgram(b.shellCsv, b.shellCsvOutput));
-                }
                 const QString shellSqlFile =
                     b.shellSqlOutput.isEmpty() ? root + "/shell.csv" : b.shellSqlOutput;
                 const QString shellCsvFile =
                     b.shellCsvOutput.isEmpty() ? root + "/shell.csv" : b.shellCsvOutput;
+                // Every run writes a new file. Overwriting the last run's output would time
+                // the freeing of its blocks too (on a disk mounted with discard, a tenth of a
+                // second or more for a large file, and longer as its write-back goes on),
+                // which grows with the file rather than with the export.
+                const auto sqlRun = [&] {
+                    QFile::remove(sqlOut);
+                    return runOurs(sqlExport, root + "/zorvantic.log");
+                };
+                const auto shellSqlRun = [&] {
+                    QFile::remove(shellSqlFile);
+                    return runProgram(b.shellSql, b.shellSqlOutput);
+                };
+                const auto textRun = [&] {
+                    QFile::remove(textOut);
+                    return runOurs(textExport, root + "/driver.log");
+                };
+                const auto shellCsvRun = [&] {
+                    QFile::remove(shellCsvFile);
+                    return runProgram(b.shellCsv, b.shellCsvOutput);
+                };
+                // Runs not counted: the first reads of a new table set its rows' visibility
+                // flags, and the file cache fills, for whichever runs first. Ours runs twice:
+                // the first run of a new settings hive stores every window's settings and the
+                // second (offscreen) the main window's placement once more, each flushed to disk.
+                if (!memoryOnly) {
+                    sqlRun();
+                    sqlRun();
+                    shellSqlRun();
+                    textRun();
+                    textRun();
+                    shellCsvRun();
+                }
+                Series sql, shellSql, text, shellCsv;
+                for (int r = 0; r < (memoryOnly ? 1 : runs); ++r) {
+                    sql.add(sqlRun());
+                    shellSql.add(shellSqlRun());
+                    text.add(textRun());
+                    shellCsv.add(shellCsvRun());
+                }
                 printSeries("zorvantic SQL script (unattended)", sql, sqlOut);
                 printSeries(b.shellSqlName, shellSql, shellSqlFile);
                 printSeries("zorvantic text export (driver)", text, textOut);
